@@ -1,0 +1,52 @@
+#include "chain/SampleQueue.h"
+
+namespace veltra {
+
+void SampleQueue::grow(std::size_t minimum) {
+    std::size_t next = capacity_ == 0 ? 256 : capacity_;
+    while (next < minimum) next *= 2;
+    auto fresh = std::make_unique<float[]>(next);
+    for (std::size_t i = 0; i < size_; ++i) fresh[i] = data_[(head_ + i) & (capacity_ - 1)];
+    data_ = std::move(fresh);
+    capacity_ = next;
+    head_ = 0;
+}
+
+void SampleQueue::reserve(std::size_t samples) {
+    if (samples > capacity_) grow(samples);
+}
+
+void SampleQueue::pushBack(float sample) {
+    if (size_ == capacity_) grow(size_ + 1);
+    data_[(head_ + size_) & (capacity_ - 1)] = sample;
+    ++size_;
+}
+
+float SampleQueue::popFront() {
+    if (size_ == 0) return 0.0f;
+    const float sample = data_[head_];
+    head_ = (head_ + 1) & (capacity_ - 1);
+    --size_;
+    return sample;
+}
+
+void SampleQueue::pushDeinterleaved(const float* const* block, int channels, int frames) {
+    if (channels <= 0 || frames <= 0) return;
+    const std::size_t total = static_cast<std::size_t>(channels) * static_cast<std::size_t>(frames);
+    reserve(size_ + total);
+    const std::size_t mask = capacity_ - 1;
+    std::size_t tail = head_ + size_;
+    for (int f = 0; f < frames; ++f) {
+        for (int c = 0; c < channels; ++c) data_[tail++ & mask] = block[c][f];
+    }
+    size_ += total;
+}
+
+void SampleQueue::popDeinterleaved(float* const* block, int channels, int frames) {
+    if (channels <= 0 || frames <= 0) return;
+    for (int f = 0; f < frames; ++f) {
+        for (int c = 0; c < channels; ++c) block[c][f] = popFront();
+    }
+}
+
+}  // namespace veltra

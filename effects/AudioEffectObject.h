@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+
+namespace veltra {
+
+struct ParameterBlock;
+
+// The interface a process chain drives for each of its stages. Channel blocks are arrays of
+// per-channel float arrays; input and output are distinct blocks with the chain's channel counts.
+class AudioEffectObject {
+public:
+    AudioEffectObject() = default;
+    AudioEffectObject(const AudioEffectObject&) = delete;
+    AudioEffectObject& operator=(const AudioEffectObject&) = delete;
+    virtual ~AudioEffectObject() = default;
+
+    virtual bool init() = 0;
+    virtual int process(float** input, float** output, int frames) = 0;
+    virtual void release() {}
+    virtual void setParameterValues(const std::uint32_t* /*payload*/) {}
+    // Kept so the operation table matches the stage interface; nothing calls or overrides it.
+    virtual void reserved() {}
+    virtual void setParameters(const ParameterBlock& block);
+    virtual const char* getName() const { return ""; }
+    virtual void setName(const char* /*name*/) {}
+    virtual void describeParameters() {}
+};
+
+}  // namespace veltra

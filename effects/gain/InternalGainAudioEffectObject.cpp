@@ -1,0 +1,27 @@
+#include "effects/gain/InternalGainAudioEffectObject.h"
+
+#include <cmath>
+
+#include "chain/ParameterBlock.h"
+
+namespace veltra {
+
+bool InternalGainAudioEffectObject::init() {
+    linearGain_ = std::pow(10.0f, 0.0f / 20.0f);
+    return true;
+}
+
+void InternalGainAudioEffectObject::setParameters(const ParameterBlock& block) {
+    // Converted once per block application; the sample loop is a single multiply.
+    linearGain_ = std::pow(10.0f, block.floatAt(0) / 20.0f);
+}
+
+int InternalGainAudioEffectObject::process(float** input, float** output, int frames) {
+    const float gain = linearGain_;
+    const float* in = input[0];
+    float* out = output[0];
+    for (int i = 0; i < frames; ++i) out[i] = in[i] * gain;
+    return frames;
+}
+
+}  // namespace veltra

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test twice: a normal build and an
+# AddressSanitizer + UndefinedBehaviorSanitizer build.
+source "$(dirname "$0")/common.sh"
+install_missing "${PACKAGES[@]}"
+
+configure_and_build "$ROOT/build/release"
+(cd "$ROOT/build/release" && ctest --output-on-failure -j "$JOBS")
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+configure_and_build "$ROOT/build/sanitize" -DVELTRA_SANITIZE=ON -DVELTRA_BUILD_BENCH=OFF
+(cd "$ROOT/build/sanitize" && ctest --output-on-failure -j "$JOBS")
