@@ -1,0 +1,152 @@
+#include "effects/eq/EqFilterBank.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace veltra {
+
+namespace {
+
+constexpr int kStride = 2 * EqFilterBank::kBands;
+
+void passThrough(float* c) {
+    c[0] = 1.0f;
+    c[1] = c[2] = c[3] = c[4] = 0.0f;
+}
+
+bool usesQ(int type) { return type == 2 || type == 6 || type == 10 || type == 11 || type == 14 || type == 16 || type == 17 || type == 40; }
+bool usesFrequency(int type) { return type != 15; }
+
+}  // namespace
+
+EqFilterBank::EqFilterBank(int channels, int rate)
+    : channelCount(std::clamp(channels, 0, kMaxChannels)),
+      sampleRate(rate),
+      bandParameters(std::make_unique<float[]>(kBands * kParametersPerBand)),
+      coefficients(std::make_unique<float[]>(kBands * kCoefficientsPerBand)),
+      state(std::make_unique<float[]>(static_cast<std::size_t>(kMaxChannels) * kStride)) {
+    for (int b = 0; b < kBands; ++b) passThrough(&coefficients[b * kCoefficientsPerBand]);
+}
+
+void EqFilterBank::designBand(float f, float gain, float q, int type, int rate, float* out) {
+    passThrough(out);
+    const float fs = static_cast<float>(rate);
+    if (!std::isfinite(f) || !std::isfinite(gain) || !std::isfinite(q) || rate <= 0) return;
+    if (usesFrequency(type) && !(f > 0.0f && f < 0.5f * fs)) return;
+    if (usesQ(type) && !(q > 0.0f)) return;
+
+    const float w = f * 3.1415927f / fs;
+    const float K = static_cast<float>(1.0 / std::tan(static_cast<double>(w)));
+    const float K2 = K * K;
+    const float A = static_cast<float>(std::pow(10.0, static_cast<double>(gain) * 0.05));
+    // A boost puts A in the numerator, a cut puts 1/A in the denominator.
+    const float G = A > 1.0f ? A : 1.0f;
+    const float H = A > 1.0f ? 1.0f : 1.0f / A;
+    const float qb = (type == 11 && A < 1.0f) ? q * A : q;
+    const float twoOneMinusK2 = 2.0f * (1.0f - K2);
+
+    float b0 = 1.0f, b1 = 0.0f, b2 = 0.0f, a0 = 1.0f, a1 = 0.0f, a2 = 0.0f;
+    auto secondOrderDenominator = [&](float qq) {
+        a0 = 1.0f + K / qq + K2;
+        a1 = twoOneMinusK2;
+        a2 = 1.0f - K / qq + K2;
+    };
+    switch (type) {
+        case 1: b0 = K; b1 = -K; a0 = K + 1.0f; a1 = 1.0f - K; break;
+        case 2: b0 = K2; b1 = -2.0f * K2; b2 = K2; secondOrderDenominator(q); break;
+        case 5: b0 = 1.0f; b1 = 1.0f; a0 = K + 1.0f; a1 = 1.0f - K; break;
+        case 6: b0 = 1.0f; b1 = 2.0f; b2 = 1.0f; secondOrderDenominator(q); break;
+        case 9: b0 = 1.0f - K; b1 = 1.0f + K; a0 = 1.0f + K; a1 = 1.0f - K; break;
+        case 10:
+            secondOrderDenominator(q);
+            b0 = a2; b1 = twoOneMinusK2; b2 = a0;
+            break;
+        case 11:
+            b0 = 1.0f + A * K / qb + K2; b1 = twoOneMinusK2; b2 = 1.0f - A * K / qb + K2;
+            secondOrderDenominator(qb);
+            break;
+        case 12: b0 = 1.0f + G * K; b1 = 1.0f - G * K; a0 = 1.0f + H * K; a1 = 1.0f - H * K; break;
+        case 13: b0 = G + K; b1 = G - K; a0 = H + K; a1 = H - K; break;
+        case 14: b0 = K / q; b2 = -K / q; secondOrderDenominator(q); break;
+        case 15: b0 = A; break;
+        case 16: {
+            const float sg = std::sqrt(G), sh = std::sqrt(H);
+            b0 = 1.0f + sg * K / q + G * K2; b1 = 2.0f * (1.0f - G * K2); b2 = 1.0f - sg * K / q + G * K2;
+            a0 = 1.0f + sh * K / q + H * K2; a1 = 2.0f * (1.0f - H * K2); a2 = 1.0f - sh * K / q + H * K2;
+            break;
+        }
+        case 17: {
+            const float sg = std::sqrt(G), sh = std::sqrt(H);
+            b0 = G + sg * K / q + K2; b1 = 2.0f * (G - K2); b2 = G - sg * K / q + K2;
+            a0 = H + sh * K / q + K2; a1 = 2.0f * (H - K2); a2 = H - sh * K / q + K2;
+            break;
+        }
+        case 40: b0 = 1.0f + K2; b1 = twoOneMinusK2; b2 = 1.0f + K2; secondOrderDenominator(q); break;
+        default: return;
+    }
+    const float inv = 1.0f / a0;
+    const float c[5] = {b0 * inv, b1 * inv, b2 * inv, -a1 * inv, -a2 * inv};
+    for (float v : c) {
+        if (!std::isfinite(v)) return;
+    }
+    std::copy(c, c + 5, out);
+}
+
+void EqFilterBank::setBandParameters(const float* values) {
+    std::copy(values, values + kBands * kParametersPerBand, bandParameters.get());
+    dirty = 1;
+    clearState();
+}
+
+void EqFilterBank::clearState() {
+    std::fill(state.get(), state.get() + static_cast<std::size_t>(kMaxChannels) * kStride, 0.0f);
+}
+
+void EqFilterBank::recompute() {
+    for (int b = 0; b < kBands; ++b) {
+        const float* p = &bandParameters[b * kParametersPerBand];
+        // The type code travels as a float; truncation toward zero reads 11.9 as 11. Codes beyond
+        // the int range are out of the table anyway and pass through.
+        const int type = (p[3] > -1000.0f && p[3] < 1000.0f) ? static_cast<int>(p[3]) : 0;
+        designBand(p[0], p[1], p[2], type, sampleRate, &coefficients[b * kCoefficientsPerBand]);
+    }
+    clearState();
+}
+
+void EqFilterBank::process(const float* const* input, float* const* output, int frames) {
+    if (dirty == 1) {
+        dirty = 0;
+        recompute();
+    }
+    // Fold the feed-forward terms once per block: b1 + c3*b0 and b2 + c4*b0 are the same single
+    // products and sums the per-sample form evaluates, so the result is bit-identical.
+    float k[kBands][5];
+    for (int b = 0; b < kBands; ++b) {
+        const float* c = &coefficients[b * kCoefficientsPerBand];
+        k[b][0] = c[0];
+        k[b][1] = c[1] + c[3] * c[0];
+        k[b][2] = c[2] + c[4] * c[0];
+        k[b][3] = c[3];
+        k[b][4] = c[4];
+    }
+    for (int ch = 0; ch < channelCount; ++ch) {
+        float* s = &state[static_cast<std::size_t>(ch) * kStride];
+        const float* in = input[ch];
+        float* out = output[ch];
+        for (int n = 0; n < frames; ++n) {
+            float x = in[n];
+            for (int b = 0; b < kBands; ++b) {
+                float& s1 = s[2 * b];
+                float& s2 = s[2 * b + 1];
+                const float y = k[b][0] * x + s1;
+                const float old = s1;
+                s1 = k[b][1] * x + s2 + k[b][3] * old;
+                s2 = k[b][2] * x + k[b][4] * old;
+                x = y;
+            }
+            out[n] = x;
+        }
+    }
+}
+
+}  // namespace veltra

@@ -1,0 +1,128 @@
+#include "effects/limiter/LimiterKernel.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace veltra {
+
+namespace {
+
+constexpr float kDefaults[LimiterKernel::kParameterCount] = {0, 0, 0, 0, 0, 8.0f, 500.0f, 16.0f};
+// Below these the attack and release factors, the look-ahead and the smoothing corner stop being
+// finite numbers; shorter times are not audible as anything but distortion anyway.
+constexpr float kMinimumTimeMs = 0.1f;
+constexpr int kFallbackSampleRate = 48000;
+// Keeps every dB value well inside the range where powf stays finite and non-zero.
+constexpr float kMaximumDb = 200.0f;
+
+// Damping of the gain-smoothing low-pass: a little below critical, so the gain settles fast
+// with barely any overshoot.
+constexpr double kDamping = 0.8661;
+
+}  // namespace
+
+LimiterKernel::LimiterKernel(int rate, float maximumLookAheadMs)
+    : sampleRate(rate > 0 ? rate : kFallbackSampleRate) {
+    const float lookAhead = std::isfinite(maximumLookAheadMs) ? std::clamp(maximumLookAheadMs, 0.0f, 1000.0f) : 0.0f;
+    ringLength = static_cast<int>(std::floor(lookAhead / 1000.0f * static_cast<float>(sampleRate))) + 16;
+    ring = std::make_unique<float[]>(static_cast<std::size_t>(ringLength));
+}
+
+void LimiterKernel::setParameters(const float* values) {
+    for (int i = 0; i < kParameterCount; ++i) {
+        // A non-finite setting falls back to its default rather than poisoning the gain state.
+        parameters[i] = std::isfinite(values[i]) ? values[i] : kDefaults[i];
+    }
+    dirty = 1;
+    clearRunState();
+}
+
+void LimiterKernel::clearRunState() {
+    gain = 1.0f;
+    holdCounter = 0;
+    s1 = s2 = 0.0f;
+    std::fill(ring.get(), ring.get() + ringLength, 0.0f);
+}
+
+void LimiterKernel::recompute() {
+    const float fs = static_cast<float>(sampleRate);
+    const float p1 = std::clamp(parameters[1], -kMaximumDb, kMaximumDb);
+    const float p2 = std::clamp(parameters[2], -kMaximumDb, kMaximumDb);
+    const float p3 = std::clamp(parameters[3], -kMaximumDb, kMaximumDb);
+    const float p4 = std::clamp(parameters[4], 0.0f, 10000.0f);
+    const float p5 = std::max(parameters[5], kMinimumTimeMs);
+    const float p6 = std::max(parameters[6], kMinimumTimeMs);
+
+    // Only a switch that truncates to 1 means pass-through; comparing in float avoids converting
+    // an out-of-range value to int.
+    mode = parameters[0] >= 1.0f && parameters[0] < 2.0f ? 1 : 0;
+    inputGain = std::pow(10.0f, p1 * 0.05f);
+    threshold = std::pow(10.0f, p2 * 0.05f);
+    holdFloor = std::pow(10.0f, (p2 + p3) * 0.05f);
+    holdLength = static_cast<int>(std::ceil(static_cast<double>(fs * p4 / 1000.0f)));
+    attackFactor = std::pow(10.0f, -20.0f / ((p5 / 1000.0f) * (fs * 20.0f)));
+    releaseFactor = std::exp(-1.0f / ((p6 / 1000.0f) * fs));
+    gain = 1.0f;
+    holdCounter = 0;
+
+    const double scaled = static_cast<double>(2.0f * fs * p5) * -0.001;
+    const double lead = -1.0 - std::trunc(std::max(scaled, -1.0e9));
+    delay = static_cast<int>(std::clamp(lead, 0.0, static_cast<double>(ringLength - 1)));
+    readPosition = 0;
+    writePosition = delay;
+    std::fill(ring.get(), ring.get() + delay, 0.0f);
+
+    const double zeta = kDamping;
+    const double omega = static_cast<double>(1000.0f / p5) * 1.3616854020910307 * 1.2721;
+    const double w = omega / static_cast<double>(sampleRate);
+    const double c = std::sqrt(1.0 - zeta * zeta);
+    const double e = std::exp(-zeta * w);
+    b0 = 0.0f;
+    b1 = static_cast<float>(std::sin(w * c) * (w / c) * e);
+    b2 = 0.0f;
+    a1 = static_cast<float>(-2.0 * std::cos(w * c) * e);
+    a2 = static_cast<float>(std::exp(-2.0 * zeta * w));
+    s1 = s2 = 0.0f;
+}
+
+void LimiterKernel::process(const float* input, float* output, int frames) {
+    if (dirty == 1) {
+        dirty = 0;
+        recompute();
+    }
+    if (mode == 1) {
+        if (input != output) std::copy(input, input + std::max(frames, 0), output);
+        return;
+    }
+    const float T = threshold;
+    const float U = holdFloor;
+    const float r = 1.0f / U;
+    for (int n = 0; n < frames; ++n) {
+        const float x = input[n];
+        const float level = static_cast<float>(static_cast<double>(std::fabs(x)) *
+                                               static_cast<double>(inputGain) *
+                                               static_cast<double>(gain));
+        if (level > T) {
+            const float d = 1.0f - (level - T);
+            gain = d > attackFactor ? gain * d : gain * attackFactor;
+            holdCounter = holdLength;
+        } else if (level > U) {
+            holdCounter = holdLength;
+        } else if (holdCounter != 0) {
+            holdCounter = std::max(holdCounter - 1, 0);
+        } else {
+            gain = 1.0f - (1.0f - gain) * (releaseFactor + (1.0f - releaseFactor) * level * r);
+        }
+        const float v = b0 * gain + s1;
+        s1 = b1 * gain + s2 - a1 * v;
+        s2 = b2 * gain - a2 * v;
+
+        ring[writePosition] = x;
+        const float delayed = ring[readPosition];
+        output[n] = v * delayed * inputGain;
+        if (++writePosition == ringLength) writePosition = 0;
+        if (++readPosition == ringLength) readPosition = 0;
+    }
+}
+
+}  // namespace veltra
