@@ -1,0 +1,64 @@
+#include "effects/surround/HalvornSurroundAudioEffectObject.h"
+
+#include <algorithm>
+#include <bit>
+#include <limits>
+
+#include "chain/ParameterBlock.h"
+
+namespace veltra {
+
+HalvornSurroundAudioEffectObject::HalvornSurroundAudioEffectObject(std::uint32_t sampleRate,
+                                                                   int channels) {
+    sampleRate_ = sampleRate;
+    // The pass-through copy of a disabled stage then covers exactly the channels it is given.
+    inputChannels_ = std::max(channels, 0);
+    outputChannels_ = std::max(channels, 0);
+}
+
+bool HalvornSurroundAudioEffectObject::init() {
+    const int rate = sampleRate_ <= static_cast<std::uint32_t>(std::numeric_limits<int>::max())
+                         ? static_cast<int>(sampleRate_)
+                         : 0;
+    kernel_ = std::make_unique<SurroundKernel>(rate);
+    return true;
+}
+
+void HalvornSurroundAudioEffectObject::setParameters(const ParameterBlock& block) {
+    DspAudioEffectObject::setParameters(block);
+    if (!kernel_) return;
+    SurroundKernel& k = *kernel_;
+    k.bypass = block.enabled == 0 ? 1 : 0;
+    if (block.enabled == 0) return;
+
+    const auto preset = static_cast<std::int32_t>(block.payload[kPresetWord]);
+    if (preset != k.presetNumber) k.loadPreset(std::min(preset & 15, 4));
+    const auto intensity = static_cast<std::int32_t>(block.payload[kIntensityWord]);
+    if (intensity != k.intensity) k.setIntensity(intensity);
+    if (preset == -1) {
+        float row[SurroundKernel::kPresetRow];
+        for (std::size_t i = 0; i < SurroundKernel::kPresetRow; ++i) row[i] = block.floatAt(kCustomRowWord + i);
+        k.loadCustom(row);
+    }
+    float limiter[SurroundLimiter::kParameterCount];
+    for (std::size_t i = 0; i < SurroundLimiter::kParameterCount; ++i) limiter[i] = block.floatAt(kLimiterWord + i);
+    k.limiter.setParameters(limiter);
+}
+
+int HalvornSurroundAudioEffectObject::processBlock(float** input, float** output, int frames) {
+    if (!kernel_ || frames <= 0 || inputChannels_ < 1) return frames;
+    const bool stereo = inputChannels_ >= 2;
+    float* left = input[0];
+    float* right = stereo ? input[1] : input[0];
+    float discard[SurroundKernel::kWorkFrames];
+    // Longer blocks than the work buffers are run in pieces rather than overrunning them.
+    for (int done = 0; done < frames; done += SurroundKernel::kWorkFrames) {
+        const int n = std::min(frames - done, SurroundKernel::kWorkFrames);
+        kernel_->process(left + done, right + done, output[0] + done,
+                         stereo ? output[1] + done : discard, n);
+    }
+    if (inputChannels_ > 2) copyChannels(input + 2, output + 2, inputChannels_ - 2, frames);
+    return frames;
+}
+
+}  // namespace veltra

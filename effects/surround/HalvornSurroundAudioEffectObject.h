@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+
+#include "effects/DspAudioEffectObject.h"
+#include "effects/surround/SurroundKernel.h"
+
+namespace veltra {
+
+// Stereo widener with its own limiter. With one channel the single channel feeds both sides and
+// receives the left output; with more than two, channels beyond the second pass through.
+class HalvornSurroundAudioEffectObject final : public DspAudioEffectObject {
+public:
+    // Payload words of the surround block.
+    static constexpr std::size_t kPresetWord = 256;
+    static constexpr std::size_t kIntensityWord = 257;
+    static constexpr std::size_t kCustomRowWord = 258;
+    static constexpr std::size_t kLimiterWord = 267;
+
+    explicit HalvornSurroundAudioEffectObject(std::uint32_t sampleRate, int channels = 2);
+    ~HalvornSurroundAudioEffectObject() override = default;
+
+    bool init() override;
+    void release() override { kernel_.reset(); }
+    void setParameters(const ParameterBlock& block) override;
+    int processBlock(float** input, float** output, int frames) override;
+
+    SurroundKernel* kernel() const { return kernel_.get(); }
+
+private:
+    std::unique_ptr<SurroundKernel> kernel_;
+};
+
+}  // namespace veltra

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "effects/surround/FourthOrderFilter.h"
+
+namespace veltra {
+
+// Mid/side widener. The side signal is high-passed, shaped and mixed back with the mid signal
+// twice: once on a direct path and once on a gain-scaled second path.
+class StereoWidener {
+public:
+    // Preset values: pass-through flag, side high-pass Hz, d0 .. d4 in dB.
+    static constexpr int kPresetValues = 7;
+
+    explicit StereoWidener(int sampleRate) : sampleRate_(sampleRate) {}
+
+    // Takes new preset values, redesigns the high-pass sets and clears every filter state.
+    void load(const float* values);
+    // Replaces only the direct side gain d0; filter states are kept.
+    void setDirectSideGain(float d0) { values_[2] = d0; }
+    void process(float* left, float* right, int frames);
+
+    const float* values() const { return values_; }
+    // The high-pass set for a rate: 32000 and 44100 have their own, every other rate uses 48000's.
+    const float* highPassFor(int sampleRate) const;
+
+private:
+    void design();
+
+    float values_[kPresetValues] = {};
+    int sampleRate_;
+    float highPass_[3][10] = {};  // 48000, 44100, 32000 Hz
+    FourthOrderFilter mid_, directHighPass_, secondHighPass_, directSide_, secondSide_;
+};
+
+}  // namespace veltra

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "effects/surround/StereoWidener.h"
+#include "effects/surround/SurroundLimiter.h"
+
+namespace veltra {
+
+// Widener followed by its limiter on two channels, with the preset and intensity bookkeeping.
+struct SurroundKernel {
+    static constexpr int kWorkFrames = 1024;
+    static constexpr int kPresetRow = 9;  // seven preset values, then the intensity range
+
+    explicit SurroundKernel(int sampleRate);
+
+    // Copies a built-in row (0 .. 4) into the kernel and the widener and takes its intensity range.
+    void loadPreset(int preset);
+    // Takes seven custom values and an intensity range of its own.
+    void loadCustom(const float* row);
+    void setIntensity(std::int32_t percent);
+    // Runs up to kWorkFrames frames of left/right through the work buffers.
+    void process(const float* left, const float* right, float* outLeft, float* outRight, int frames);
+
+    static const float* presetRow(int preset);
+
+    std::uint8_t sampleSize = 32;
+    std::uint8_t channelCount = 2;
+    std::uint8_t interleaved = 0;
+    int sampleRate;
+    float presetValues[StereoWidener::kPresetValues] = {};
+    std::unique_ptr<float[]> workIn[2];
+    std::unique_ptr<float[]> workOut[2];
+    StereoWidener widener;
+    SurroundLimiter limiter;
+    std::int32_t bypass = 0;
+    std::int32_t intensity = 0;
+    float intensityRange[2] = {};
+    std::int32_t presetNumber = 0;
+
+private:
+    void takeValues(const float* values);
+    void deriveIntensity();
+};
+
+}  // namespace veltra

@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <numbers>
+#include <vector>
+
+#include "chain/ParameterBlock.h"
+#include "effects/surround/HalvornSurroundAudioEffectObject.h"
+
+namespace veltra {
+namespace {
+
+using Effect = HalvornSurroundAudioEffectObject;
+
+ParameterBlock surroundBlock(std::int32_t preset, std::int32_t intensity, std::vector<float> limiter,
+                             std::vector<float> custom = {}) {
+    ParameterBlock block;
+    block.effectType = kEffectTypeSurround;
+    block.enabled = 1;
+    block.payload[Effect::kPresetWord] = static_cast<std::uint32_t>(preset);
+    block.payload[Effect::kIntensityWord] = static_cast<std::uint32_t>(intensity);
+    for (std::size_t i = 0; i < custom.size(); ++i) block.setFloat(Effect::kCustomRowWord + i, custom[i]);
+    for (std::size_t i = 0; i < limiter.size(); ++i) block.setFloat(Effect::kLimiterWord + i, limiter[i]);
+    return block;
+}
+
+const std::vector<float> kDefaultLimiter{0.0f, 0.0f, -1.0f, 0.5f, 500.0f, -0.848f, 0.0f, 131.0f};
+
+TEST(HalvornSurround, WidenerFlagAndLimiterSwitchMakeItTransparent) {
+    Effect effect(48000);
+    effect.init();
+    effect.setParameters(surroundBlock(-1, 50, {1.0f}, {1.0f, 300.0f, -3.0f, 0, 0, 0, 0, -20.0f, -1.0f}));
+    std::vector<float> l{0.3f, -0.7f, 1.2f}, r{-0.1f, 0.4f, 0.0f}, ol(3), orr(3);
+    float* in[2] = {l.data(), r.data()};
+    float* out[2] = {ol.data(), orr.data()};
+    effect.process(in, out, 3);
+    EXPECT_EQ(ol, l);
+    EXPECT_EQ(orr, r);
+    EXPECT_EQ(effect.kernel()->presetNumber, -1);
+    EXPECT_EQ(effect.kernel()->intensity, 89);  // (-3 - -20) * 100 / 19 = 89.47 in the custom range
+}
+
+TEST(HalvornSurround, MonoInputHasNoSideSignal) {
+    // Preset 3: d1 = -15, d3 = 0, d4 = 5 dB. With L = R both side paths see zero, so
+    // L' = R' = 10 G4 (M1 + G3 M2) with M1 = 2 s L (the mid filter is flat) and M2 = 2 G1 s L.
+    StereoWidener widener(48000);
+    widener.load(SurroundKernel::presetRow(3));
+    const double s = std::pow(10.0, -1.175), g1 = std::pow(10.0, -0.75), g4 = std::pow(10.0, 0.25);
+    std::vector<float> l(256), r(256);
+    for (std::size_t n = 0; n < l.size(); ++n) l[n] = r[n] = 0.05f * std::sin(0.07f * float(n));
+    const std::vector<float> x = l;
+    widener.process(l.data(), r.data(), 256);
+    for (std::size_t n = 0; n < l.size(); ++n) {
+        const double expected = 10.0 * g4 * (2.0 * s * x[n] + 2.0 * g1 * s * x[n]);
+        ASSERT_EQ(l[n], r[n]);
+        ASSERT_NEAR(l[n], expected, 2e-4 * std::fabs(expected) + 1e-6) << n;
+    }
+}
+
+TEST(HalvornSurround, IntensityMovesDirectSideGainWithinThePresetRange) {
+    Effect effect(48000);
+    effect.init();
+    EXPECT_EQ(effect.kernel()->presetNumber, 2);
+    effect.setParameters(surroundBlock(0, 50, kDefaultLimiter));
+    EXPECT_FLOAT_EQ(effect.kernel()->presetValues[2], -10.5f);
+    EXPECT_FLOAT_EQ(effect.kernel()->widener.values()[2], -10.5f);
+    effect.setParameters(surroundBlock(0, -7, kDefaultLimiter));
+    EXPECT_EQ(effect.kernel()->intensity, 1);
+    EXPECT_FLOAT_EQ(effect.kernel()->presetValues[2], -19.81f);
+    effect.setParameters(surroundBlock(0x27, 100, kDefaultLimiter));  // low bits 7 -> preset 4
+    EXPECT_EQ(effect.kernel()->presetNumber, 4);
+    EXPECT_FLOAT_EQ(effect.kernel()->presetValues[2], -14.0f);
+}
+
+TEST(HalvornSurround, SideHighPassIsAFourthOrderButterworthPerRate) {
+    StereoWidener widener(96000);
+    widener.load(SurroundKernel::presetRow(0));
+    for (int rate : {48000, 44100, 32000}) {
+        const float* c = widener.highPassFor(rate);
+        auto mag = [&](double hz) {
+            const std::complex<double> z1 = std::polar(1.0, -2.0 * std::numbers::pi * hz / rate);
+            auto section = [&](const float* k) {
+                return (double(k[0]) + double(k[1]) * z1 + double(k[2]) * z1 * z1) /
+                       (1.0 - double(k[3]) * z1 - double(k[4]) * z1 * z1);
+            };
+            return std::abs(section(c) * section(c + 5));
+        };
+        EXPECT_NEAR(mag(300.0), 0.5, 1e-3) << rate;  // two -3 dB sections at the corner
+        EXPECT_NEAR(mag(0.0), 0.0, 1e-6);
+        EXPECT_NEAR(mag(rate / 2.0), 1.0, 1e-4);
+    }
+    EXPECT_EQ(widener.highPassFor(96000), widener.highPassFor(48000));
+}
+
+TEST(HalvornSurround, LimiterDelaysBy131AndClampsItsLookAhead) {
+    SurroundLimiter limiter(48000);
+    std::vector<float> x(300, 0.1f), y(300), x2(300, 0.1f), y2(300);
+    const float* in[2] = {x.data(), x2.data()};
+    float* out[2] = {y.data(), y2.data()};
+    limiter.process(in, out, 2, 300);
+    EXPECT_EQ(y[130], 0.0f);
+    EXPECT_GT(y[131], 0.0f);
+
+    limiter.setParameters(std::vector<float>{0, 0, -1, 0.5f, 500, -0.848f, 0, 5000.0f}.data());
+    EXPECT_EQ(limiter.parameters()[7], 2000.0f);
+    limiter.setParameters(std::vector<float>{0, 99, 5, 0, 0, -9, 50, -5.0f}.data());
+    const std::vector<float> clamped{0, 30, 0, 0.1f, 10, -1, 20, 0};
+    EXPECT_EQ(std::vector<float>(limiter.parameters(), limiter.parameters() + 8), clamped);
+}
+
+TEST(HalvornSurround, DisabledBlockLeavesTheKernelBypassedAndMonoIsSafe) {
+    Effect effect(48000);
+    effect.init();
+    ParameterBlock off = surroundBlock(0, 50, kDefaultLimiter);
+    off.enabled = 0;
+    effect.setParameters(off);
+    effect.setEnabled(true);
+    std::vector<float> l{0.5f, 0.25f}, r{-0.5f, 0.0f}, ol(2), orr(2);
+    float* in[2] = {l.data(), r.data()};
+    float* out[2] = {ol.data(), orr.data()};
+    effect.process(in, out, 2);
+    EXPECT_EQ(ol, l);
+    EXPECT_EQ(orr, r);
+
+    Effect mono(44100, 1);
+    mono.init();
+    std::vector<float> m(2000, 0.2f), om(2000);
+    float* mi[1] = {m.data()};
+    float* mo[1] = {om.data()};
+    mono.process(mi, mo, 2000);  // beyond the 1024-frame work buffers, one channel only
+    EXPECT_TRUE(std::isfinite(om[1999]));
+    EXPECT_NE(om[1999], 0.0f);
+}
+
+}  // namespace
+}  // namespace veltra
