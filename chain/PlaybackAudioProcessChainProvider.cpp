@@ -1,0 +1,92 @@
+#include "chain/PlaybackAudioProcessChainProvider.h"
+
+#include <bit>
+#include <initializer_list>
+
+namespace veltra {
+
+namespace {
+
+// The hold-floor offset of both limiters and the surround limiter: the float 0xBF591687.
+const float kFloorOffset = std::bit_cast<float>(std::uint32_t{0xBF591687u});
+
+std::unique_ptr<ParameterBlock> makeBlock(const char* name, EffectType type) {
+    auto block = std::make_unique<ParameterBlock>();
+    block->version = 1;
+    block->effectType = type;
+    block->enabled = 1;
+    block->name = name;
+    return block;
+}
+
+void setFloats(ParameterBlock& block, std::size_t first, std::initializer_list<float> values) {
+    for (float v : values) block.setFloat(first++, v);
+}
+
+using Band = std::initializer_list<float>;
+
+std::unique_ptr<ParameterBlock> eqBlock(const char* name, std::initializer_list<Band> bands) {
+    auto block = makeBlock(name, kEffectTypeEqualizer);
+    std::size_t word = 0;
+    for (const Band& band : bands) {
+        setFloats(*block, word, band);
+        word += 4;
+    }
+    return block;
+}
+
+std::unique_ptr<ParameterBlock> limiterBlock(const char* name, float releaseMs) {
+    auto block = makeBlock(name, kEffectTypeLimiter);
+    // +7 dB into the detector and output, -3 dBFS threshold, 10 ms attack.
+    setFloats(*block, 0, {0.0f, 7.0f, -3.0f, kFloorOffset, 0.0f, 10.0f, releaseMs, 131.0f});
+    return block;
+}
+
+}  // namespace
+
+ParameterList PlaybackAudioProcessChainProvider::defaultList() {
+    ParameterList list;
+    auto headroom = makeBlock("Headroom", kEffectTypeGain);
+    headroom->setFloat(0, -10.0f);
+    list.push_back(std::move(headroom));
+
+    list.push_back(eqBlock("PreEQ", {{180.0f, -3.0f, 0.8f, 2},
+                                     {350.0f, -10.0f, 2.0f, 11},
+                                     {800.0f, -3.0f, 3.0f, 11},
+                                     {1500.0f, 3.0f, 2.0f, 11},
+                                     {3000.0f, 3.0f, 2.8f, 11},
+                                     {4000.0f, -9.0f, 8.0f, 11},
+                                     {5000.0f, 8.0f, 3.0f, 11},
+                                     {9000.0f, -5.0f, 6.0f, 11},
+                                     {250.0f, 10.0f, 2.5f, 11}}));
+    list.push_back(limiterBlock("Limiter", 200.0f));
+    list.push_back(eqBlock("PostEQ", {{200.0f, -3.0f, 0.8f, 2}}));
+
+    auto surround = makeBlock("Halvorn_Surround", kEffectTypeSurround);
+    surround->payload[256] = static_cast<std::uint32_t>(-1);  // custom preset
+    surround->payload[257] = 80;                              // intensity, percent
+    setFloats(*surround, 258, {0.0f, 500.0f, -18.0f, -15.0f, 0.0f, -100.0f, 0.0f, -20.0f, -1.0f});
+    setFloats(*surround, 267, {0.0f, 0.0f, -20.0f, 10.0f, 200.0f, kFloorOffset, 0.0f, 131.0f});
+    list.push_back(std::move(surround));
+
+    list.push_back(eqBlock("PostEQ2", {{200.0f, -3.0f, 0.8f, 2},
+                                       {250.0f, 10.0f, 2.5f, 11},
+                                       {350.0f, -15.0f, 3.5f, 11},
+                                       {800.0f, -3.0f, 3.0f, 11},
+                                       {1500.0f, 3.0f, 2.0f, 11},
+                                       {3000.0f, 3.0f, 2.8f, 11},
+                                       {4000.0f, -9.0f, 8.0f, 11},
+                                       {5000.0f, 8.0f, 3.0f, 11},
+                                       {9000.0f, -5.0f, 6.0f, 11},
+                                       {450.0f, -5.0f, 4.5f, 11}}));
+    list.push_back(limiterBlock("Limiter2", 10.0f));
+    return list;
+}
+
+void PlaybackAudioProcessChainProvider::attach(AudioProcessChainProviderCallback* callback) {
+    AudioProcessChainProvider::attach(callback);
+    for (auto& block : defaultList()) mutableParameters().push_back(std::move(block));
+    notify();
+}
+
+}  // namespace veltra

@@ -1,0 +1,37 @@
+#include "engine/PlaybackModule.h"
+
+#include "engine/ProjectVeltraDspPlayback.h"
+
+namespace veltra {
+
+VeltraDspPlayback* createPlaybackEngine(std::uint32_t inputChannels, std::uint32_t outputChannels,
+                                        std::uint32_t sampleRate) {
+    auto* engine = new ProjectVeltraDspPlayback();
+    const std::uint32_t configuration[3] = {inputChannels, outputChannels, sampleRate};
+    if (!engine->init(configuration)) {
+        engine->release();
+        delete engine;
+        return nullptr;
+    }
+    return engine;
+}
+
+int processPlayback(VeltraDspPlayback* engine, const void* input, void* output, std::uint32_t frames) {
+    if (engine != nullptr) engine->processInterleaved(input, output, frames);
+    return 0;
+}
+
+int destroyPlaybackEngine(VeltraDspPlayback* engine) {
+    if (engine != nullptr) {
+        engine->release();
+        delete engine;
+    }
+    return 0;
+}
+
+int sendPlaybackParameter(VeltraDspPlayback* engine, std::uint32_t* record) {
+    if (engine != nullptr) engine->setParameter(record);
+    return 0;
+}
+
+}  // namespace veltra

@@ -1,0 +1,26 @@
+#include "engine/ProjectVeltraDspPlayback.h"
+
+#include "chain/PlaybackAudioProcessChainProvider.h"
+#include "chain/PlaybackInputAudioBuffer.h"
+#include "chain/PlaybackOutputAudioBuffer.h"
+#include "chain/ProjectPlaybackAudioProcessChain.h"
+
+namespace veltra {
+
+std::unique_ptr<AudioProcessChain> ProjectVeltraDspPlayback::createProcessChain() {
+    return std::make_unique<ProjectPlaybackAudioProcessChain>(
+        std::make_unique<PlaybackAudioProcessChainProvider>());
+}
+
+std::unique_ptr<AudioBuffer> ProjectVeltraDspPlayback::createInputBuffer() {
+    return std::make_unique<PlaybackInputAudioBuffer>(inputChannels(), sampleFormat_);
+}
+
+std::unique_ptr<AudioBuffer> ProjectVeltraDspPlayback::createOutputBuffer() {
+    auto buffer = std::make_unique<PlaybackOutputAudioBuffer>(outputChannels(), sampleFormat_);
+    // One block of silence: the constant one-block lead that keeps every read satisfied.
+    for (int i = 0; i < outputChannels() * blockSize(); ++i) buffer->queue().pushBack(0.0f);
+    return buffer;
+}
+
+}  // namespace veltra

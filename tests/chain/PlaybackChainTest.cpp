@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <vector>
+
+#include "chain/PlaybackAudioProcessChainProvider.h"
+#include "chain/ProjectPlaybackAudioProcessChain.h"
+#include "effects/DspAudioEffectObject.h"
+
+namespace veltra {
+namespace {
+
+class FixedProvider final : public AudioProcessChainProvider {
+public:
+    explicit FixedProvider(ParameterList list) : list_(std::move(list)) {}
+    void attach(AudioProcessChainProviderCallback* callback) override {
+        AudioProcessChainProvider::attach(callback);
+        for (auto& block : list_) mutableParameters().push_back(std::move(block));
+        notify();
+    }
+
+private:
+    ParameterList list_;
+};
+
+std::unique_ptr<ParameterBlock> block(const char* name, EffectType type, std::vector<float> words = {}) {
+    auto b = std::make_unique<ParameterBlock>();
+    b->name = name;
+    b->effectType = type;
+    b->enabled = 1;
+    for (std::size_t i = 0; i < words.size(); ++i) b->setFloat(i, words[i]);
+    return b;
+}
+
+struct Harness {
+    Harness(ParameterList list, std::uint32_t rate, int channels = 2)
+        : chain(std::make_unique<FixedProvider>(std::move(list))), channels(channels) {
+        const std::uint32_t configuration[3] = {std::uint32_t(channels), std::uint32_t(channels), rate};
+        chain.init(configuration);
+    }
+    // Runs `blocks` blocks of a constant input and returns channel 0 of every output frame.
+    std::vector<float> run(int blocks, float value) {
+        std::vector<float> result;
+        std::vector<std::vector<float>> in(channels, std::vector<float>(64)), out(channels, std::vector<float>(64));
+        std::vector<float*> ip, op;
+        for (int c = 0; c < channels; ++c) ip.push_back(in[c].data()), op.push_back(out[c].data());
+        for (int b = 0; b < blocks; ++b) {
+            for (auto& ch : in) std::fill(ch.begin(), ch.end(), value);
+            chain.process(ip.data(), op.data(), 64);
+            result.insert(result.end(), out[0].begin(), out[0].end());
+            lastOtherChannel = out[channels - 1][63];
+        }
+        return result;
+    }
+    ProjectPlaybackAudioProcessChain chain;
+    int channels;
+    float lastOtherChannel = 0.0f;
+};
+
+TEST(PlaybackChain, DefaultListBuildsSevenStagesInListOrder) {
+    ProjectPlaybackAudioProcessChain chain(std::make_unique<PlaybackAudioProcessChainProvider>());
+    const std::uint32_t configuration[3] = {2, 2, 48000};
+    ASSERT_TRUE(chain.init(configuration));
+    EXPECT_EQ(chain.stageOrder(), (std::vector<std::string>{"Headroom", "PreEQ", "Limiter", "PostEQ",
+                                                            "Halvorn_Surround", "PostEQ2", "Limiter2"}));
+    const auto list = PlaybackAudioProcessChainProvider::defaultList();
+    EXPECT_EQ(list[2]->payload[3], 0xBF591687u);
+    EXPECT_EQ(list[6]->payload[3], 0xBF591687u);
+    EXPECT_EQ(list[4]->payload[272], 0xBF591687u);
+    EXPECT_EQ(static_cast<std::int32_t>(list[4]->payload[256]), -1);
+    EXPECT_EQ(list[4]->payload[257], 80u);
+    EXPECT_EQ(list[1]->floatAt(32), 250.0f);  // PreEQ band 8
+    EXPECT_EQ(list[5]->floatAt(39), 11.0f);   // PostEQ2 band 9 type
+    EXPECT_EQ(list[6]->floatAt(6), 10.0f);    // Limiter2 releases in 10 ms
+}
+
+TEST(PlaybackChain, GainOnlyListScalesEveryChannelAndOtherMessagesAreIgnored) {
+    ParameterList list;
+    list.push_back(block("G", kEffectTypeGain, {-6.0f}));
+    Harness h(std::move(list), 48000, 3);
+    std::uint32_t other[2] = {42, 0};
+    EXPECT_EQ(h.chain.handleSetParameter({42, other}), 0);
+    const auto out = h.run(1, 0.5f);
+    for (float v : out) EXPECT_FLOAT_EQ(v, 0.5f * 0.5011872f);
+    EXPECT_FLOAT_EQ(h.lastOtherChannel, 0.5f * 0.5011872f);
+    EXPECT_EQ(h.chain.fadeRate(), 0.0f);
+}
+
+TEST(PlaybackChain, EmptyListCopiesAndHoldsTheFade) {
+    Harness h(ParameterList{}, 48000);
+    std::uint32_t record[2] = {10003, 0};
+    h.chain.handleSetParameter({10003, record});
+    const auto out = h.run(4, 0.75f);
+    for (float v : out) EXPECT_EQ(v, 0.75f);
+    EXPECT_EQ(h.chain.fadeGain(), 1.0f);
+    EXPECT_EQ(h.chain.fadeRate(), -10.0f);
+}
+
+TEST(PlaybackChain, EnableMessageFadesOutSwitchesTheGroupAtSilenceAndFadesIn) {
+    struct Case {
+        std::uint32_t rate;
+        int silentFrame;  // 1-based frame index of silence
+    };
+    for (const Case& c : {Case{48000, 4801}, Case{44100, 4411}, Case{16000, 1600}}) {
+        for (std::uint32_t state : {0u, 1u}) {
+            ParameterList list;
+            for (const char* name : {"Headroom", "Halvorn_Surround", "PostEQ2", "Limiter2"}) {
+                list.push_back(block(name, kEffectTypeGain, {0.0f}));
+            }
+            Harness h(std::move(list), c.rate);
+            auto* surround = dynamic_cast<DspAudioEffectObject*>(h.chain.findEffect("Halvorn_Surround"));
+            if (state == 1) surround->setEnabled(false);
+            std::uint32_t record[2] = {10003, state};
+            h.chain.handleSetParameter({10003, record});
+
+            const int silent = c.silentFrame - 1;
+            const int blockOfSilence = silent / 64;
+            std::vector<float> out = h.run(blockOfSilence, 1.0f);
+            EXPECT_EQ(surround->enabled(), state == 0);  // not switched yet
+            const auto rest = h.run(2 * blockOfSilence + 4, 1.0f);
+            out.insert(out.end(), rest.begin(), rest.end());
+            EXPECT_EQ(surround->enabled(), state == 1);
+            EXPECT_EQ(dynamic_cast<DspAudioEffectObject*>(h.chain.findEffect("Limiter2"))->enabled(), state == 1);
+
+            EXPECT_FLOAT_EQ(out[0], 1.0f - 10.0f / float(c.rate)) << c.rate;
+            EXPECT_GT(out[silent - 1], 0.0f) << c.rate;
+            EXPECT_EQ(out[silent], 0.0f) << c.rate;
+            EXPECT_GT(out[silent + 1], 0.0f) << c.rate;
+            EXPECT_EQ(out[2 * silent + 1], 1.0f) << c.rate;  // back at full level
+            EXPECT_LT(out[2 * silent], 1.0f) << c.rate;
+        }
+    }
+}
+
+TEST(PlaybackChain, RepeatedNameLeavesOneStageThatRunsTwiceWithTheLastSettings) {
+    ParameterList list;
+    list.push_back(block("PreEQ", kEffectTypeEqualizer, {0.0f, 6.0f, 0.0f, 15.0f}));
+    list.push_back(block("PreEQ", kEffectTypeEqualizer, {0.0f, -6.0206f, 0.0f, 15.0f}));
+    list.push_back(block("Nothing", static_cast<EffectType>(777)));  // unknown type: no stage
+    Harness h(std::move(list), 48000);
+    EXPECT_EQ(h.chain.effects().size(), 1u);
+    EXPECT_EQ(h.chain.stageOrder(), (std::vector<std::string>{"PreEQ", "PreEQ"}));
+    const auto out = h.run(1, 1.0f);
+    EXPECT_NEAR(out[63], 0.25f, 1e-5f);  // halved twice by the second block's settings
+}
+
+}  // namespace
+}  // namespace veltra

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "chain/PlaybackAudioProcessChainProvider.h"
+#include "chain/ProjectPlaybackAudioProcessChain.h"
+#include "engine/PlaybackModule.h"
+#include "engine/VeltraDspPlayback.h"
+
+namespace veltra {
+namespace {
+
+std::vector<float> signal(std::size_t samples) {
+    std::vector<float> x(samples);
+    for (std::size_t i = 0; i < samples; ++i) x[i] = 0.6f * std::sin(0.013f * float(i)) * ((i % 2) ? 0.5f : 1.0f);
+    return x;
+}
+
+TEST(PlaybackEngine, FirstCallOf480FramesRunsSevenBlocksOneBlockLate) {
+    VeltraDspPlayback* engine = createPlaybackEngine(2, 2, 48000);
+    ASSERT_NE(engine, nullptr);
+    std::uint32_t record[2] = {10003, 1};
+    sendPlaybackParameter(engine, record);
+    const auto x = signal(960);
+    std::vector<float> y = x;  // in place
+    processPlayback(engine, y.data(), y.data(), 480);
+    for (int i = 0; i < 128; ++i) ASSERT_EQ(y[i], 0.0f);
+    EXPECT_EQ(engine->inputQueue()->queue().size(), 64u);  // 32 frames x 2 channels
+
+    // The same chain driven block by block must give the frames after the silent lead.
+    ProjectPlaybackAudioProcessChain chain(std::make_unique<PlaybackAudioProcessChainProvider>());
+    const std::uint32_t configuration[3] = {2, 2, 48000};
+    chain.init(configuration);
+    chain.handleSetParameter({10003, record});
+    std::vector<float> l(64), r(64), ol(64), orr(64);
+    float* in[2] = {l.data(), r.data()};
+    float* out[2] = {ol.data(), orr.data()};
+    for (int b = 0; b < 6; ++b) {
+        for (int f = 0; f < 64; ++f) l[f] = x[2 * (64 * b + f)], r[f] = x[2 * (64 * b + f) + 1];
+        chain.process(in, out, 64);
+        for (int f = 0; f < 64; ++f) {
+            const std::size_t frame = 64 * (b + 1) + f;
+            if (frame >= 480) break;
+            ASSERT_EQ(y[2 * frame], ol[f]) << frame;
+            ASSERT_EQ(y[2 * frame + 1], orr[f]) << frame;
+        }
+    }
+    destroyPlaybackEngine(engine);
+}
+
+TEST(PlaybackEngine, QueuesAlwaysHoldExactlyOneBlockBetweenThem) {
+    VeltraDspPlayback* engine = createPlaybackEngine(2, 2, 44100);
+    ASSERT_NE(engine, nullptr);
+    std::vector<float> buffer(2 * 1000, 0.1f);
+    for (std::uint32_t frames : {32u, 32u, 0u, 1u, 63u, 441u, 1000u, 7u}) {
+        processPlayback(engine, buffer.data(), buffer.data(), frames);
+        const std::size_t held = engine->inputQueue()->queue().size() + engine->outputQueue()->queue().size();
+        EXPECT_EQ(held, 128u) << frames;
+    }
+    destroyPlaybackEngine(engine);
+}
+
+TEST(PlaybackEngine, ModuleFunctionsToleratNullAndRefuseAbsurdConfigurations) {
+    std::vector<float> buffer(8, 0.5f);
+    EXPECT_EQ(processPlayback(nullptr, buffer.data(), buffer.data(), 4), 0);
+    EXPECT_EQ(sendPlaybackParameter(nullptr, nullptr), 0);
+    EXPECT_EQ(destroyPlaybackEngine(nullptr), 0);
+    EXPECT_EQ(createPlaybackEngine(1000, 2, 48000), nullptr);
+    EXPECT_EQ(buffer[0], 0.5f);
+
+    // One input channel feeding two output channels: the working block has room for both.
+    VeltraDspPlayback* upmix = createPlaybackEngine(1, 2, 48000);
+    ASSERT_NE(upmix, nullptr);
+    std::vector<float> mono(256, 0.25f), stereo(512, 9.0f);
+    processPlayback(upmix, mono.data(), stereo.data(), 256);
+    for (float v : stereo) EXPECT_TRUE(std::isfinite(v));
+    EXPECT_EQ(stereo[0], 0.0f);
+    destroyPlaybackEngine(upmix);
+}
+
+}  // namespace
+}  // namespace veltra
