@@ -1,0 +1,109 @@
+#include "tools/ResponseReport.h"
+
+#include <cmath>
+#include <complex>
+#include <cstdio>
+#include <numbers>
+#include <sstream>
+
+#include "chain/PlaybackAudioProcessChainProvider.h"
+#include "effects/eq/EqFilterBank.h"
+
+namespace veltra::tools {
+
+namespace {
+
+double sectionMagnitude(const float* c, double hz, int rate) {
+    const std::complex<double> z1 = std::polar(1.0, -2.0 * std::numbers::pi * hz / rate);
+    const auto num = double(c[0]) + double(c[1]) * z1 + double(c[2]) * z1 * z1;
+    const auto den = 1.0 - double(c[3]) * z1 - double(c[4]) * z1 * z1;
+    return std::abs(num / den);
+}
+
+}  // namespace
+
+ResponseTable computeResponse(const std::string& stage, int sampleRate, int points) {
+    ResponseTable table;
+    if (sampleRate <= 40 || points < 2) return table;
+    const double top = 0.499 * sampleRate;
+    for (int i = 0; i < points; ++i) {
+        table.frequencies.push_back(10.0 * std::pow(top / 10.0, double(i) / (points - 1)));
+    }
+    for (const auto& block : PlaybackAudioProcessChainProvider::defaultList()) {
+        if (block->effectType != kEffectTypeEqualizer) continue;
+        if (stage != "all" && stage != block->name) continue;
+        std::vector<double> db(table.frequencies.size(), 0.0);
+        for (int b = 0; b < EqFilterBank::kBands; ++b) {
+            float c[5];
+            const auto w = static_cast<std::size_t>(4 * b);
+            EqFilterBank::designBand(block->floatAt(w), block->floatAt(w + 1), block->floatAt(w + 2),
+                                     static_cast<int>(block->floatAt(w + 3)), sampleRate, c);
+            for (std::size_t i = 0; i < db.size(); ++i) {
+                db[i] += 20.0 * std::log10(std::max(sectionMagnitude(c, table.frequencies[i], sampleRate), 1e-12));
+            }
+        }
+        table.columns.push_back(block->name);
+        table.decibels.push_back(std::move(db));
+    }
+    if (table.columns.size() > 1) {
+        std::vector<double> total(table.frequencies.size(), 0.0);
+        for (const auto& column : table.decibels) {
+            for (std::size_t i = 0; i < total.size(); ++i) total[i] += column[i];
+        }
+        table.columns.emplace_back("total");
+        table.decibels.push_back(std::move(total));
+    }
+    if (table.columns.empty()) table.frequencies.clear();
+    return table;
+}
+
+std::string toCsv(const ResponseTable& table) {
+    std::ostringstream out;
+    out << "frequency_hz";
+    for (const auto& name : table.columns) out << ',' << name;
+    out << '\n';
+    out.precision(8);
+    for (std::size_t i = 0; i < table.frequencies.size(); ++i) {
+        out << table.frequencies[i];
+        for (const auto& column : table.decibels) out << ',' << column[i];
+        out << '\n';
+    }
+    return out.str();
+}
+
+bool plotPng(const ResponseTable& table, const std::string& path, int sampleRate, std::string& reason) {
+    const std::string data = path + ".csv.tmp";
+    if (FILE* f = std::fopen(data.c_str(), "w")) {
+        const std::string csv = toCsv(table);
+        std::fwrite(csv.data(), 1, csv.size(), f);
+        std::fclose(f);
+    } else {
+        reason = "cannot write " + data;
+        return false;
+    }
+    FILE* gp = popen("gnuplot 2>/dev/null", "w");
+    if (gp == nullptr) {
+        std::remove(data.c_str());
+        reason = "gnuplot is not available";
+        return false;
+    }
+    std::fprintf(gp, "set terminal pngcairo size 1000,600\nset output '%s'\n", path.c_str());
+    std::fprintf(gp, "set datafile separator ','\nset logscale x\nset grid\nset xrange [10:%d]\n", sampleRate / 2);
+    std::fprintf(gp, "set title 'VeltraDsp equaliser stages at %d Hz'\n", sampleRate);
+    std::fprintf(gp, "set xlabel 'Frequency (Hz)'\nset ylabel 'Magnitude (dB)'\nset key outside right\n");
+    std::fprintf(gp, "plot ");
+    for (std::size_t c = 0; c < table.columns.size(); ++c) {
+        std::fprintf(gp, "%s'%s' using 1:%zu skip 1 with lines lw 2 title '%s'", c ? ", " : "",
+                     data.c_str(), c + 2, table.columns[c].c_str());
+    }
+    std::fprintf(gp, "\n");
+    const int status = pclose(gp);
+    std::remove(data.c_str());
+    if (status != 0) {
+        reason = "gnuplot failed";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace veltra::tools

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace veltra::tools {
+
+// Magnitude responses of the default equaliser stages, from the coefficients the filter bank
+// designs, on a logarithmic grid from 10 Hz to just below half the rate.
+struct ResponseTable {
+    std::vector<std::string> columns;  // stage names, then "total" when more than one
+    std::vector<double> frequencies;
+    std::vector<std::vector<double>> decibels;  // [column][point]
+};
+
+// `stage` is "all" or one of "PreEQ", "PostEQ", "PostEQ2"; an unknown name gives an empty table.
+ResponseTable computeResponse(const std::string& stage, int sampleRate, int points);
+std::string toCsv(const ResponseTable& table);
+// Plots with gnuplot; returns false with a reason when it cannot.
+bool plotPng(const ResponseTable& table, const std::string& path, int sampleRate, std::string& reason);
+
+}  // namespace veltra::tools

@@ -1,0 +1,144 @@
+// veltradsp: runs the module's speaker and microphone paths over sound files, and reports the
+// default equaliser responses.
+#include <CLI/CLI.hpp>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <unistd.h>
+
+#include "tools/AudioFile.h"
+#include "tools/OfflineRunner.h"
+#include "tools/ResponseReport.h"
+
+namespace {
+
+using namespace veltra::tools;
+
+constexpr int kExitFailure = 2;
+constexpr int kExitUsage = 64;
+constexpr int kMaxChannels = 16;
+
+struct Options {
+    std::string input, output, format = "float", enhancement = "on", stage = "all", csv, png;
+    std::size_t hostFrames = 0;
+    int rate = 48000, points = 512;
+    bool quiet = false;
+};
+
+void printLevels(const char* label, const std::vector<float>& samples) {
+    double peak = 0.0, sum = 0.0;
+    for (float s : samples) {
+        peak = std::max(peak, std::fabs(double(s)));
+        sum += double(s) * double(s);
+    }
+    const double rms = samples.empty() ? 0.0 : std::sqrt(sum / double(samples.size()));
+    std::printf("%s peak %.4f rms %.4f", label, peak, rms);
+}
+
+Progress makeProgress(const Options& o, const AudioData& audio) {
+    const bool show = !o.quiet && ::isatty(STDERR_FILENO) && audio.frames() > 3u * std::size_t(audio.sampleRate);
+    if (!show) return {};
+    return [](std::size_t done, std::size_t total) {
+        const int percent = int(100.0 * double(done) / double(total));
+        std::fprintf(stderr, "\r[%-50s] %3d%%", std::string(std::size_t(percent / 2), '#').c_str(), percent);
+        if (done == total) std::fputc('\n', stderr);
+    };
+}
+
+OutputFormat parseFormat(const std::string& name) {
+    if (name == "pcm16") return OutputFormat::Pcm16;
+    if (name == "pcm24") return OutputFormat::Pcm24;
+    return OutputFormat::Float;
+}
+
+int runFile(const Options& o, bool speaker) {
+    AudioData audio = readAudio(o.input);
+    if (audio.channels > kMaxChannels) {
+        throw FileError{o.input + ": " + std::to_string(audio.channels) + " channels; at most 16 are supported"};
+    }
+    const std::size_t host = o.hostFrames > 0 ? o.hostFrames : std::size_t(std::max(audio.sampleRate / 100, 1));
+    const std::vector<float> original = audio.samples;
+    const bool ok = speaker ? runSpeaker(audio.samples, audio.channels, audio.sampleRate,
+                                         o.enhancement == "on", host, makeProgress(o, audio))
+                            : runMicrophone(audio.samples, audio.channels, host, makeProgress(o, audio));
+    if (!ok) throw FileError{o.input + ": the engine refused this stream format"};
+    writeAudio(o.output, audio, parseFormat(o.format));
+    if (!o.quiet) {
+        std::printf("%s: %zu frames, %d channels, %d Hz -> %s; ", o.input.c_str(), audio.frames(),
+                    audio.channels, audio.sampleRate, o.output.c_str());
+        printLevels("in", original);
+        std::printf(", ");
+        printLevels("out", audio.samples);
+        std::printf("\n");
+    }
+    return 0;
+}
+
+int runResponse(const Options& o) {
+    const ResponseTable table = computeResponse(o.stage, o.rate, o.points);
+    if (table.columns.empty()) {
+        std::fprintf(stderr, "veltradsp: no equaliser stage named '%s'\n", o.stage.c_str());
+        return kExitUsage;
+    }
+    const std::string csv = toCsv(table);
+    if (!o.csv.empty()) {
+        std::ofstream out(o.csv);
+        if (!(out << csv)) throw FileError{o.csv + ": cannot write the output file"};
+    }
+    if (!o.png.empty()) {
+        std::string reason;
+        if (!plotPng(table, o.png, o.rate, reason)) throw FileError{o.png + ": " + reason};
+    }
+    if (o.csv.empty() && o.png.empty()) std::fputs(csv.c_str(), stdout);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"Runs the VeltraDsp speaker and microphone paths over sound files.", "veltradsp"};
+    app.set_version_flag("--version", "veltradsp (VeltraDsp) 0.1.0");
+    app.require_subcommand(1);
+    Options o;
+
+    auto* speaker = app.add_subcommand("speaker", "process a file through the speaker path");
+    auto* mic = app.add_subcommand("mic", "process a file through the microphone path");
+    for (auto* sub : {speaker, mic}) {
+        sub->add_option("IN", o.input, "input sound file")->required();
+        sub->add_option("OUT", o.output, "output WAV file")->required();
+        sub->add_option("--host-frames", o.hostFrames, "frames per host buffer (default 10 ms)")
+            ->check(CLI::Range(std::size_t{1}, std::size_t{1} << 20));
+        sub->add_option("--format", o.format, "output sample format")
+            ->check(CLI::IsMember({"float", "pcm16", "pcm24"}));
+        sub->add_flag("--quiet", o.quiet, "no progress or summary");
+    }
+    speaker->add_option("--enhancement", o.enhancement, "state of the enhancement switch")
+        ->check(CLI::IsMember({"on", "off"}));
+
+    auto* response = app.add_subcommand("response", "magnitude response of the default equalisers");
+    response->add_option("--stage", o.stage, "PreEQ, PostEQ, PostEQ2 or all");
+    response->add_option("--rate", o.rate, "sample rate in Hz")->check(CLI::Range(8000, 384000));
+    response->add_option("--points", o.points, "number of frequencies")->check(CLI::Range(2, 100000));
+    response->add_option("--csv", o.csv, "write the table to this CSV file");
+    response->add_option("--png", o.png, "plot the responses to this PNG file");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e);
+        return e.get_exit_code() == 0 ? code : kExitUsage;
+    }
+    try {
+        if (speaker->parsed()) return runFile(o, true);
+        if (mic->parsed()) return runFile(o, false);
+        return runResponse(o);
+    } catch (const FileError& e) {
+        std::fprintf(stderr, "veltradsp: %s\n", e.message.c_str());
+        return kExitFailure;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "veltradsp: %s: not enough memory\n", o.input.c_str());
+        return kExitFailure;
+    }
+}
