@@ -26,7 +26,8 @@ void AudioBuffer::write(const void* source, int frames) {
 template <typename Sample>
 void AudioBuffer::appendFrames(const Sample* source, int frames, int stride, int first, int count) {
     if (source == nullptr || frames <= 0 || count <= 0 || stride <= 0) return;
-    queue_.reserve(queue_.size() + static_cast<std::size_t>(frames) * static_cast<std::size_t>(count));
+    queue_.reserve(queue_.size() +
+                   static_cast<std::size_t>(frames) * static_cast<std::size_t>(count));
     for (int f = 0; f < frames; ++f) {
         const Sample* frame = source + static_cast<std::ptrdiff_t>(f) * stride;
         for (int c = first; c < first + count; ++c) {

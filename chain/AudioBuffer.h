@@ -10,7 +10,7 @@ namespace veltra {
 // holds floats; the format code says what the engine side looks like. Input buffers only accept
 // writes, output buffers only serve reads; the other direction does nothing.
 class AudioBuffer {
-public:
+  public:
     explicit AudioBuffer(std::uint32_t format) : format_(format) {}
     AudioBuffer(const AudioBuffer&) = delete;
     AudioBuffer& operator=(const AudioBuffer&) = delete;
@@ -29,15 +29,16 @@ public:
     SampleQueue& queue() { return queue_; }
     const SampleQueue& queue() const { return queue_; }
 
-protected:
+  protected:
     // Appends channels [first, first + count) of each frame of `stride` interleaved samples.
     template <typename Sample>
     void appendFrames(const Sample* source, int frames, int stride, int first, int count);
-    // Zeroes frames x channels samples of the destination, then fills it from the front of the queue.
+    // Zeroes frames x channels samples of the destination, then fills it from the front of the
+    // queue.
     template <typename Sample>
     void takeFrames(Sample* destination, int frames, int channels);
 
-private:
+  private:
     std::uint32_t format_;
     SampleQueue queue_;
 };

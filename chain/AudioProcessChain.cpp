@@ -5,7 +5,9 @@ namespace veltra {
 AudioProcessChain::AudioProcessChain(std::unique_ptr<AudioProcessChainProvider> provider)
     : provider_(std::move(provider)) {}
 
-AudioProcessChain::~AudioProcessChain() { AudioProcessChain::release(); }
+AudioProcessChain::~AudioProcessChain() {
+    AudioProcessChain::release();
+}
 
 bool AudioProcessChain::init(const std::uint32_t* /*configuration*/) {
     for (auto& [name, effect] : effects_) {

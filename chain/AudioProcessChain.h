@@ -19,7 +19,7 @@ namespace veltra {
 // byte-wise (std::string compares as unsigned char), so iteration order is the same everywhere.
 // Subclasses supply the per-block work; processBlock runs only with the chain lock held.
 class AudioProcessChain : public AudioProcessChainProviderCallback {
-public:
+  public:
     using EffectMap = std::map<std::string, std::unique_ptr<AudioEffectObject>>;
 
     explicit AudioProcessChain(std::unique_ptr<AudioProcessChainProvider> provider);
@@ -46,12 +46,12 @@ public:
     AudioProcessChainProvider* provider() const { return provider_.get(); }
     Profiler& profiler() { return profiler_; }
 
-protected:
+  protected:
     std::mutex& lock() { return lock_; }
     EffectMap& mutableEffects() { return effects_; }
     std::int32_t processedSamples_ = 0;
 
-private:
+  private:
     std::unique_ptr<AudioProcessChainProvider> provider_;
     EffectMap effects_;
     std::mutex lock_;

@@ -5,9 +5,10 @@
 
 namespace veltra {
 
-// Holds the parameter blocks that describe a chain's stages and tells the chain when they are ready.
+// Holds the parameter blocks that describe a chain's stages and tells the chain when they are
+// ready.
 class AudioProcessChainProvider {
-public:
+  public:
     AudioProcessChainProvider() = default;
     AudioProcessChainProvider(const AudioProcessChainProvider&) = delete;
     AudioProcessChainProvider& operator=(const AudioProcessChainProvider&) = delete;
@@ -18,11 +19,11 @@ public:
 
     const ParameterList& parameters() const { return parameters_; }
 
-protected:
+  protected:
     void notify();
     ParameterList& mutableParameters() { return parameters_; }
 
-private:
+  private:
     ParameterList parameters_;
     AudioProcessChainProviderCallback* callback_ = nullptr;
 };

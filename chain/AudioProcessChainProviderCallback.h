@@ -4,10 +4,10 @@ namespace veltra {
 
 // Told by a provider that its parameter list is ready to be applied.
 class AudioProcessChainProviderCallback {
-public:
+  public:
     virtual void onParametersChanged() = 0;
 
-protected:
+  protected:
     ~AudioProcessChainProviderCallback() = default;
 };
 

@@ -9,7 +9,7 @@ namespace veltra {
 // Chain kind of the microphone path: configuration {reference channels, microphone channels,
 // output channels, sample rate}. The input block carries reference channels first.
 class CaptureAudioProcessChain : public AudioProcessChain {
-public:
+  public:
     using AudioProcessChain::AudioProcessChain;
 
     bool init(const std::uint32_t* configuration) override;
@@ -20,7 +20,7 @@ public:
     std::uint32_t outputChannels() const { return outputChannels_; }
     std::uint32_t sampleRate() const { return sampleRate_; }
 
-protected:
+  protected:
     std::uint32_t referenceChannels_ = 0;
     std::uint32_t microphoneChannels_ = 0;
     std::uint32_t inputChannels_ = 0;

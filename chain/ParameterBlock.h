@@ -18,8 +18,8 @@ enum EffectType : std::int32_t {
     kEffectTypeSurround = 10102,
 };
 
-// Configuration of one chain stage. The payload is fixed storage for the largest type (surround) and
-// starts zeroed, so any word a type does not set reads as 0.
+// Configuration of one chain stage. The payload is fixed storage for the largest type (surround)
+// and starts zeroed, so any word a type does not set reads as 0.
 struct ParameterBlock {
     static constexpr std::size_t kPayloadWords = 256;
     static constexpr std::size_t kSurroundPayloadWords = 276;

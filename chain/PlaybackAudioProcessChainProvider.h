@@ -6,7 +6,7 @@ namespace veltra {
 
 // Supplies the speaker path's built-in list of seven stages on attach.
 class PlaybackAudioProcessChainProvider final : public AudioProcessChainProvider {
-public:
+  public:
     void attach(AudioProcessChainProviderCallback* callback) override;
 
     static ParameterList defaultList();

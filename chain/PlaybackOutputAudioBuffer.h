@@ -6,13 +6,14 @@ namespace veltra {
 
 // Playback engine stream out: serves frames of every channel, oldest first.
 class PlaybackOutputAudioBuffer final : public AudioBuffer {
-public:
-    PlaybackOutputAudioBuffer(int channels, std::uint32_t format) : AudioBuffer(format), channels_(channels) {}
+  public:
+    PlaybackOutputAudioBuffer(int channels, std::uint32_t format)
+        : AudioBuffer(format), channels_(channels) {}
 
     void readInt16(std::int16_t* destination, int frames) override;
     void readFloat(float* destination, int frames) override;
 
-private:
+  private:
     int channels_;
 };
 

@@ -22,9 +22,9 @@ std::uint32_t Profiler::counterToMicroseconds(std::int64_t ticks, std::int64_t f
     const std::int64_t seconds = ticks / frequency;
     const std::int64_t remainder = ticks % frequency;
     // Unsigned arithmetic keeps the low bits exact even after the 64-bit nanosecond count wraps.
-    const std::uint64_t nanoseconds =
-        static_cast<std::uint64_t>(seconds) * 1000000000ull +
-        static_cast<std::uint64_t>(remainder) * 1000000000ull / static_cast<std::uint64_t>(frequency);
+    const std::uint64_t nanoseconds = static_cast<std::uint64_t>(seconds) * 1000000000ull +
+                                      static_cast<std::uint64_t>(remainder) * 1000000000ull /
+                                          static_cast<std::uint64_t>(frequency);
     return static_cast<std::uint32_t>(nanoseconds / 1000u);
 }
 
@@ -32,9 +32,13 @@ void Profiler::setDefaultClock(Clock clock) {
     gDefaultClock.store(clock != nullptr ? clock : &steadyClockMicroseconds);
 }
 
-std::uint32_t Profiler::defaultClockNow() { return gDefaultClock.load()(); }
+std::uint32_t Profiler::defaultClockNow() {
+    return gDefaultClock.load()();
+}
 
-std::uint32_t Profiler::now() const { return clock_ != nullptr ? clock_() : defaultClockNow(); }
+std::uint32_t Profiler::now() const {
+    return clock_ != nullptr ? clock_() : defaultClockNow();
+}
 
 Profiler::Timing& Profiler::record(std::string_view section) {
     auto found = timings_.find(section);
@@ -52,7 +56,9 @@ void Profiler::stop(std::string_view section) {
     timing.total += now() - timing.start;
 }
 
-std::uint32_t Profiler::total(std::string_view section) { return record(section).total; }
+std::uint32_t Profiler::total(std::string_view section) {
+    return record(section).total;
+}
 
 void Profiler::reset() {
     names_.clear();

@@ -12,7 +12,7 @@ namespace veltra {
 // clock, so they wrap about every 71.6 minutes; intervals use wrap-around subtraction and stay
 // correct for any section shorter than that.
 class Profiler {
-public:
+  public:
     using Clock = std::uint32_t (*)();
 
     struct Timing {
@@ -41,7 +41,7 @@ public:
     // seconds x 10^9 plus remainder x 10^9 / frequency nanoseconds, truncated to microseconds.
     static std::uint32_t counterToMicroseconds(std::int64_t ticks, std::int64_t frequency);
 
-private:
+  private:
     std::uint32_t now() const;
     Timing& record(std::string_view section);
 

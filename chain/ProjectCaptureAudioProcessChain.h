@@ -7,7 +7,7 @@ namespace veltra {
 // The microphone chain: no stages. It passes the merged block through, times that work and writes a
 // trace line every ten seconds of audio (ten times the sample rate in frames).
 class ProjectCaptureAudioProcessChain final : public CaptureAudioProcessChain {
-public:
+  public:
     static constexpr const char* kSection = "capture_chain_process";
 
     using CaptureAudioProcessChain::CaptureAudioProcessChain;

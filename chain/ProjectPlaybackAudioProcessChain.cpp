@@ -19,18 +19,23 @@ constexpr const char* kSurroundGroup[] = {"Halvorn_Surround", "PostEQ2", "Limite
 std::unique_ptr<AudioEffectObject> createEffect(std::int32_t type, int channels,
                                                 std::uint32_t sampleRate) {
     switch (type) {
-        case kEffectTypeGain: return std::make_unique<GainAudioEffectObject>(channels);
-        case kEffectTypeEqualizer: return std::make_unique<EqAudioEffectObject>(channels, sampleRate);
-        case kEffectTypeLimiter: return std::make_unique<LimiterAudioEffectObject>(channels, sampleRate);
+        case kEffectTypeGain:
+            return std::make_unique<GainAudioEffectObject>(channels);
+        case kEffectTypeEqualizer:
+            return std::make_unique<EqAudioEffectObject>(channels, sampleRate);
+        case kEffectTypeLimiter:
+            return std::make_unique<LimiterAudioEffectObject>(channels, sampleRate);
         case kEffectTypeSurround:
             return std::make_unique<HalvornSurroundAudioEffectObject>(sampleRate, channels);
-        default: return nullptr;
+        default:
+            return nullptr;
     }
 }
 
 void copyBlock(float** from, float** to, int channels, int frames) {
     for (int c = 0; c < channels; ++c) {
-        if (from[c] != to[c]) std::memmove(to[c], from[c], static_cast<std::size_t>(frames) * sizeof(float));
+        if (from[c] != to[c])
+            std::memmove(to[c], from[c], static_cast<std::size_t>(frames) * sizeof(float));
     }
 }
 

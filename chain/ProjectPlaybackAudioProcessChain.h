@@ -10,7 +10,7 @@ namespace veltra {
 // The speaker chain: rebuilds its stages from the provider's list, runs them in list order and
 // applies the output fade that hides the switching of the surround group.
 class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain {
-public:
+  public:
     static constexpr std::uint32_t kEnableMessage = 10003;
 
     using PlaybackAudioProcessChain::PlaybackAudioProcessChain;
@@ -26,7 +26,7 @@ public:
     float fadeGain() const { return fadeGain_; }
     float fadeRate() const { return fadeRate_; }
 
-private:
+  private:
     void switchSurroundGroup();
 
     std::vector<std::string> stageOrder_;

@@ -11,7 +11,9 @@ namespace {
 const float kInt16Scale = std::bit_cast<float>(std::uint32_t{0x38000100u});
 }  // namespace
 
-float int16ToFloat(std::int16_t sample) { return static_cast<float>(sample) * kInt16Scale; }
+float int16ToFloat(std::int16_t sample) {
+    return static_cast<float>(sample) * kInt16Scale;
+}
 
 std::int16_t floatToInt16(float sample) {
     // A NaN would survive both clamps and make the integer conversion undefined.

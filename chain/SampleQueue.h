@@ -6,10 +6,11 @@
 
 namespace veltra {
 
-// First-in first-out queue of float samples on a growable ring. Capacity only ever grows (doubling),
-// so once the queue has seen its working size, appending and removing never touch the heap again.
+// First-in first-out queue of float samples on a growable ring. Capacity only ever grows
+// (doubling), so once the queue has seen its working size, appending and removing never touch the
+// heap again.
 class SampleQueue {
-public:
+  public:
     SampleQueue() = default;
     SampleQueue(const SampleQueue&) = delete;
     SampleQueue& operator=(const SampleQueue&) = delete;
@@ -25,12 +26,13 @@ public:
     // Makes room for at least `samples` in total without a later reallocation.
     void reserve(std::size_t samples);
 
-    // Block-wise moves for the engines. `channels` arrays of `frames` floats each, interleaved frame by
-    // frame in the queue. Popping more than the queue holds fills the remainder with zeros.
+    // Block-wise moves for the engines. `channels` arrays of `frames` floats each, interleaved
+    // frame by frame in the queue. Popping more than the queue holds fills the remainder with
+    // zeros.
     void pushDeinterleaved(const float* const* block, int channels, int frames);
     void popDeinterleaved(float* const* block, int channels, int frames);
 
-private:
+  private:
     void grow(std::size_t minimum);
 
     std::unique_ptr<float[]> data_;

@@ -9,7 +9,7 @@ struct ParameterBlock;
 // The interface a process chain drives for each of its stages. Channel blocks are arrays of
 // per-channel float arrays; input and output are distinct blocks with the chain's channel counts.
 class AudioEffectObject {
-public:
+  public:
     AudioEffectObject() = default;
     AudioEffectObject(const AudioEffectObject&) = delete;
     AudioEffectObject& operator=(const AudioEffectObject&) = delete;

@@ -8,10 +8,11 @@
 
 namespace veltra {
 
-// State every DSP effect shares: channel counts, rate, the enabled flag with automatic pass-through,
-// and a generic parameter array (unused by this system's effects, whose count stays 0).
+// State every DSP effect shares: channel counts, rate, the enabled flag with automatic
+// pass-through, and a generic parameter array (unused by this system's effects, whose count stays
+// 0).
 class DspAudioEffectObject : public AudioEffectObject {
-public:
+  public:
     DspAudioEffectObject() = default;
     ~DspAudioEffectObject() override = default;
 
@@ -33,7 +34,7 @@ public:
     int outputChannels() const { return outputChannels_; }
     std::uint32_t sampleRate() const { return sampleRate_; }
 
-protected:
+  protected:
     // Copies min(input, output) channel counts of this effect's own fields; the pass-through path.
     void copyChannels(float** input, float** output, int channels, int frames) const;
 
@@ -42,7 +43,7 @@ protected:
     std::uint32_t sampleRate_ = 48000;
     std::uint8_t enabled_ = 1;
 
-private:
+  private:
     std::string name_;
     std::unique_ptr<float[]> parameters_;
     int parameterCount_ = 0;

@@ -16,7 +16,8 @@ VeltraDspPlayback* createPlaybackEngine(std::uint32_t inputChannels, std::uint32
     return engine;
 }
 
-int processPlayback(VeltraDspPlayback* engine, const void* input, void* output, std::uint32_t frames) {
+int processPlayback(VeltraDspPlayback* engine, const void* input, void* output,
+                    std::uint32_t frames) {
     if (engine != nullptr) engine->processInterleaved(input, output, frames);
     return 0;
 }

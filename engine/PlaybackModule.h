@@ -10,7 +10,8 @@ class VeltraDspPlayback;
 // nothing; all but the factory return 0.
 VeltraDspPlayback* createPlaybackEngine(std::uint32_t inputChannels, std::uint32_t outputChannels,
                                         std::uint32_t sampleRate);
-int processPlayback(VeltraDspPlayback* engine, const void* input, void* output, std::uint32_t frames);
+int processPlayback(VeltraDspPlayback* engine, const void* input, void* output,
+                    std::uint32_t frames);
 int destroyPlaybackEngine(VeltraDspPlayback* engine);
 int sendPlaybackParameter(VeltraDspPlayback* engine, std::uint32_t* record);
 

@@ -6,7 +6,7 @@ namespace veltra {
 
 // The capture engine the microphone object creates: float streams, the capture chain.
 class ProjectVeltraDspCapture final : public VeltraDspCapture {
-public:
+  public:
     ProjectVeltraDspCapture() { sampleFormat_ = 2; }
     ~ProjectVeltraDspCapture() override = default;
 

@@ -6,7 +6,7 @@ namespace veltra {
 
 // The speaker engine the processing object creates: float streams, the playback chain.
 class ProjectVeltraDspPlayback final : public VeltraDspPlayback {
-public:
+  public:
     ProjectVeltraDspPlayback() { sampleFormat_ = 2; }
     ~ProjectVeltraDspPlayback() override = default;
 

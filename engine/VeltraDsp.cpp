@@ -2,7 +2,9 @@
 
 namespace veltra {
 
-VeltraDsp::~VeltraDsp() { releaseChain(); }
+VeltraDsp::~VeltraDsp() {
+    releaseChain();
+}
 
 bool VeltraDsp::init(const std::uint32_t* configuration) {
     chain_ = createProcessChain();
@@ -17,7 +19,9 @@ void VeltraDsp::releaseChain() {
     chain_.reset();
 }
 
-void VeltraDsp::release() { releaseChain(); }
+void VeltraDsp::release() {
+    releaseChain();
+}
 
 void VeltraDsp::process(float** input, float** output, int frames) {
     const std::lock_guard<std::mutex> guard(lock_);

@@ -12,7 +12,7 @@ namespace veltra {
 // Abstract engine: owns one process chain and serialises every call into it (processing, parameter
 // writes and reads) behind one lock. Lock order: engine lock, then the chain's own lock.
 class VeltraDsp {
-public:
+  public:
     VeltraDsp() = default;
     VeltraDsp(const VeltraDsp&) = delete;
     VeltraDsp& operator=(const VeltraDsp&) = delete;
@@ -33,13 +33,13 @@ public:
     int blockSize() const { return blockSize_; }
     AudioProcessChain* chain() const { return chain_.get(); }
 
-protected:
+  protected:
     std::mutex& lock() { return lock_; }
     void releaseChain();
 
     std::uint32_t sampleFormat_ = 1;
 
-private:
+  private:
     std::unique_ptr<AudioProcessChain> chain_;
     int blockSize_ = 64;
     std::mutex lock_;

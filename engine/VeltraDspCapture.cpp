@@ -7,7 +7,9 @@
 
 namespace veltra {
 
-VeltraDspCapture::~VeltraDspCapture() { releaseBuffers(); }
+VeltraDspCapture::~VeltraDspCapture() {
+    releaseBuffers();
+}
 
 bool VeltraDspCapture::init(const std::uint32_t* configuration) {
     if (configuration == nullptr || configuration[0] > kMaxEngineChannels ||
@@ -26,9 +28,11 @@ bool VeltraDspCapture::init(const std::uint32_t* configuration) {
     outputQueue_ = createOutputBuffer();
     inputScratch_ = allocateChannelBlock(inputChannels_, blockSize());
     outputScratch_ = allocateChannelBlock(outputChannels_, blockSize());
-    const auto reserve = static_cast<std::size_t>(blockSize() + 4096);
+    const auto reserve = static_cast<std::size_t>(blockSize()) + 4096;
     for (auto* q : {referenceQueue_.get(), microphoneQueue_.get(), outputQueue_.get()}) {
-        if (q) q->queue().reserve(reserve * static_cast<std::size_t>(std::max(inputChannels_, outputChannels_)));
+        if (q)
+            q->queue().reserve(reserve *
+                               static_cast<std::size_t>(std::max(inputChannels_, outputChannels_)));
     }
     return ok;
 }
@@ -67,7 +71,8 @@ std::uint32_t VeltraDspCapture::processInterleaved(const void* reference, const 
     SampleQueue& ref = referenceQueue_->queue();
     SampleQueue& mic = microphoneQueue_->queue();
     if (inputChannels_ > 0 && block > 0) {
-        const auto perBlock = static_cast<std::size_t>(inputChannels_) * static_cast<std::size_t>(block);
+        const auto perBlock =
+            static_cast<std::size_t>(inputChannels_) * static_cast<std::size_t>(block);
         while (ref.size() + mic.size() >= perBlock) {
             ref.popDeinterleaved(inputScratch_, referenceChannels_, block);
             mic.popDeinterleaved(inputScratch_ + referenceChannels_, microphoneChannels_, block);

@@ -11,7 +11,7 @@ namespace veltra {
 // Microphone-path engine: merges a reference stream and a microphone stream channel by channel
 // (reference first) into chain blocks and hands back as many frames as it received, one block late.
 class VeltraDspCapture : public VeltraDsp {
-public:
+  public:
     VeltraDspCapture() = default;
     ~VeltraDspCapture() override;
 
@@ -30,7 +30,7 @@ public:
     int outputChannels() const { return outputChannels_; }
     const AudioBuffer* referenceQueue() const { return referenceQueue_.get(); }
 
-private:
+  private:
     void releaseBuffers();
 
     float** inputScratch_ = nullptr;

@@ -7,7 +7,9 @@
 
 namespace veltra {
 
-VeltraDspPlayback::~VeltraDspPlayback() { releaseBuffers(); }
+VeltraDspPlayback::~VeltraDspPlayback() {
+    releaseBuffers();
+}
 
 bool VeltraDspPlayback::init(const std::uint32_t* configuration) {
     if (configuration == nullptr || configuration[0] > kMaxEngineChannels ||
@@ -28,7 +30,8 @@ bool VeltraDspPlayback::init(const std::uint32_t* configuration) {
     zeroChannels(inputScratch_, 0, scratchChannels_, blockSize());
     zeroChannels(outputScratch_, 0, scratchChannels_, blockSize());
     // Room for a block plus a generous host buffer, so the real-time path starts allocation-free.
-    const auto reserve = static_cast<std::size_t>(scratchChannels_) * static_cast<std::size_t>(blockSize() + 4096);
+    const auto reserve =
+        static_cast<std::size_t>(scratchChannels_) * static_cast<std::size_t>(blockSize() + 4096);
     if (inputQueue_) inputQueue_->queue().reserve(reserve);
     if (outputQueue_) outputQueue_->queue().reserve(reserve);
     return ok;
@@ -61,7 +64,8 @@ std::uint32_t VeltraDspPlayback::processInterleaved(const void* input, void* out
     const int block = blockSize();
     inputQueue_->write(input, count);
     if (inputChannels_ > 0 && block > 0) {
-        const auto perBlock = static_cast<std::size_t>(inputChannels_) * static_cast<std::size_t>(block);
+        const auto perBlock =
+            static_cast<std::size_t>(inputChannels_) * static_cast<std::size_t>(block);
         SampleQueue& in = inputQueue_->queue();
         SampleQueue& out = outputQueue_->queue();
         while (in.size() >= perBlock) {

@@ -11,7 +11,7 @@ namespace veltra {
 // Speaker-path engine: re-blocks an interleaved stream of any buffer length into chain blocks
 // and hands back exactly as many frames as it received, one block late.
 class VeltraDspPlayback : public VeltraDsp {
-public:
+  public:
     VeltraDspPlayback() = default;
     ~VeltraDspPlayback() override;
 
@@ -30,10 +30,10 @@ public:
     const AudioBuffer* inputQueue() const { return inputQueue_.get(); }
     const AudioBuffer* outputQueue() const { return outputQueue_.get(); }
 
-protected:
+  protected:
     void releaseBuffers();
 
-private:
+  private:
     float** inputScratch_ = nullptr;
     float** outputScratch_ = nullptr;
     int scratchChannels_ = 0;  // the working block has max(input, output) channels

@@ -1,9 +1,9 @@
 #include "tools/AudioFile.h"
 
 #include <sndfile.h>
+#include <unistd.h>
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace veltra::tools {
 
@@ -22,7 +22,8 @@ AudioData readAudio(const std::string& path) {
         sf_close(file);
         throw FileError{path + ": the file has no valid sample rate"};
     }
-    audio.samples.resize(static_cast<std::size_t>(info.frames) * static_cast<std::size_t>(info.channels));
+    audio.samples.resize(static_cast<std::size_t>(info.frames) *
+                         static_cast<std::size_t>(info.channels));
     const sf_count_t got = sf_readf_float(file, audio.samples.data(), info.frames);
     sf_close(file);
     if (got < 0) throw FileError{path + ": read failed"};

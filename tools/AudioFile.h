@@ -10,7 +10,9 @@ struct AudioData {
     int channels = 0;
     int sampleRate = 0;
     std::vector<float> samples;
-    std::size_t frames() const { return channels > 0 ? samples.size() / static_cast<std::size_t>(channels) : 0; }
+    std::size_t frames() const {
+        return channels > 0 ? samples.size() / static_cast<std::size_t>(channels) : 0;
+    }
 };
 
 enum class OutputFormat { Float, Pcm16, Pcm24 };

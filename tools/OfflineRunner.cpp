@@ -17,7 +17,8 @@ void inHostBuffers(std::vector<float>& samples, int channels, std::size_t hostFr
     hostFrames = std::max<std::size_t>(hostFrames, 1);
     for (std::size_t done = 0; done < total;) {
         const std::size_t n = std::min(hostFrames, total - done);
-        step(samples.data() + done * static_cast<std::size_t>(channels), static_cast<std::uint32_t>(n));
+        step(samples.data() + done * static_cast<std::size_t>(channels),
+             static_cast<std::uint32_t>(n));
         done += n;
         if (progress) progress(done, total);
     }
@@ -34,8 +35,9 @@ bool runSpeaker(std::vector<float>& samples, int channels, int sampleRate, bool 
     if (engine == nullptr) return false;
     std::uint32_t record[2] = {10003, enhancement ? 1u : 0u};
     sendPlaybackParameter(engine, record);
-    inHostBuffers(samples, channels, hostFrames, progress,
-                  [&](float* buffer, std::uint32_t n) { processPlayback(engine, buffer, buffer, n); });
+    inHostBuffers(samples, channels, hostFrames, progress, [&](float* buffer, std::uint32_t n) {
+        processPlayback(engine, buffer, buffer, n);
+    });
     destroyPlaybackEngine(engine);
     return true;
 }

@@ -35,11 +35,13 @@ ResponseTable computeResponse(const std::string& stage, int sampleRate, int poin
         std::vector<double> db(table.frequencies.size(), 0.0);
         for (int b = 0; b < EqFilterBank::kBands; ++b) {
             float c[5];
-            const auto w = static_cast<std::size_t>(4 * b);
-            EqFilterBank::designBand(block->floatAt(w), block->floatAt(w + 1), block->floatAt(w + 2),
-                                     static_cast<int>(block->floatAt(w + 3)), sampleRate, c);
+            const auto w = 4 * static_cast<std::size_t>(b);
+            EqFilterBank::designBand(block->floatAt(w), block->floatAt(w + 1),
+                                     block->floatAt(w + 2), static_cast<int>(block->floatAt(w + 3)),
+                                     sampleRate, c);
             for (std::size_t i = 0; i < db.size(); ++i) {
-                db[i] += 20.0 * std::log10(std::max(sectionMagnitude(c, table.frequencies[i], sampleRate), 1e-12));
+                db[i] += 20.0 * std::log10(std::max(
+                                    sectionMagnitude(c, table.frequencies[i], sampleRate), 1e-12));
             }
         }
         table.columns.push_back(block->name);
@@ -71,7 +73,8 @@ std::string toCsv(const ResponseTable& table) {
     return out.str();
 }
 
-bool plotPng(const ResponseTable& table, const std::string& path, int sampleRate, std::string& reason) {
+bool plotPng(const ResponseTable& table, const std::string& path, int sampleRate,
+             std::string& reason) {
     const std::string data = path + ".csv.tmp";
     if (FILE* f = std::fopen(data.c_str(), "w")) {
         const std::string csv = toCsv(table);
@@ -88,9 +91,11 @@ bool plotPng(const ResponseTable& table, const std::string& path, int sampleRate
         return false;
     }
     std::fprintf(gp, "set terminal pngcairo size 1000,600\nset output '%s'\n", path.c_str());
-    std::fprintf(gp, "set datafile separator ','\nset logscale x\nset grid\nset xrange [10:%d]\n", sampleRate / 2);
+    std::fprintf(gp, "set datafile separator ','\nset logscale x\nset grid\nset xrange [10:%d]\n",
+                 sampleRate / 2);
     std::fprintf(gp, "set title 'VeltraDsp equaliser stages at %d Hz'\n", sampleRate);
-    std::fprintf(gp, "set xlabel 'Frequency (Hz)'\nset ylabel 'Magnitude (dB)'\nset key outside right\n");
+    std::fprintf(
+        gp, "set xlabel 'Frequency (Hz)'\nset ylabel 'Magnitude (dB)'\nset key outside right\n");
     std::fprintf(gp, "plot ");
     for (std::size_t c = 0; c < table.columns.size(); ++c) {
         std::fprintf(gp, "%s'%s' using 1:%zu skip 1 with lines lw 2 title '%s'", c ? ", " : "",

@@ -17,6 +17,7 @@ struct ResponseTable {
 ResponseTable computeResponse(const std::string& stage, int sampleRate, int points);
 std::string toCsv(const ResponseTable& table);
 // Plots with gnuplot; returns false with a reason when it cannot.
-bool plotPng(const ResponseTable& table, const std::string& path, int sampleRate, std::string& reason);
+bool plotPng(const ResponseTable& table, const std::string& path, int sampleRate,
+             std::string& reason);
 
 }  // namespace veltra::tools

@@ -1,12 +1,12 @@
 // veltradsp: runs the module's speaker and microphone paths over sound files, and reports the
 // default equaliser responses.
-#include <CLI/CLI.hpp>
+#include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
-#include <unistd.h>
 
 #include "tools/AudioFile.h"
 #include "tools/OfflineRunner.h"
@@ -38,11 +38,13 @@ void printLevels(const char* label, const std::vector<float>& samples) {
 }
 
 Progress makeProgress(const Options& o, const AudioData& audio) {
-    const bool show = !o.quiet && ::isatty(STDERR_FILENO) && audio.frames() > 3u * std::size_t(audio.sampleRate);
+    const bool show =
+        !o.quiet && ::isatty(STDERR_FILENO) && audio.frames() > 3u * std::size_t(audio.sampleRate);
     if (!show) return {};
     return [](std::size_t done, std::size_t total) {
         const int percent = int(100.0 * double(done) / double(total));
-        std::fprintf(stderr, "\r[%-50s] %3d%%", std::string(std::size_t(percent / 2), '#').c_str(), percent);
+        std::fprintf(stderr, "\r[%-50s] %3d%%", std::string(std::size_t(percent / 2), '#').c_str(),
+                     percent);
         if (done == total) std::fputc('\n', stderr);
     };
 }
@@ -56,13 +58,16 @@ OutputFormat parseFormat(const std::string& name) {
 int runFile(const Options& o, bool speaker) {
     AudioData audio = readAudio(o.input);
     if (audio.channels > kMaxChannels) {
-        throw FileError{o.input + ": " + std::to_string(audio.channels) + " channels; at most 16 are supported"};
+        throw FileError{o.input + ": " + std::to_string(audio.channels) +
+                        " channels; at most 16 are supported"};
     }
-    const std::size_t host = o.hostFrames > 0 ? o.hostFrames : std::size_t(std::max(audio.sampleRate / 100, 1));
+    const std::size_t host =
+        o.hostFrames > 0 ? o.hostFrames : std::size_t(std::max(audio.sampleRate / 100, 1));
     const std::vector<float> original = audio.samples;
-    const bool ok = speaker ? runSpeaker(audio.samples, audio.channels, audio.sampleRate,
-                                         o.enhancement == "on", host, makeProgress(o, audio))
-                            : runMicrophone(audio.samples, audio.channels, host, makeProgress(o, audio));
+    const bool ok =
+        speaker ? runSpeaker(audio.samples, audio.channels, audio.sampleRate, o.enhancement == "on",
+                             host, makeProgress(o, audio))
+                : runMicrophone(audio.samples, audio.channels, host, makeProgress(o, audio));
     if (!ok) throw FileError{o.input + ": the engine refused this stream format"};
     writeAudio(o.output, audio, parseFormat(o.format));
     if (!o.quiet) {
@@ -95,9 +100,22 @@ int runResponse(const Options& o) {
     return 0;
 }
 
+int runTool(int argc, char** argv);
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    try {
+        return runTool(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "veltradsp: %s\n", e.what());
+        return kExitFailure;
+    }
+}
+
+namespace {
+
+int runTool(int argc, char** argv) {
     CLI::App app{"Runs the VeltraDsp speaker and microphone paths over sound files.", "veltradsp"};
     app.set_version_flag("--version", "veltradsp (VeltraDsp) 0.1.0");
     app.require_subcommand(1);
@@ -120,7 +138,8 @@ int main(int argc, char** argv) {
     auto* response = app.add_subcommand("response", "magnitude response of the default equalisers");
     response->add_option("--stage", o.stage, "PreEQ, PostEQ, PostEQ2 or all");
     response->add_option("--rate", o.rate, "sample rate in Hz")->check(CLI::Range(8000, 384000));
-    response->add_option("--points", o.points, "number of frequencies")->check(CLI::Range(2, 100000));
+    response->add_option("--points", o.points, "number of frequencies")
+        ->check(CLI::Range(2, 100000));
     response->add_option("--csv", o.csv, "write the table to this CSV file");
     response->add_option("--png", o.png, "plot the responses to this PNG file");
 
@@ -142,3 +161,5 @@ int main(int argc, char** argv) {
         return kExitFailure;
     }
 }
+
+}  // namespace

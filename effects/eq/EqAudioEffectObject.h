@@ -9,7 +9,7 @@ namespace veltra {
 
 // Parametric equaliser stage: 16 sections per channel, configured by payload words 0..63.
 class EqAudioEffectObject final : public DspAudioEffectObject {
-public:
+  public:
     EqAudioEffectObject(int channels, std::uint32_t sampleRate);
     ~EqAudioEffectObject() override = default;
 
@@ -20,7 +20,7 @@ public:
 
     const EqFilterBank* bank() const { return bank_.get(); }
 
-private:
+  private:
     std::unique_ptr<EqFilterBank> bank_;
 };
 

@@ -14,8 +14,13 @@ void passThrough(float* c) {
     c[1] = c[2] = c[3] = c[4] = 0.0f;
 }
 
-bool usesQ(int type) { return type == 2 || type == 6 || type == 10 || type == 11 || type == 14 || type == 16 || type == 17 || type == 40; }
-bool usesFrequency(int type) { return type != 15; }
+bool usesQ(int type) {
+    return type == 2 || type == 6 || type == 10 || type == 11 || type == 14 || type == 16 ||
+           type == 17 || type == 40;
+}
+bool usesFrequency(int type) {
+    return type != 15;
+}
 
 }  // namespace
 
@@ -52,37 +57,96 @@ void EqFilterBank::designBand(float f, float gain, float q, int type, int rate, 
         a2 = 1.0f - K / qq + K2;
     };
     switch (type) {
-        case 1: b0 = K; b1 = -K; a0 = K + 1.0f; a1 = 1.0f - K; break;
-        case 2: b0 = K2; b1 = -2.0f * K2; b2 = K2; secondOrderDenominator(q); break;
-        case 5: b0 = 1.0f; b1 = 1.0f; a0 = K + 1.0f; a1 = 1.0f - K; break;
-        case 6: b0 = 1.0f; b1 = 2.0f; b2 = 1.0f; secondOrderDenominator(q); break;
-        case 9: b0 = 1.0f - K; b1 = 1.0f + K; a0 = 1.0f + K; a1 = 1.0f - K; break;
+        case 1:
+            b0 = K;
+            b1 = -K;
+            a0 = K + 1.0f;
+            a1 = 1.0f - K;
+            break;
+        case 2:
+            b0 = K2;
+            b1 = -2.0f * K2;
+            b2 = K2;
+            secondOrderDenominator(q);
+            break;
+        case 5:
+            b0 = 1.0f;
+            b1 = 1.0f;
+            a0 = K + 1.0f;
+            a1 = 1.0f - K;
+            break;
+        case 6:
+            b0 = 1.0f;
+            b1 = 2.0f;
+            b2 = 1.0f;
+            secondOrderDenominator(q);
+            break;
+        case 9:
+            b0 = 1.0f - K;
+            b1 = 1.0f + K;
+            a0 = 1.0f + K;
+            a1 = 1.0f - K;
+            break;
         case 10:
             secondOrderDenominator(q);
-            b0 = a2; b1 = twoOneMinusK2; b2 = a0;
+            b0 = a2;
+            b1 = twoOneMinusK2;
+            b2 = a0;
             break;
         case 11:
-            b0 = 1.0f + A * K / qb + K2; b1 = twoOneMinusK2; b2 = 1.0f - A * K / qb + K2;
+            b0 = 1.0f + A * K / qb + K2;
+            b1 = twoOneMinusK2;
+            b2 = 1.0f - A * K / qb + K2;
             secondOrderDenominator(qb);
             break;
-        case 12: b0 = 1.0f + G * K; b1 = 1.0f - G * K; a0 = 1.0f + H * K; a1 = 1.0f - H * K; break;
-        case 13: b0 = G + K; b1 = G - K; a0 = H + K; a1 = H - K; break;
-        case 14: b0 = K / q; b2 = -K / q; secondOrderDenominator(q); break;
-        case 15: b0 = A; break;
+        case 12:
+            b0 = 1.0f + G * K;
+            b1 = 1.0f - G * K;
+            a0 = 1.0f + H * K;
+            a1 = 1.0f - H * K;
+            break;
+        case 13:
+            b0 = G + K;
+            b1 = G - K;
+            a0 = H + K;
+            a1 = H - K;
+            break;
+        case 14:
+            b0 = K / q;
+            b2 = -K / q;
+            secondOrderDenominator(q);
+            break;
+        case 15:
+            b0 = A;
+            break;
         case 16: {
             const float sg = std::sqrt(G), sh = std::sqrt(H);
-            b0 = 1.0f + sg * K / q + G * K2; b1 = 2.0f * (1.0f - G * K2); b2 = 1.0f - sg * K / q + G * K2;
-            a0 = 1.0f + sh * K / q + H * K2; a1 = 2.0f * (1.0f - H * K2); a2 = 1.0f - sh * K / q + H * K2;
+            b0 = 1.0f + sg * K / q + G * K2;
+            b1 = 2.0f * (1.0f - G * K2);
+            b2 = 1.0f - sg * K / q + G * K2;
+            a0 = 1.0f + sh * K / q + H * K2;
+            a1 = 2.0f * (1.0f - H * K2);
+            a2 = 1.0f - sh * K / q + H * K2;
             break;
         }
         case 17: {
             const float sg = std::sqrt(G), sh = std::sqrt(H);
-            b0 = G + sg * K / q + K2; b1 = 2.0f * (G - K2); b2 = G - sg * K / q + K2;
-            a0 = H + sh * K / q + K2; a1 = 2.0f * (H - K2); a2 = H - sh * K / q + K2;
+            b0 = G + sg * K / q + K2;
+            b1 = 2.0f * (G - K2);
+            b2 = G - sg * K / q + K2;
+            a0 = H + sh * K / q + K2;
+            a1 = 2.0f * (H - K2);
+            a2 = H - sh * K / q + K2;
             break;
         }
-        case 40: b0 = 1.0f + K2; b1 = twoOneMinusK2; b2 = 1.0f + K2; secondOrderDenominator(q); break;
-        default: return;
+        case 40:
+            b0 = 1.0f + K2;
+            b1 = twoOneMinusK2;
+            b2 = 1.0f + K2;
+            secondOrderDenominator(q);
+            break;
+        default:
+            return;
     }
     const float inv = 1.0f / a0;
     const float c[5] = {b0 * inv, b1 * inv, b2 * inv, -a1 * inv, -a2 * inv};

@@ -10,7 +10,7 @@ namespace veltra {
 
 // Multichannel gain: one internal gain per channel, all set from the same block.
 class GainAudioEffectObject final : public DspAudioEffectObject {
-public:
+  public:
     explicit GainAudioEffectObject(int channels);
     ~GainAudioEffectObject() override = default;
 
@@ -22,7 +22,7 @@ public:
 
     int channelCount() const { return static_cast<int>(channelGains_.size()); }
 
-private:
+  private:
     std::vector<std::unique_ptr<InternalGainAudioEffectObject>> channelGains_;
 };
 

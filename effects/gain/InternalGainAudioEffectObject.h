@@ -7,7 +7,7 @@ namespace veltra {
 // One-channel fixed gain. It overrides process itself, so its own enabled flag has no effect; the
 // owning multichannel gain decides whether it runs.
 class InternalGainAudioEffectObject final : public DspAudioEffectObject {
-public:
+  public:
     bool init() override;
     int process(float** input, float** output, int frames) override;
     void release() override {}
@@ -15,7 +15,7 @@ public:
 
     float linearGain() const { return linearGain_; }
 
-private:
+  private:
     float linearGain_ = 1.0f;
 };
 

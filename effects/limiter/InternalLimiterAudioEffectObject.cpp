@@ -22,7 +22,8 @@ bool InternalLimiterAudioEffectObject::init() {
 void InternalLimiterAudioEffectObject::setParameters(const ParameterBlock& block) {
     if (!kernel_) return;
     float values[LimiterKernel::kParameterCount];
-    for (int i = 0; i < LimiterKernel::kParameterCount; ++i) values[i] = block.floatAt(static_cast<std::size_t>(i));
+    for (int i = 0; i < LimiterKernel::kParameterCount; ++i)
+        values[i] = block.floatAt(static_cast<std::size_t>(i));
     kernel_->setParameters(values);
 }
 

@@ -10,7 +10,7 @@ namespace veltra {
 // Mono limiter over the first channel of the blocks it is given. It replaces process itself, so
 // its own enabled flag is never consulted; the owning multichannel limiter decides.
 class InternalLimiterAudioEffectObject final : public DspAudioEffectObject {
-public:
+  public:
     explicit InternalLimiterAudioEffectObject(std::uint32_t sampleRate);
 
     bool init() override;
@@ -20,7 +20,7 @@ public:
 
     const LimiterKernel* kernel() const { return kernel_.get(); }
 
-private:
+  private:
     std::unique_ptr<LimiterKernel> kernel_;
 };
 

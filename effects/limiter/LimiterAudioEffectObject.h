@@ -11,7 +11,7 @@ namespace veltra {
 // Multichannel limiter: one mono limiter per channel, same parameters, independent gain state
 // (no channel linking).
 class LimiterAudioEffectObject final : public DspAudioEffectObject {
-public:
+  public:
     LimiterAudioEffectObject(int channels, std::uint32_t sampleRate);
     ~LimiterAudioEffectObject() override = default;
 
@@ -22,9 +22,11 @@ public:
     int processBlock(float** input, float** output, int frames) override;
 
     int channelCount() const { return static_cast<int>(channels_.size()); }
-    const InternalLimiterAudioEffectObject& channel(int i) const { return *channels_[static_cast<std::size_t>(i)]; }
+    const InternalLimiterAudioEffectObject& channel(int i) const {
+        return *channels_[static_cast<std::size_t>(i)];
+    }
 
-private:
+  private:
     std::vector<std::unique_ptr<InternalLimiterAudioEffectObject>> channels_;
 };
 

@@ -23,8 +23,10 @@ constexpr double kDamping = 0.8661;
 
 LimiterKernel::LimiterKernel(int rate, float maximumLookAheadMs)
     : sampleRate(rate > 0 ? rate : kFallbackSampleRate) {
-    const float lookAhead = std::isfinite(maximumLookAheadMs) ? std::clamp(maximumLookAheadMs, 0.0f, 1000.0f) : 0.0f;
-    ringLength = static_cast<int>(std::floor(lookAhead / 1000.0f * static_cast<float>(sampleRate))) + 16;
+    const float lookAhead =
+        std::isfinite(maximumLookAheadMs) ? std::clamp(maximumLookAheadMs, 0.0f, 1000.0f) : 0.0f;
+    ringLength =
+        static_cast<int>(std::floor(lookAhead / 1000.0f * static_cast<float>(sampleRate))) + 16;
     ring = std::make_unique<float[]>(static_cast<std::size_t>(ringLength));
 }
 
@@ -99,9 +101,9 @@ void LimiterKernel::process(const float* input, float* output, int frames) {
     const float r = 1.0f / U;
     for (int n = 0; n < frames; ++n) {
         const float x = input[n];
-        const float level = static_cast<float>(static_cast<double>(std::fabs(x)) *
-                                               static_cast<double>(inputGain) *
-                                               static_cast<double>(gain));
+        const float level =
+            static_cast<float>(static_cast<double>(std::fabs(x)) * static_cast<double>(inputGain) *
+                               static_cast<double>(gain));
         if (level > T) {
             const float d = 1.0f - (level - T);
             gain = d > attackFactor ? gain * d : gain * attackFactor;

@@ -37,11 +37,13 @@ void HalvornSurroundAudioEffectObject::setParameters(const ParameterBlock& block
     if (intensity != k.intensity) k.setIntensity(intensity);
     if (preset == -1) {
         float row[SurroundKernel::kPresetRow];
-        for (std::size_t i = 0; i < SurroundKernel::kPresetRow; ++i) row[i] = block.floatAt(kCustomRowWord + i);
+        for (std::size_t i = 0; i < SurroundKernel::kPresetRow; ++i)
+            row[i] = block.floatAt(kCustomRowWord + i);
         k.loadCustom(row);
     }
     float limiter[SurroundLimiter::kParameterCount];
-    for (std::size_t i = 0; i < SurroundLimiter::kParameterCount; ++i) limiter[i] = block.floatAt(kLimiterWord + i);
+    for (std::size_t i = 0; i < SurroundLimiter::kParameterCount; ++i)
+        limiter[i] = block.floatAt(kLimiterWord + i);
     k.limiter.setParameters(limiter);
 }
 
@@ -50,7 +52,7 @@ int HalvornSurroundAudioEffectObject::processBlock(float** input, float** output
     const bool stereo = inputChannels_ >= 2;
     float* left = input[0];
     float* right = stereo ? input[1] : input[0];
-    float discard[SurroundKernel::kWorkFrames];
+    float discard[SurroundKernel::kWorkFrames] = {};  // the right output of a mono stage
     // Longer blocks than the work buffers are run in pieces rather than overrunning them.
     for (int done = 0; done < frames; done += SurroundKernel::kWorkFrames) {
         const int n = std::min(frames - done, SurroundKernel::kWorkFrames);

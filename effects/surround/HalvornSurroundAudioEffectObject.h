@@ -10,7 +10,7 @@ namespace veltra {
 // Stereo widener with its own limiter. With one channel the single channel feeds both sides and
 // receives the left output; with more than two, channels beyond the second pass through.
 class HalvornSurroundAudioEffectObject final : public DspAudioEffectObject {
-public:
+  public:
     // Payload words of the surround block.
     static constexpr std::size_t kPresetWord = 256;
     static constexpr std::size_t kIntensityWord = 257;
@@ -27,7 +27,7 @@ public:
 
     SurroundKernel* kernel() const { return kernel_.get(); }
 
-private:
+  private:
     std::unique_ptr<SurroundKernel> kernel_;
 };
 

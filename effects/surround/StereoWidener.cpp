@@ -11,12 +11,12 @@ namespace {
 // denominator), so the mid path is flat up to rounding.
 constexpr float kMid[10] = {1.0f, -1.920229673f, 0.936799228f, 1.920229673f, -0.936799228f,
                             1.0f, -1.804335237f, 0.855605781f, 1.804335237f, -0.855605781f};
-constexpr float kDirectSide[10] = {0.961765349f, -1.870348811f, 0.945225775f, 1.870348811f,
-                                   -0.906991124f, 1.161452413f, -1.722062707f, 0.707510471f,
-                                   1.782451391f, -0.808574259f};
-constexpr float kSecondSide[10] = {1.0f, -1.870348811f, 0.906991124f, 1.870348811f, -0.906991124f,
-                                   1.219387412f, -1.691761851f, 0.679876387f, 1.782451391f,
-                                   -0.808574259f};
+constexpr float kDirectSide[10] = {0.961765349f,  -1.870348811f, 0.945225775f,  1.870348811f,
+                                   -0.906991124f, 1.161452413f,  -1.722062707f, 0.707510471f,
+                                   1.782451391f,  -0.808574259f};
+constexpr float kSecondSide[10] = {1.0f,          -1.870348811f, 0.906991124f,  1.870348811f,
+                                   -0.906991124f, 1.219387412f,  -1.691761851f, 0.679876387f,
+                                   1.782451391f,  -0.808574259f};
 constexpr int kRates[3] = {48000, 44100, 32000};
 
 float dbToGain(float dB) {
@@ -34,7 +34,8 @@ void StereoWidener::load(const float* values) {
     const float* hp = highPassFor(sampleRate_);
     std::copy(hp, hp + 10, directHighPass_.coefficients);
     std::copy(hp, hp + 10, secondHighPass_.coefficients);
-    for (FourthOrderFilter* f : {&mid_, &directHighPass_, &secondHighPass_, &directSide_, &secondSide_}) {
+    for (FourthOrderFilter* f :
+         {&mid_, &directHighPass_, &secondHighPass_, &directSide_, &secondSide_}) {
         f->clear();
     }
 }
@@ -51,7 +52,8 @@ void StereoWidener::design() {
             set[0] = set[5] = 1.0f;
             continue;
         }
-        const float K = static_cast<float>(1.0 / std::tan(static_cast<double>(f * 3.1415927f / rate)));
+        const float K =
+            static_cast<float>(1.0 / std::tan(static_cast<double>(f * 3.1415927f / rate)));
         const float K2 = K * K;
         const float q = K / 0.707f;
         const float n = 1.0f / (q + 1.0f + K2);

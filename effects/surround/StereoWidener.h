@@ -7,7 +7,7 @@ namespace veltra {
 // Mid/side widener. The side signal is high-passed, shaped and mixed back with the mid signal
 // twice: once on a direct path and once on a gain-scaled second path.
 class StereoWidener {
-public:
+  public:
     // Preset values: pass-through flag, side high-pass Hz, d0 .. d4 in dB.
     static constexpr int kPresetValues = 7;
 
@@ -23,7 +23,7 @@ public:
     // The high-pass set for a rate: 32000 and 44100 have their own, every other rate uses 48000's.
     const float* highPassFor(int sampleRate) const;
 
-private:
+  private:
     void design();
 
     float values_[kPresetValues] = {};

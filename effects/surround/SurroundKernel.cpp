@@ -21,7 +21,9 @@ constexpr std::int32_t kMaximumIntensity = 1000;
 
 }  // namespace
 
-const float* SurroundKernel::presetRow(int preset) { return kPresets[std::clamp(preset, 0, 4)]; }
+const float* SurroundKernel::presetRow(int preset) {
+    return kPresets[std::clamp(preset, 0, 4)];
+}
 
 SurroundKernel::SurroundKernel(int rate) : sampleRate(rate), widener(rate), limiter(rate) {
     for (int c = 0; c < 2; ++c) {
@@ -40,7 +42,9 @@ void SurroundKernel::deriveIntensity() {
     const float span = intensityRange[1] - intensityRange[0];
     const float percent = (presetValues[2] - intensityRange[0]) * 100.0f / span;
     // A degenerate or non-finite range has no meaningful position; call it full intensity.
-    intensity = std::isfinite(percent) && std::fabs(percent) < 1e6f ? static_cast<std::int32_t>(percent) : 100;
+    intensity = std::isfinite(percent) && std::fabs(percent) < 1e6f
+                    ? static_cast<std::int32_t>(percent)
+                    : 100;
 }
 
 void SurroundKernel::loadPreset(int preset) {
@@ -65,14 +69,14 @@ void SurroundKernel::loadCustom(const float* row) {
 
 void SurroundKernel::setIntensity(std::int32_t percent) {
     intensity = std::clamp(percent, 1, kMaximumIntensity);
-    const float d0 = intensityRange[0] +
-                     (intensityRange[1] - intensityRange[0]) * static_cast<float>(intensity) / 100.0f;
+    const float d0 = intensityRange[0] + (intensityRange[1] - intensityRange[0]) *
+                                             static_cast<float>(intensity) / 100.0f;
     presetValues[2] = d0;
     widener.setDirectSideGain(d0);
 }
 
-void SurroundKernel::process(const float* left, const float* right, float* outLeft,
-                             float* outRight, int frames) {
+void SurroundKernel::process(const float* left, const float* right, float* outLeft, float* outRight,
+                             int frames) {
     frames = std::clamp(frames, 0, kWorkFrames);
     std::copy(left, left + frames, workIn[0].get());
     std::copy(right, right + frames, workIn[1].get());

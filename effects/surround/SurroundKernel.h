@@ -21,7 +21,8 @@ struct SurroundKernel {
     void loadCustom(const float* row);
     void setIntensity(std::int32_t percent);
     // Runs up to kWorkFrames frames of left/right through the work buffers.
-    void process(const float* left, const float* right, float* outLeft, float* outRight, int frames);
+    void process(const float* left, const float* right, float* outLeft, float* outRight,
+                 int frames);
 
     static const float* presetRow(int preset);
 
@@ -39,7 +40,7 @@ struct SurroundKernel {
     float intensityRange[2] = {};
     std::int32_t presetNumber = 0;
 
-private:
+  private:
     void takeValues(const float* values);
     void deriveIntensity();
 };

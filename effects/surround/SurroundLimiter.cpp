@@ -14,7 +14,8 @@ constexpr float kDefaults[SurroundLimiter::kParameterCount] = {0.0f,   0.0f,    
 constexpr float kMinimum[SurroundLimiter::kParameterCount] = {-1e30f, 0.0f,  -100.0f, 0.1f,
                                                               10.0f,  -1.0f, 0.0f,    0.0f};
 constexpr float kMaximum[SurroundLimiter::kParameterCount] = {
-    1e30f, 30.0f, 0.0f, 20.0f, 2000.0f, 0.0f, 20.0f, static_cast<float>(SurroundLimiter::kRingLength - 1)};
+    1e30f,   30.0f, 0.0f,  20.0f,
+    2000.0f, 0.0f,  20.0f, static_cast<float>(SurroundLimiter::kRingLength - 1)};
 
 // Fixed smoother: b / (1 - a1 z^-1 - a2 z^-2) with unity gain at DC, independent of the rate.
 constexpr float kSmoothA1 = 1.930237f;
@@ -23,7 +24,9 @@ constexpr float kSmoothB = 0.0016031598f;
 
 }  // namespace
 
-const float* SurroundLimiter::defaults() { return kDefaults; }
+const float* SurroundLimiter::defaults() {
+    return kDefaults;
+}
 
 SurroundLimiter::SurroundLimiter(int sampleRate)
     : sampleRate_(static_cast<float>(sampleRate > 0 ? sampleRate : 48000)) {
@@ -66,16 +69,17 @@ void SurroundLimiter::process(const float* const* input, float* const* output, i
         float* out = output[ch];
         for (int n = 0; n < frames; ++n) {
             const float x = in[n];
-            const float level = static_cast<float>(static_cast<double>(std::fabs(x)) *
-                                                   static_cast<double>(c.gain) *
-                                                   static_cast<double>(c.preGain));
+            const float level =
+                static_cast<float>(static_cast<double>(std::fabs(x)) * static_cast<double>(c.gain) *
+                                   static_cast<double>(c.preGain));
             if (level > c.threshold) {
                 const float d = 1.0f - (level - c.threshold);
                 c.gain = d > c.attack ? c.gain * d : c.gain * c.attack;
                 c.holdCounter = static_cast<int>(c.holdLength);
             } else if (c.holdCounter == 0) {
                 const float open = 1.0f - c.gain;
-                c.gain = 1.0f - ((1.0f - c.release) * open * (level * c.inverseFloor) + open * c.release);
+                c.gain = 1.0f -
+                         ((1.0f - c.release) * open * (level * c.inverseFloor) + open * c.release);
             } else {
                 c.holdCounter = c.holdCounter > 1 ? c.holdCounter - 1 : 0;
             }

@@ -4,7 +4,7 @@ namespace veltra {
 
 // Per-channel look-ahead peak limiter behind the widener, with a fixed two-pole gain smoother.
 class SurroundLimiter {
-public:
+  public:
     static constexpr int kParameterCount = 8;
     static constexpr int kRingLength = 2001;
     static constexpr int kChannels = 2;
@@ -37,7 +37,7 @@ public:
     const Channel& channel(int c) const { return channels_[c]; }
     static const float* defaults();
 
-private:
+  private:
     void prepare(Channel& channel) const;
 
     float parameters_[kParameterCount] = {};

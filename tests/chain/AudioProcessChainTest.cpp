@@ -12,7 +12,7 @@ namespace {
 std::vector<std::string> gEvents;
 
 class RecordingEffect final : public DspAudioEffectObject {
-public:
+  public:
     explicit RecordingEffect(std::string tag) : tag_(std::move(tag)) {}
     ~RecordingEffect() override { gEvents.push_back("destroy " + tag_); }
     bool init() override {
@@ -24,13 +24,13 @@ public:
         gEvents.push_back("set " + tag_ + " " + block.name);
     }
 
-private:
+  private:
     std::string tag_;
 };
 
 // Builds one block per name on attach, then notifies, as a configuring provider does.
 class ListProvider final : public AudioProcessChainProvider {
-public:
+  public:
     explicit ListProvider(std::vector<std::string> names) : names_(std::move(names)) {}
     void attach(AudioProcessChainProviderCallback* callback) override {
         AudioProcessChainProvider::attach(callback);
@@ -42,19 +42,20 @@ public:
         notify();
     }
 
-private:
+  private:
     std::vector<std::string> names_;
 };
 
 class TwoStageChain final : public AudioProcessChain {
-public:
+  public:
     using AudioProcessChain::AudioProcessChain;
     void afterParametersApplied() override { gEvents.emplace_back("applied"); }
 };
 
 TEST(AudioProcessChain, InitNamesStagesInByteOrderThenAppliesMatchingBlocks) {
     gEvents.clear();
-    TwoStageChain chain(std::make_unique<ListProvider>(std::vector<std::string>{"X", "PostEQ2", "postEQ"}));
+    TwoStageChain chain(
+        std::make_unique<ListProvider>(std::vector<std::string>{"X", "PostEQ2", "postEQ"}));
     chain.setEffect("PostEQ2", std::make_unique<RecordingEffect>("b"));
     chain.setEffect("PostEQ", std::make_unique<RecordingEffect>("a"));
     ASSERT_TRUE(chain.init(nullptr));

@@ -12,7 +12,9 @@ namespace veltra {
 namespace {
 
 std::vector<std::string> gLines;
-void collect(const char* line) { gLines.emplace_back(line); }
+void collect(const char* line) {
+    gLines.emplace_back(line);
+}
 
 TEST(CaptureChain, PassesThroughAndReportsEveryTenSecondsOfAudio) {
     ProjectCaptureAudioProcessChain chain(std::make_unique<CaptureAudioProcessChainProvider>());
@@ -47,7 +49,8 @@ TEST(CaptureChain, PassesThroughAndReportsEveryTenSecondsOfAudio) {
     ASSERT_EQ(text.compare(0, prefix.size(), prefix), 0) << text;
     ASSERT_GT(text.size(), prefix.size() + 1);
     EXPECT_EQ(text.back(), '\n');
-    for (std::size_t i = prefix.size(); i + 1 < text.size(); ++i) EXPECT_TRUE(std::isdigit(text[i])) << text;
+    for (std::size_t i = prefix.size(); i + 1 < text.size(); ++i)
+        EXPECT_TRUE(std::isdigit(text[i])) << text;
     EXPECT_EQ(chain.processedSamples(), 0);
 }
 

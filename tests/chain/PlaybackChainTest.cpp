@@ -11,7 +11,7 @@ namespace veltra {
 namespace {
 
 class FixedProvider final : public AudioProcessChainProvider {
-public:
+  public:
     explicit FixedProvider(ParameterList list) : list_(std::move(list)) {}
     void attach(AudioProcessChainProviderCallback* callback) override {
         AudioProcessChainProvider::attach(callback);
@@ -19,11 +19,12 @@ public:
         notify();
     }
 
-private:
+  private:
     ParameterList list_;
 };
 
-std::unique_ptr<ParameterBlock> block(const char* name, EffectType type, std::vector<float> words = {}) {
+std::unique_ptr<ParameterBlock> block(const char* name, EffectType type,
+                                      std::vector<float> words = {}) {
     auto b = std::make_unique<ParameterBlock>();
     b->name = name;
     b->effectType = type;
@@ -35,13 +36,15 @@ std::unique_ptr<ParameterBlock> block(const char* name, EffectType type, std::ve
 struct Harness {
     Harness(ParameterList list, std::uint32_t rate, int channels = 2)
         : chain(std::make_unique<FixedProvider>(std::move(list))), channels(channels) {
-        const std::uint32_t configuration[3] = {std::uint32_t(channels), std::uint32_t(channels), rate};
+        const std::uint32_t configuration[3] = {std::uint32_t(channels), std::uint32_t(channels),
+                                                rate};
         chain.init(configuration);
     }
     // Runs `blocks` blocks of a constant input and returns channel 0 of every output frame.
     std::vector<float> run(int blocks, float value) {
         std::vector<float> result;
-        std::vector<std::vector<float>> in(channels, std::vector<float>(64)), out(channels, std::vector<float>(64));
+        std::vector<std::vector<float>> in(channels, std::vector<float>(64)),
+            out(channels, std::vector<float>(64));
         std::vector<float*> ip, op;
         for (int c = 0; c < channels; ++c) ip.push_back(in[c].data()), op.push_back(out[c].data());
         for (int b = 0; b < blocks; ++b) {
@@ -61,8 +64,9 @@ TEST(PlaybackChain, DefaultListBuildsSevenStagesInListOrder) {
     ProjectPlaybackAudioProcessChain chain(std::make_unique<PlaybackAudioProcessChainProvider>());
     const std::uint32_t configuration[3] = {2, 2, 48000};
     ASSERT_TRUE(chain.init(configuration));
-    EXPECT_EQ(chain.stageOrder(), (std::vector<std::string>{"Headroom", "PreEQ", "Limiter", "PostEQ",
-                                                            "Halvorn_Surround", "PostEQ2", "Limiter2"}));
+    EXPECT_EQ(chain.stageOrder(),
+              (std::vector<std::string>{"Headroom", "PreEQ", "Limiter", "PostEQ",
+                                        "Halvorn_Surround", "PostEQ2", "Limiter2"}));
     const auto list = PlaybackAudioProcessChainProvider::defaultList();
     EXPECT_EQ(list[2]->payload[3], 0xBF591687u);
     EXPECT_EQ(list[6]->payload[3], 0xBF591687u);
@@ -108,7 +112,8 @@ TEST(PlaybackChain, EnableMessageFadesOutSwitchesTheGroupAtSilenceAndFadesIn) {
                 list.push_back(block(name, kEffectTypeGain, {0.0f}));
             }
             Harness h(std::move(list), c.rate);
-            auto* surround = dynamic_cast<DspAudioEffectObject*>(h.chain.findEffect("Halvorn_Surround"));
+            auto* surround =
+                dynamic_cast<DspAudioEffectObject*>(h.chain.findEffect("Halvorn_Surround"));
             if (state == 1) surround->setEnabled(false);
             std::uint32_t record[2] = {10003, state};
             h.chain.handleSetParameter({10003, record});
@@ -120,7 +125,9 @@ TEST(PlaybackChain, EnableMessageFadesOutSwitchesTheGroupAtSilenceAndFadesIn) {
             const auto rest = h.run(2 * blockOfSilence + 4, 1.0f);
             out.insert(out.end(), rest.begin(), rest.end());
             EXPECT_EQ(surround->enabled(), state == 1);
-            EXPECT_EQ(dynamic_cast<DspAudioEffectObject*>(h.chain.findEffect("Limiter2"))->enabled(), state == 1);
+            EXPECT_EQ(
+                dynamic_cast<DspAudioEffectObject*>(h.chain.findEffect("Limiter2"))->enabled(),
+                state == 1);
 
             EXPECT_FLOAT_EQ(out[0], 1.0f - 10.0f / float(c.rate)) << c.rate;
             EXPECT_GT(out[silent - 1], 0.0f) << c.rate;

@@ -8,7 +8,9 @@ namespace veltra {
 namespace {
 
 std::uint32_t gNow = 0;
-std::uint32_t fakeClock() { return gNow; }
+std::uint32_t fakeClock() {
+    return gNow;
+}
 
 TEST(Profiler, IntervalSpanningTheWrapAddsTheTrueDuration) {
     Profiler profiler;
@@ -48,7 +50,8 @@ TEST(Profiler, CounterConversionTruncatesThroughNanoseconds) {
     // 3 ticks of a 3 GHz-ish odd frequency: remainder 2 x 10^9 / 3 = 666666666 ns.
     EXPECT_EQ(Profiler::counterToMicroseconds(5, 3), 1666666u);
     // Past 2^32 us the reading keeps its low 32 bits.
-    EXPECT_EQ(Profiler::counterToMicroseconds(4294968, 1), static_cast<std::uint32_t>(4294968000000ull));
+    EXPECT_EQ(Profiler::counterToMicroseconds(4294968, 1),
+              static_cast<std::uint32_t>(4294968000000ull));
     EXPECT_EQ(Profiler::counterToMicroseconds(100, 0), 0u);
 }
 

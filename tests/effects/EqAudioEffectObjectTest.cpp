@@ -30,17 +30,29 @@ struct Response {
 TEST(EqFilterBank, EveryTypeHasItsClosedFormResponse) {
     const double f = 1000.0, q = 0.70710678, a = std::pow(10.0, 6.0 / 20.0), cut = 1.0 / a;
     // Shelves at the corner: the analog prototypes (1 + G s)/(1 + H s) and, for Q = 1/sqrt(2),
-    // (1 + sqrt(G) s/Q + G s^2)/(1 + sqrt(H) s/Q + H s^2) both give sqrt((1 + G^2)/(1 + H^2)) at s = j,
-    // with G = A, H = 1 for a boost and G = 1, H = 1/A for a cut.
+    // (1 + sqrt(G) s/Q + G s^2)/(1 + sqrt(H) s/Q + H s^2) both give sqrt((1 + G^2)/(1 + H^2)) at s
+    // = j, with G = A, H = 1 for a boost and G = 1, H = 1/A for a cut.
     const double boostAtF = std::sqrt((1 + a * a) / 2.0);
     const double cutAtF = std::sqrt(2.0 / (1 + a * a));  // H = 1/cut = a
     const std::vector<Response> cases = {
-        {1, 0, 0, std::sqrt(0.5), 1}, {2, 0, 0, q, 1},      {5, 0, 1, std::sqrt(0.5), 0},
-        {6, 0, 1, q, 0},              {9, 0, 1, 1, 1},      {10, 0, 1, 1, 1},
-        {11, 6, 1, a, 1},             {11, -6, 1, cut, 1},  {12, 6, 1, boostAtF, a},
-        {12, -6, 1, cutAtF, cut},     {13, 6, a, boostAtF, 1}, {13, -6, cut, cutAtF, 1},
-        {14, 0, 0, 1, 0},             {15, 6, a, a, a},     {16, 6, 1, boostAtF, a},
-        {16, -6, 1, cutAtF, cut},     {17, 6, a, boostAtF, 1}, {17, -6, cut, cutAtF, 1},
+        {1, 0, 0, std::sqrt(0.5), 1},
+        {2, 0, 0, q, 1},
+        {5, 0, 1, std::sqrt(0.5), 0},
+        {6, 0, 1, q, 0},
+        {9, 0, 1, 1, 1},
+        {10, 0, 1, 1, 1},
+        {11, 6, 1, a, 1},
+        {11, -6, 1, cut, 1},
+        {12, 6, 1, boostAtF, a},
+        {12, -6, 1, cutAtF, cut},
+        {13, 6, a, boostAtF, 1},
+        {13, -6, cut, cutAtF, 1},
+        {14, 0, 0, 1, 0},
+        {15, 6, a, a, a},
+        {16, 6, 1, boostAtF, a},
+        {16, -6, 1, cutAtF, cut},
+        {17, 6, a, boostAtF, 1},
+        {17, -6, cut, cutAtF, 1},
         {40, 0, 1, 0, 1},
     };
     for (const Response& r : cases) {
@@ -90,10 +102,10 @@ TEST(EqAudioEffectObject, UnknownCodesAndFreshBankAreTransparentBroadbandScales)
         bands.push_back({1000.0f, 12.0f, 1.0f, code});
     }
     bands.push_back({0.0f, 12.0f, -1.0f, 15.0f});   // broadband ignores f and Q
-    bands.push_back({-5.0f, 6.0f, 1.0f, 11.0f});     // invalid frequency: pass-through
-    bands.push_back({30000.0f, 6.0f, 1.0f, 6.0f});   // above half the rate: pass-through
-    bands.push_back({1000.0f, 6.0f, 0.0f, 16.0f});   // Q of zero: pass-through
-    bands.push_back({1000.0f, NAN, 1.0f, 13.0f});    // non-finite gain: pass-through
+    bands.push_back({-5.0f, 6.0f, 1.0f, 11.0f});    // invalid frequency: pass-through
+    bands.push_back({30000.0f, 6.0f, 1.0f, 6.0f});  // above half the rate: pass-through
+    bands.push_back({1000.0f, 6.0f, 0.0f, 16.0f});  // Q of zero: pass-through
+    bands.push_back({1000.0f, NAN, 1.0f, 13.0f});   // non-finite gain: pass-through
     eq.setParameters(eqBlock(bands));
     const auto y = run(eq, x);
     for (std::size_t i = 0; i < x.size(); ++i) {
@@ -116,7 +128,8 @@ TEST(EqAudioEffectObject, SectionMatchesDirectFormAndRestartsFromSilence) {
     const auto block = eqBlock({{700.0f, 0.0f, 2.0f, 6.0f}});
     eq.setParameters(block);
     std::vector<float> x(300);
-    for (std::size_t n = 0; n < x.size(); ++n) x[n] = std::sin(0.05f * float(n)) + (n % 7 == 0 ? 0.3f : 0.0f);
+    for (std::size_t n = 0; n < x.size(); ++n)
+        x[n] = std::sin(0.05f * float(n)) + (n % 7 == 0 ? 0.3f : 0.0f);
     std::vector<float> y = x;  // in place on channel 0, channel 1 silent
     std::vector<float> other(x.size(), 0.0f);
     float* blocks[2] = {y.data(), other.data()};

@@ -12,7 +12,8 @@ namespace {
 struct Blocks {
     explicit Blocks(int channels) {
         for (int c = 0; c < channels; ++c) {
-            for (int i = 0; i < 4; ++i) in[c][i] = 0.25f * static_cast<float>(i + 1) * (c % 2 ? -1 : 1);
+            for (int i = 0; i < 4; ++i)
+                in[c][i] = 0.25f * static_cast<float>(i + 1) * (c % 2 ? -1 : 1);
             out[c].fill(9.0f);
             inPtr[c] = in[c].data();
             outPtr[c] = out[c].data();

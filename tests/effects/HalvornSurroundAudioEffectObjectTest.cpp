@@ -13,15 +13,17 @@ namespace {
 
 using Effect = HalvornSurroundAudioEffectObject;
 
-ParameterBlock surroundBlock(std::int32_t preset, std::int32_t intensity, std::vector<float> limiter,
-                             std::vector<float> custom = {}) {
+ParameterBlock surroundBlock(std::int32_t preset, std::int32_t intensity,
+                             std::vector<float> limiter, std::vector<float> custom = {}) {
     ParameterBlock block;
     block.effectType = kEffectTypeSurround;
     block.enabled = 1;
     block.payload[Effect::kPresetWord] = static_cast<std::uint32_t>(preset);
     block.payload[Effect::kIntensityWord] = static_cast<std::uint32_t>(intensity);
-    for (std::size_t i = 0; i < custom.size(); ++i) block.setFloat(Effect::kCustomRowWord + i, custom[i]);
-    for (std::size_t i = 0; i < limiter.size(); ++i) block.setFloat(Effect::kLimiterWord + i, limiter[i]);
+    for (std::size_t i = 0; i < custom.size(); ++i)
+        block.setFloat(Effect::kCustomRowWord + i, custom[i]);
+    for (std::size_t i = 0; i < limiter.size(); ++i)
+        block.setFloat(Effect::kLimiterWord + i, limiter[i]);
     return block;
 }
 
@@ -30,7 +32,8 @@ const std::vector<float> kDefaultLimiter{0.0f, 0.0f, -1.0f, 0.5f, 500.0f, -0.848
 TEST(HalvornSurround, WidenerFlagAndLimiterSwitchMakeItTransparent) {
     Effect effect(48000);
     effect.init();
-    effect.setParameters(surroundBlock(-1, 50, {1.0f}, {1.0f, 300.0f, -3.0f, 0, 0, 0, 0, -20.0f, -1.0f}));
+    effect.setParameters(
+        surroundBlock(-1, 50, {1.0f}, {1.0f, 300.0f, -3.0f, 0, 0, 0, 0, -20.0f, -1.0f}));
     std::vector<float> l{0.3f, -0.7f, 1.2f}, r{-0.1f, 0.4f, 0.0f}, ol(3), orr(3);
     float* in[2] = {l.data(), r.data()};
     float* out[2] = {ol.data(), orr.data()};

@@ -13,7 +13,8 @@ namespace {
 
 std::vector<float> signal(std::size_t samples) {
     std::vector<float> x(samples);
-    for (std::size_t i = 0; i < samples; ++i) x[i] = 0.6f * std::sin(0.013f * float(i)) * ((i % 2) ? 0.5f : 1.0f);
+    for (std::size_t i = 0; i < samples; ++i)
+        x[i] = 0.6f * std::sin(0.013f * float(i)) * ((i % 2) ? 0.5f : 1.0f);
     return x;
 }
 
@@ -55,7 +56,8 @@ TEST(PlaybackEngine, QueuesAlwaysHoldExactlyOneBlockBetweenThem) {
     std::vector<float> buffer(2 * 1000, 0.1f);
     for (std::uint32_t frames : {32u, 32u, 0u, 1u, 63u, 441u, 1000u, 7u}) {
         processPlayback(engine, buffer.data(), buffer.data(), frames);
-        const std::size_t held = engine->inputQueue()->queue().size() + engine->outputQueue()->queue().size();
+        const std::size_t held =
+            engine->inputQueue()->queue().size() + engine->outputQueue()->queue().size();
         EXPECT_EQ(held, 128u) << frames;
     }
     destroyPlaybackEngine(engine);

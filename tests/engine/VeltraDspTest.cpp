@@ -23,7 +23,7 @@ void record(const std::string& event) {
 }
 
 class SlowChain final : public AudioProcessChain {
-public:
+  public:
     explicit SlowChain(bool accept, std::uint32_t block)
         : AudioProcessChain(nullptr), accept_(accept), block_(block) {}
     bool init(const std::uint32_t* configuration) override {
@@ -41,19 +41,19 @@ public:
         return 7;
     }
 
-private:
+  private:
     bool accept_;
     std::uint32_t block_;
 };
 
 class TestEngine final : public VeltraDsp {
-public:
+  public:
     explicit TestEngine(bool accept) : accept_(accept) {}
     std::unique_ptr<AudioProcessChain> createProcessChain() override {
         return std::make_unique<SlowChain>(accept_, 32);
     }
 
-private:
+  private:
     bool accept_;
 };
 
@@ -88,7 +88,9 @@ TEST(VeltraDsp, ParameterWriteDuringProcessWaitsForTheBlock) {
 }
 
 std::string gLine;
-void captureLine(const char* line) { gLine = line; }
+void captureLine(const char* line) {
+    gLine = line;
+}
 
 TEST(DebugLog, FormatsWithTheTagAndKeepsUpTo1023Characters) {
     setDebugSink(&captureLine);

@@ -62,7 +62,8 @@ TEST(ResponseReport, ColumnsAndTheTotalIsTheSumOfStages) {
     EXPECT_DOUBLE_EQ(table.frequencies.front(), 10.0);
     EXPECT_LT(table.frequencies.back(), 24000.0);
     for (std::size_t i = 0; i < 64; ++i) {
-        EXPECT_NEAR(table.decibels[3][i], table.decibels[0][i] + table.decibels[1][i] + table.decibels[2][i], 1e-9);
+        EXPECT_NEAR(table.decibels[3][i],
+                    table.decibels[0][i] + table.decibels[1][i] + table.decibels[2][i], 1e-9);
     }
     // PostEQ is one 200 Hz second-order high-pass with Q 0.8: |H(f)| = Q there, about -1.94 dB.
     const auto post = computeResponse("PostEQ", 48000, 2);
