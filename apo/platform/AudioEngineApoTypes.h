@@ -6,6 +6,8 @@
 // none. Everything here must keep the documented field order and sizes.
 // ---------------------------------------------------------------------------------------------
 
+#include <cstdint>
+
 #include "apo/platform/WinTypes.h"
 
 namespace veltra::apo {
@@ -35,5 +37,33 @@ struct APO_REG_PROPERTIES {
 };
 
 static_assert(sizeof(APO_REG_PROPERTIES) == 16 + 4 + 512 + 512 + 32 + 16, "documented layout");
+
+}  // namespace veltra::apo
+
+namespace veltra::apo {
+
+// Buffer flags of a connection property.
+enum APO_BUFFER_FLAGS : UINT32 {
+    BUFFER_INVALID = 0,
+    BUFFER_VALID = 1,
+    BUFFER_SILENT = 2,
+};
+
+// One connection's buffer as handed to the real-time entry.
+struct APO_CONNECTION_PROPERTY {
+    std::uintptr_t pBuffer;
+    UINT32 u32ValidFrameCount;
+    APO_BUFFER_FLAGS u32BufferFlags;
+    UINT32 u32Signature;
+};
+
+constexpr HRESULT APOERR_NOT_INITIALIZED = static_cast<HRESULT>(0x887D0002u);
+constexpr HRESULT APOERR_FORMAT_NOT_SUPPORTED = static_cast<HRESULT>(0x887D0003u);
+constexpr HRESULT APOERR_BUFFERS_OVERLAP = static_cast<HRESULT>(0x887D0005u);
+constexpr HRESULT APOERR_NOT_LOCKED = static_cast<HRESULT>(0x887D0006u);
+constexpr HRESULT APOERR_NUM_CONNECTIONS_INVALID = static_cast<HRESULT>(0x887D0007u);
+constexpr HRESULT APOERR_INVALID_OUTPUT_MAXFRAMECOUNT = static_cast<HRESULT>(0x887D0008u);
+constexpr HRESULT APOERR_INVALID_CONNECTION_FORMAT = static_cast<HRESULT>(0x887D0009u);
+constexpr HRESULT APOERR_ALREADY_LOCKED = static_cast<HRESULT>(0x887D000Au);
 
 }  // namespace veltra::apo
