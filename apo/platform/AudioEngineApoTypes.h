@@ -67,3 +67,52 @@ constexpr HRESULT APOERR_INVALID_CONNECTION_FORMAT = static_cast<HRESULT>(0x887D
 constexpr HRESULT APOERR_ALREADY_LOCKED = static_cast<HRESULT>(0x887D000Au);
 
 }  // namespace veltra::apo
+
+#include "apo/platform/ComTypes.h"
+
+namespace veltra::apo {
+
+using FLOAT = float;
+
+// {00000003-0000-0010-8000-00AA00389B71}
+extern const GUID KSDATAFORMAT_SUBTYPE_IEEE_FLOAT;
+extern const IID IID_IAudioMediaType;
+
+struct UNCOMPRESSEDAUDIOFORMAT {
+    GUID guidFormatType;
+    DWORD dwSamplesPerFrame;
+    DWORD dwBytesPerSampleContainer;
+    DWORD dwValidBitsPerSample;
+    FLOAT fFramesPerSecond;
+    DWORD dwChannelMask;
+};
+
+// The media type of one connection. Only the uncompressed description is used by this module.
+class IAudioMediaType : public IUnknown {
+public:
+    virtual HRESULT IsCompressedFormat(int* compressed) = 0;
+    virtual HRESULT IsEqual(IAudioMediaType* other, DWORD* flags) = 0;
+    virtual const void* GetAudioFormat() = 0;
+    virtual HRESULT GetUncompressedAudioFormat(UNCOMPRESSEDAUDIOFORMAT* format) = 0;
+
+protected:
+    ~IAudioMediaType() = default;
+};
+
+enum APO_CONNECTION_BUFFER_TYPE : UINT32 {
+    APO_CONNECTION_BUFFER_TYPE_ALLOCATED = 0,
+    APO_CONNECTION_BUFFER_TYPE_EXTERNAL = 1,
+    APO_CONNECTION_BUFFER_TYPE_DEPENDANT = 2,
+};
+
+constexpr UINT32 APO_CONNECTION_DESCRIPTOR_SIGNATURE = 0x41434453;  // 'ACDS'
+
+struct APO_CONNECTION_DESCRIPTOR {
+    APO_CONNECTION_BUFFER_TYPE Type;
+    std::uintptr_t pBuffer;
+    UINT32 u32MaxFrameCount;
+    IAudioMediaType* pFormat;
+    UINT32 u32Signature;
+};
+
+}  // namespace veltra::apo
