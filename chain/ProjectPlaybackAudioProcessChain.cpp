@@ -41,6 +41,13 @@ void copyBlock(float** from, float** to, int channels, int frames) {
 
 }  // namespace
 
+void ProjectPlaybackAudioProcessChain::release() {
+    stages_.clear();
+    surroundGroup_.clear();
+    stageOrder_.clear();
+    PlaybackAudioProcessChain::release();
+}
+
 std::int32_t ProjectPlaybackAudioProcessChain::handleSetParameter(const ParameterMessage& message) {
     if (message.identifier == kEnableMessage && message.record != nullptr) {
         pendingSurroundState_ = message.record[1];
@@ -72,14 +79,16 @@ void ProjectPlaybackAudioProcessChain::applyParameters(const ParameterList& bloc
         stageOrder_.push_back(block->name);
     }
     for (const auto& name : stageOrder_) stages_.push_back(findEffect(name));
+    surroundGroup_.clear();
+    for (const char* name : kSurroundGroup) {
+        if (auto* stage = dynamic_cast<DspAudioEffectObject*>(findEffect(name)))
+            surroundGroup_.push_back(stage);
+    }
 }
 
 void ProjectPlaybackAudioProcessChain::switchSurroundGroup() {
-    for (const char* name : kSurroundGroup) {
-        if (auto* stage = dynamic_cast<DspAudioEffectObject*>(findEffect(name))) {
-            stage->setEnabled(pendingSurroundState_ != 0);
-        }
-    }
+    for (DspAudioEffectObject* stage : surroundGroup_)
+        stage->setEnabled(pendingSurroundState_ != 0);
 }
 
 void ProjectPlaybackAudioProcessChain::processBlock(float** input, float** output, int frames) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "chain/PlaybackAudioProcessChain.h"
+#include "effects/DspAudioEffectObject.h"
 
 namespace veltra {
 
@@ -16,6 +17,8 @@ class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain 
     using PlaybackAudioProcessChain::PlaybackAudioProcessChain;
     ~ProjectPlaybackAudioProcessChain() override = default;
 
+    // Forgets the resolved stage pointers together with the stages.
+    void release() override;
     std::int32_t handleSetParameter(const ParameterMessage& message) override;
     void applyParameters(const ParameterList& blocks) override;
     std::int32_t handleGetParameter(const ParameterMessage& /*message*/) override { return 0; }
@@ -31,6 +34,9 @@ class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain 
 
     std::vector<std::string> stageOrder_;
     std::vector<AudioEffectObject*> stages_;  // stageOrder_ resolved once per rebuild
+    // The surround group, resolved at rebuild: looking names up on the audio thread would build
+    // strings, and "Halvorn_Surround" is too long for the small-string buffer.
+    std::vector<DspAudioEffectObject*> surroundGroup_;
     std::uint32_t pendingSurroundState_ = 0;
     float fadeRate_ = 0.0f;
     float fadeGain_ = 1.0f;

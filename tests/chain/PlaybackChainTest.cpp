@@ -153,3 +153,23 @@ TEST(PlaybackChain, RepeatedNameLeavesOneStageThatRunsTwiceWithTheLastSettings) 
 
 }  // namespace
 }  // namespace veltra
+
+namespace veltra {
+namespace {
+
+TEST(PlaybackChain, ReleasedChainCopiesThroughInsteadOfTouchingFreedStages) {
+    ProjectPlaybackAudioProcessChain chain(std::make_unique<PlaybackAudioProcessChainProvider>());
+    const std::uint32_t configuration[3] = {2, 2, 48000};
+    chain.init(configuration);
+    chain.release();
+    EXPECT_TRUE(chain.stageOrder().empty());
+    std::vector<float> l(64, 0.5f), r(64, -0.5f), ol(64), orr(64);
+    float* in[2] = {l.data(), r.data()};
+    float* out[2] = {ol.data(), orr.data()};
+    chain.process(in, out, 64);
+    EXPECT_EQ(ol, l);
+    EXPECT_EQ(orr, r);
+}
+
+}  // namespace
+}  // namespace veltra

@@ -82,3 +82,37 @@ TEST(SampleQueue, GrowthAcrossTheWrapKeepsOrder) {
 
 }  // namespace
 }  // namespace veltra
+
+#include "engine/CaptureModule.h"
+#include "engine/PlaybackModule.h"
+
+namespace veltra {
+namespace {
+
+// The whole speaker path, fade included, on the real-time thread's calls: no heap traffic once
+// the engine exists.
+TEST(RealTimePath, PlaybackAndCaptureCallsDoNotAllocate) {
+    VeltraDspPlayback* playback = createPlaybackEngine(2, 2, 48000);
+    VeltraDspCapture* capture = createCaptureEngine();
+    ASSERT_NE(playback, nullptr);
+    ASSERT_NE(capture, nullptr);
+    std::uint32_t record[2] = {10003, 1};
+    sendPlaybackParameter(playback, record);
+    std::vector<float> buffer(2 * 480);
+    for (std::size_t i = 0; i < buffer.size(); ++i)
+        buffer[i] = 0.8f * static_cast<float>((i * 37) % 101) / 101.0f;
+    processPlayback(playback, buffer.data(), buffer.data(), 480);
+    processCapture(capture, buffer.data(), buffer.data(), buffer.data(), 160);
+    const long before = gAllocations.load();
+    for (int call = 0; call < 400;
+         ++call) {  // 4 s of audio: the fade cycle and the limiters all run
+        processPlayback(playback, buffer.data(), buffer.data(), call % 3 == 0 ? 441 : 480);
+        processCapture(capture, buffer.data(), buffer.data(), buffer.data(), 160);
+    }
+    EXPECT_EQ(gAllocations.load(), before);
+    destroyPlaybackEngine(playback);
+    destroyCaptureEngine(capture);
+}
+
+}  // namespace
+}  // namespace veltra
