@@ -1,20 +1,13 @@
 #pragma once
 
-#include "chain/AudioBuffer.h"
+#include "chain/InterleavedOutputAudioBuffer.h"
 
 namespace veltra {
 
-// Capture engine stream out: serves frames of every channel, oldest first.
-class CaptureOutputAudioBuffer final : public AudioBuffer {
+// The capture engine's stream out.
+class CaptureOutputAudioBuffer final : public InterleavedOutputAudioBuffer {
   public:
-    CaptureOutputAudioBuffer(int channels, std::uint32_t format)
-        : AudioBuffer(format), channels_(channels) {}
-
-    void readInt16(std::int16_t* destination, int frames) override;
-    void readFloat(float* destination, int frames) override;
-
-  private:
-    int channels_;
+    using InterleavedOutputAudioBuffer::InterleavedOutputAudioBuffer;
 };
 
 }  // namespace veltra

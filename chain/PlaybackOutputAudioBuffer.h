@@ -1,20 +1,13 @@
 #pragma once
 
-#include "chain/AudioBuffer.h"
+#include "chain/InterleavedOutputAudioBuffer.h"
 
 namespace veltra {
 
-// Playback engine stream out: serves frames of every channel, oldest first.
-class PlaybackOutputAudioBuffer final : public AudioBuffer {
+// The playback engine's stream out.
+class PlaybackOutputAudioBuffer final : public InterleavedOutputAudioBuffer {
   public:
-    PlaybackOutputAudioBuffer(int channels, std::uint32_t format)
-        : AudioBuffer(format), channels_(channels) {}
-
-    void readInt16(std::int16_t* destination, int frames) override;
-    void readFloat(float* destination, int frames) override;
-
-  private:
-    int channels_;
+    using InterleavedOutputAudioBuffer::InterleavedOutputAudioBuffer;
 };
 
 }  // namespace veltra
