@@ -89,13 +89,13 @@ struct UNCOMPRESSEDAUDIOFORMAT {
 
 // The media type of one connection. Only the uncompressed description is used by this module.
 class IAudioMediaType : public IUnknown {
-public:
+  public:
     virtual HRESULT IsCompressedFormat(int* compressed) = 0;
     virtual HRESULT IsEqual(IAudioMediaType* other, DWORD* flags) = 0;
     virtual const void* GetAudioFormat() = 0;
     virtual HRESULT GetUncompressedAudioFormat(UNCOMPRESSEDAUDIOFORMAT* format) = 0;
 
-protected:
+  protected:
     ~IAudioMediaType() = default;
 };
 
@@ -114,5 +114,41 @@ struct APO_CONNECTION_DESCRIPTOR {
     IAudioMediaType* pFormat;
     UINT32 u32Signature;
 };
+
+}  // namespace veltra::apo
+
+#include "apo/platform/DeviceTypes.h"
+
+namespace veltra::apo {
+
+struct APOInitBaseStruct {
+    UINT32 cbSize;
+    CLSID clsid;
+};
+
+// What the audio engine hands to Initialize: 56 bytes, or 88 with the processing mode (64-bit).
+struct APOInitSystemEffects {
+    APOInitBaseStruct APOInit;
+    IPropertyStore* pAPOEndpointProperties;
+    IPropertyStore* pAPOSystemEffectsProperties;
+    void* pReserved;
+    IMMDeviceCollection* pDeviceCollection;
+};
+
+struct APOInitSystemEffects2 {
+    APOInitBaseStruct APOInit;
+    IPropertyStore* pAPOEndpointProperties;
+    IPropertyStore* pAPOSystemEffectsProperties;
+    void* pReserved;
+    IMMDeviceCollection* pDeviceCollection;
+    UINT32 nSoftwareIoDeviceInCollection;
+    UINT32 nSoftwareIoConnectorIndex;
+    GUID AudioProcessingMode;
+    int InitializeForDiscoveryOnly;
+};
+
+static_assert(sizeof(void*) != 8 || sizeof(APOInitSystemEffects) == 56, "documented 64-bit layout");
+static_assert(sizeof(void*) != 8 || sizeof(APOInitSystemEffects2) == 88,
+              "documented 64-bit layout");
 
 }  // namespace veltra::apo

@@ -1,0 +1,103 @@
+#include "apo/ApoObjectBase.h"
+
+#include "apo/EndpointProperties.h"
+#include "apo/platform/SystemError.h"
+
+namespace veltra::apo {
+
+std::atomic<long> ApoObjectBase::liveObjects_{0};
+
+ApoObjectBase::ApoObjectBase(const APO_REG_PROPERTIES& registration, const IID& ownInterface)
+    : BaseAudioProcessingObject(registration),
+      ownInterface_(ownInterface),
+      mode_(AUDIO_SIGNALPROCESSINGMODE_DEFAULT) {
+    ++liveObjects_;
+}
+
+ApoObjectBase::~ApoObjectBase() {
+    if (registered_ && enumerator_ != nullptr)
+        enumerator_->UnregisterEndpointNotificationCallback(this);
+    if (event_ != nullptr) closeEventHandle(event_);
+    if (enumerator_ != nullptr) enumerator_->Release();
+    if (properties_ != nullptr) properties_->Release();
+    --liveObjects_;
+}
+
+HRESULT ApoObjectBase::QueryInterface(REFIID riid, void** object) {
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IMMNotificationClient || riid == ownInterface_) {
+        *object = static_cast<IMMNotificationClient*>(this);
+    } else {
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG ApoObjectBase::Release() {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+}
+
+bool ApoObjectBase::rawMode() const {
+    return mode_ == AUDIO_SIGNALPROCESSINGMODE_RAW;
+}
+
+HRESULT ApoObjectBase::Initialize(UINT32 size, const void* data) {
+    if ((data == nullptr) != (size == 0)) return E_INVALIDARG;
+    IPropertyStore* store = nullptr;
+    if (size == sizeof(APOInitSystemEffects2)) {
+        const auto* init = static_cast<const APOInitSystemEffects2*>(data);
+        store = init->pAPOSystemEffectsProperties;
+        if (store != nullptr) store->AddRef();
+        if (properties_ != nullptr) properties_->Release();
+        properties_ = store;
+        if (init->pDeviceCollection == nullptr) return E_INVALIDARG;
+        mode_ = init->AudioProcessingMode;
+    } else if (size == sizeof(APOInitSystemEffects)) {
+        const auto* init = static_cast<const APOInitSystemEffects*>(data);
+        store = init->pAPOSystemEffectsProperties;
+        if (store != nullptr) store->AddRef();
+        if (properties_ != nullptr) properties_->Release();
+        properties_ = store;
+        mode_ = AUDIO_SIGNALPROCESSINGMODE_DEFAULT;
+    } else {
+        return E_INVALIDARG;
+    }
+    onPropertiesKnown();
+    if (enumerator_ == nullptr) {
+        if (const HRESULT hr = createDeviceEnumerator(&enumerator_); FAILED(hr)) return hr;
+    }
+    if (!registered_) {
+        if (const HRESULT hr = enumerator_->RegisterEndpointNotificationCallback(this); FAILED(hr))
+            return hr;
+        registered_ = true;
+    }
+    onInitialized();
+    setInitialized();
+    return S_OK;
+}
+
+HRESULT ApoObjectBase::GetEffectsList(GUID** effects, UINT32* count, HANDLE event) {
+    if (effects == nullptr || count == nullptr) return E_POINTER;
+    const std::lock_guard<std::mutex> guard(effectsLock_);
+    if (event_ != nullptr) {
+        closeEventHandle(event_);
+        event_ = nullptr;
+    }
+    if (event != nullptr) {
+        HANDLE duplicate = nullptr;
+        if (const LONG error = duplicateEventForSetting(event, &duplicate);
+            error != ERROR_SUCCESS) {
+            return hresultFromSystemError(error);
+        }
+        event_ = duplicate;
+    }
+    *effects = nullptr;
+    *count = 0;
+    return S_OK;
+}
+
+}  // namespace veltra::apo

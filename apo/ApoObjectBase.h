@@ -1,0 +1,59 @@
+#pragma once
+
+#include <atomic>
+#include <mutex>
+
+#include "apo/BaseAudioProcessingObject.h"
+#include "apo/platform/DeviceTypes.h"
+
+namespace veltra::apo {
+
+// What the speaker and microphone objects share beyond the processing-object base: reference
+// counting, initialisation from the audio engine's structure, endpoint-notification registration,
+// the effects list with its change event, and teardown.
+class ApoObjectBase : public BaseAudioProcessingObject, public IMMNotificationClient {
+  public:
+    HRESULT QueryInterface(REFIID riid, void** object) override;
+    ULONG AddRef() override { return ++references_; }
+    ULONG Release() override;
+
+    HRESULT Initialize(UINT32 size, const void* data);
+    HRESULT GetEffectsList(GUID** effects, UINT32* count, HANDLE event);
+
+    HRESULT OnDeviceStateChanged(LPCWSTR, DWORD) override { return S_OK; }
+    HRESULT OnDeviceAdded(LPCWSTR) override { return S_OK; }
+    HRESULT OnDeviceRemoved(LPCWSTR) override { return S_OK; }
+    HRESULT OnDefaultDeviceChanged(EDataFlow, ERole, LPCWSTR) override { return S_OK; }
+    HRESULT OnPropertyValueChanged(LPCWSTR, const PROPERTYKEY) override { return S_OK; }
+
+    const GUID& processingMode() const { return mode_; }
+    IPropertyStore* properties() const { return properties_; }
+
+    // Live objects of both classes, for the module's unload answer.
+    static long liveObjects() { return liveObjects_; }
+
+  protected:
+    ApoObjectBase(const APO_REG_PROPERTIES& registration, const IID& ownInterface);
+    virtual ~ApoObjectBase();
+
+    // Initialisation steps of the concrete class, after the property store is known.
+    virtual void onPropertiesKnown() {}
+    virtual void onInitialized() {}
+
+    bool rawMode() const;
+    std::mutex& effectsLock() { return effectsLock_; }
+    HANDLE effectsChangedEvent() const { return event_; }
+
+  private:
+    const IID& ownInterface_;
+    std::atomic<ULONG> references_{1};
+    GUID mode_;
+    IPropertyStore* properties_ = nullptr;
+    IMMDeviceEnumerator* enumerator_ = nullptr;
+    std::mutex effectsLock_;
+    HANDLE event_ = nullptr;
+    bool registered_ = false;
+    static std::atomic<long> liveObjects_;
+};
+
+}  // namespace veltra::apo

@@ -1,0 +1,37 @@
+#include "apo/VeltraDspMicAPOMFX.h"
+
+#include "apo/ApoRegistrationRecords.h"
+#include "apo/ConnectionProcessing.h"
+#include "engine/CaptureModule.h"
+
+namespace veltra::apo {
+
+namespace {
+
+// The buffer is reference input, microphone input and output at once.
+void runCapture(void* engine, float* buffer, UINT32 frames) {
+    processCapture(static_cast<VeltraDspCapture*>(engine), buffer, buffer, buffer, frames);
+}
+
+}  // namespace
+
+VeltraDspMicAPOMFX::VeltraDspMicAPOMFX()
+    : ApoObjectBase(microphoneRegistration(), IID_IVeltraDspMicAPOMFX) {}
+
+VeltraDspMicAPOMFX::~VeltraDspMicAPOMFX() {
+    destroyCaptureEngine(engine_);
+}
+
+void VeltraDspMicAPOMFX::onInitialized() {
+    if (engine_ == nullptr) engine_ = createCaptureEngine();
+}
+
+void VeltraDspMicAPOMFX::APOProcess(UINT32 inputCount, APO_CONNECTION_PROPERTY** inputs,
+                                    UINT32 outputCount, APO_CONNECTION_PROPERTY** outputs) {
+    if (inputCount == 0 || inputs == nullptr || inputs[0] == nullptr) return;
+    processConnection(*inputs[0], outputs != nullptr ? outputs[0] : nullptr, outputCount,
+                      format().dwSamplesPerFrame, rawMode(),
+                      engine_ != nullptr ? &runCapture : nullptr, engine_);
+}
+
+}  // namespace veltra::apo

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "apo/ApoObjectBase.h"
+
+namespace veltra {
+class VeltraDspCapture;
+}
+
+namespace veltra::apo {
+
+// The microphone mode effect: one fixed capture engine for the object's whole life.
+class VeltraDspMicAPOMFX final : public ApoObjectBase {
+  public:
+    static VeltraDspMicAPOMFX* create() { return new VeltraDspMicAPOMFX(); }
+
+    void APOProcess(UINT32 inputCount, APO_CONNECTION_PROPERTY** inputs, UINT32 outputCount,
+                    APO_CONNECTION_PROPERTY** outputs);
+    bool hasEngine() const { return engine_ != nullptr; }
+
+  private:
+    VeltraDspMicAPOMFX();
+    ~VeltraDspMicAPOMFX() override;
+    void onInitialized() override;
+
+    VeltraDspCapture* engine_ = nullptr;
+};
+
+}  // namespace veltra::apo

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <atomic>
+
+#include "apo/ApoObjectBase.h"
+
+namespace veltra {
+class VeltraDspPlayback;
+}
+
+namespace veltra::apo {
+
+// The speaker mode effect: a playback engine per lock, following the endpoint's enhancement switch.
+class VeltraDspSpkAPOMFX final : public ApoObjectBase {
+  public:
+    static VeltraDspSpkAPOMFX* create() { return new VeltraDspSpkAPOMFX(); }
+
+    HRESULT LockForProcess(UINT32 inputCount, APO_CONNECTION_DESCRIPTOR** inputs,
+                           UINT32 outputCount, APO_CONNECTION_DESCRIPTOR** outputs) override;
+    HRESULT UnlockForProcess() override;
+    void APOProcess(UINT32 inputCount, APO_CONNECTION_PROPERTY** inputs, UINT32 outputCount,
+                    APO_CONNECTION_PROPERTY** outputs);
+    HRESULT OnPropertyValueChanged(LPCWSTR device, const PROPERTYKEY key) override;
+
+    int enableState() const { return enable_.load(); }
+    bool hasEngine() const { return engine_ != nullptr; }
+
+  private:
+    VeltraDspSpkAPOMFX();
+    ~VeltraDspSpkAPOMFX() override;
+    void onPropertiesKnown() override;
+    void sendEnableState();
+
+    VeltraDspPlayback* engine_ = nullptr;
+    std::atomic<int> enable_{0};
+};
+
+}  // namespace veltra::apo

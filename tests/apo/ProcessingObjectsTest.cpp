@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "apo/ApoRegistrationRecords.h"
+#include "apo/AudioMediaType.h"
+#include "apo/EndpointProperties.h"
+#include "apo/VeltraDspMicAPOMFX.h"
+#include "apo/VeltraDspSpkAPOMFX.h"
+#include "apo/platform/MemoryPropertyStore.h"
+#include "engine/PlaybackModule.h"
+
+namespace veltra::apo {
+namespace {
+
+IMMDeviceCollection* const kSomeDevices =
+    reinterpret_cast<IMMDeviceCollection*>(std::uintptr_t{0x1000});
+
+// An endpoint store, initialisation structures and one stereo float connection pair.
+struct Endpoint {
+    explicit Endpoint(ULONG enable, GUID mode = AUDIO_SIGNALPROCESSINGMODE_DEFAULT)
+        : store(MemoryPropertyStore::create()) {
+        store->setUInt32(PKEY_Endpoint_Enable_SpkMFX, enable);
+        init2 = {{sizeof(APOInitSystemEffects2), CLSID_VeltraDspSpkAPOMFX},
+                 nullptr,
+                 store,
+                 nullptr,
+                 kSomeDevices,
+                 0,
+                 0,
+                 mode,
+                 0};
+        format = AudioMediaType::create({KSDATAFORMAT_SUBTYPE_IEEE_FLOAT, 2, 4, 32, 48000.0f, 3});
+        inDesc = {APO_CONNECTION_BUFFER_TYPE_EXTERNAL, reinterpret_cast<std::uintptr_t>(in.data()),
+                  480, format, APO_CONNECTION_DESCRIPTOR_SIGNATURE};
+        outDesc = inDesc;
+        outDesc.pBuffer = reinterpret_cast<std::uintptr_t>(out.data());
+    }
+    ~Endpoint() {
+        format->Release();
+        store->Release();
+    }
+    HRESULT lock(BaseAudioProcessingObject& apo) {
+        APO_CONNECTION_DESCRIPTOR* i[1] = {&inDesc};
+        APO_CONNECTION_DESCRIPTOR* o[1] = {&outDesc};
+        return apo.LockForProcess(1, i, 1, o);
+    }
+    template <typename Object>
+    void process(Object& apo, UINT32 frames, APO_BUFFER_FLAGS flags = BUFFER_VALID) {
+        inProp = {reinterpret_cast<std::uintptr_t>(in.data()), frames, flags, 0};
+        outProp = {reinterpret_cast<std::uintptr_t>(out.data()), 0, BUFFER_INVALID, 0};
+        APO_CONNECTION_PROPERTY* i[1] = {&inProp};
+        APO_CONNECTION_PROPERTY* o[1] = {&outProp};
+        apo.APOProcess(1, i, 1, o);
+    }
+    MemoryPropertyStore* store;
+    APOInitSystemEffects2 init2{};
+    IAudioMediaType* format;
+    std::vector<float> in = std::vector<float>(2 * 480), out = std::vector<float>(2 * 480);
+    APO_CONNECTION_DESCRIPTOR inDesc{}, outDesc{};
+    APO_CONNECTION_PROPERTY inProp{}, outProp{};
+};
+
+void fill(std::vector<float>& buffer, std::size_t offset) {
+    for (std::size_t i = 0; i < buffer.size(); ++i)
+        buffer[i] = 0.7f * std::sin(0.003f * float(offset + i));
+}
+
+TEST(SpeakerObject, OneSecondThroughTheObjectEqualsTheEngineDrivenDirectly) {
+    Endpoint endpoint(1);
+    VeltraDspSpkAPOMFX* apo = VeltraDspSpkAPOMFX::create();
+    ASSERT_EQ(apo->Initialize(sizeof(APOInitSystemEffects2), &endpoint.init2), S_OK);
+    EXPECT_EQ(apo->enableState(), 1);
+    ASSERT_EQ(endpoint.lock(*apo), S_OK);
+    EXPECT_TRUE(apo->hasEngine());
+
+    VeltraDspPlayback* direct = createPlaybackEngine(2, 2, 48000);
+    std::uint32_t record[2] = {10003, 1};
+    sendPlaybackParameter(direct, record);
+    std::vector<float> reference(2 * 480);
+    for (std::size_t call = 0; call < 100; ++call) {
+        fill(endpoint.in, call * 960);
+        fill(reference, call * 960);
+        endpoint.process(*apo, 480);
+        processPlayback(direct, reference.data(), reference.data(), 480);
+        ASSERT_EQ(endpoint.out, reference) << call;
+        ASSERT_EQ(endpoint.outProp.u32ValidFrameCount, 480u);
+        ASSERT_EQ(endpoint.outProp.u32BufferFlags, BUFFER_VALID);
+    }
+    destroyPlaybackEngine(direct);
+    EXPECT_EQ(apo->UnlockForProcess(), S_OK);
+    EXPECT_FALSE(apo->hasEngine());
+    const long before = ApoObjectBase::liveObjects();
+    EXPECT_EQ(apo->Release(), 0u);
+    EXPECT_EQ(ApoObjectBase::liveObjects(), before - 1);
+    EXPECT_EQ(testing::registeredClients(), 0u);
+}
+
+TEST(SpeakerObject, InitializeRefusesBadArgumentsAndReportsEnumeratorFailure) {
+    Endpoint endpoint(1);
+    VeltraDspSpkAPOMFX* apo = VeltraDspSpkAPOMFX::create();
+    EXPECT_EQ(apo->Initialize(8, nullptr), E_INVALIDARG);
+    EXPECT_EQ(apo->Initialize(0, &endpoint.init2), E_INVALIDARG);
+    EXPECT_EQ(apo->Initialize(40, &endpoint.init2), E_INVALIDARG);
+    endpoint.init2.pDeviceCollection = nullptr;
+    EXPECT_EQ(apo->Initialize(sizeof(APOInitSystemEffects2), &endpoint.init2), E_INVALIDARG);
+    endpoint.init2.pDeviceCollection = kSomeDevices;
+    testing::failNextEnumeratorCreation(E_OUTOFMEMORY);
+    EXPECT_EQ(apo->Initialize(sizeof(APOInitSystemEffects2), &endpoint.init2), E_OUTOFMEMORY);
+    EXPECT_FALSE(apo->initialized());
+    void* unknown = nullptr;
+    EXPECT_EQ(apo->QueryInterface(IID_IVeltraDspSpkAPOMFX, &unknown), S_OK);
+    EXPECT_EQ(apo->QueryInterface(IID_IVeltraDspMicAPOMFX, &unknown), E_NOINTERFACE);
+    EXPECT_EQ(apo->Release(), 1u);
+    EXPECT_EQ(apo->Release(), 0u);
+}
+
+TEST(SpeakerObject, RawModeCopiesThroughAndSystemEffectsSwitchFollowsNotifications) {
+    Endpoint raw(1, AUDIO_SIGNALPROCESSINGMODE_RAW);
+    VeltraDspSpkAPOMFX* passthrough = VeltraDspSpkAPOMFX::create();
+    ASSERT_EQ(passthrough->Initialize(sizeof(APOInitSystemEffects2), &raw.init2), S_OK);
+    EXPECT_EQ(passthrough->enableState(), 0);
+    ASSERT_EQ(raw.lock(*passthrough), S_OK);
+    fill(raw.in, 0);
+    raw.process(*passthrough, 480);
+    EXPECT_EQ(raw.out, raw.in);
+    passthrough->Release();
+
+    Endpoint endpoint(1);
+    VeltraDspSpkAPOMFX* apo = VeltraDspSpkAPOMFX::create();
+    ASSERT_EQ(apo->Initialize(sizeof(APOInitSystemEffects2), &endpoint.init2), S_OK);
+    HANDLE event = testing::createEvent();
+    GUID* effects = reinterpret_cast<GUID*>(std::uintptr_t{1});
+    UINT32 count = 9;
+    ASSERT_EQ(apo->GetEffectsList(&effects, &count, event), S_OK);
+    EXPECT_EQ(effects, nullptr);
+    EXPECT_EQ(count, 0u);
+
+    endpoint.store->setUInt32(PROPERTYKEY{AUDIO_SIGNALPROCESSINGMODE_RAW, 1}, 5);
+    EXPECT_EQ(testing::broadcastPropertyChange(PROPERTYKEY{AUDIO_SIGNALPROCESSINGMODE_RAW, 1}), 1);
+    EXPECT_FALSE(testing::eventIsSet(event));
+    endpoint.store->setUInt32(PKEY_AudioEndpoint_Disable_SysFx, 7);
+    testing::broadcastPropertyChange(PKEY_AudioEndpoint_Disable_SysFx);
+    EXPECT_EQ(apo->enableState(), 0);
+    EXPECT_TRUE(testing::eventIsSet(event));
+
+    testing::failNextDuplication(ERROR_ACCESS_DENIED);
+    count = 9;
+    EXPECT_EQ(apo->GetEffectsList(&effects, &count, event), static_cast<HRESULT>(0x80070005u));
+    EXPECT_EQ(count, 9u);
+    EXPECT_EQ(apo->GetEffectsList(nullptr, &count, event), E_POINTER);
+    closeEventHandle(event);
+    apo->Release();
+}
+
+TEST(MicrophoneObject, BufferComesBackAsBothStreamsOneBlockLateAndMonoPasses) {
+    Endpoint endpoint(0);
+    VeltraDspMicAPOMFX* apo = VeltraDspMicAPOMFX::create();
+    APOInitSystemEffects init{{sizeof(APOInitSystemEffects), CLSID_VeltraDspMicAPOMFX},
+                              nullptr,
+                              endpoint.store,
+                              nullptr,
+                              nullptr};
+    ASSERT_EQ(apo->Initialize(sizeof(APOInitSystemEffects), &init), S_OK);
+    EXPECT_TRUE(apo->hasEngine());
+    ASSERT_EQ(endpoint.lock(*apo), S_OK);
+    for (std::size_t i = 0; i < endpoint.in.size(); ++i) endpoint.in[i] = float(i + 1);
+    const std::vector<float> x = endpoint.in;
+    endpoint.process(*apo, 160);
+    for (std::size_t f = 0; f < 64; ++f) EXPECT_EQ(endpoint.out[2 * f], 0.0f);
+    for (std::size_t f = 64; f < 160; ++f) {
+        ASSERT_EQ(endpoint.out[2 * f], x[f - 64]);
+        ASSERT_EQ(endpoint.out[2 * f + 1], x[f - 64]);
+    }
+    endpoint.process(*apo, 8, BUFFER_INVALID);
+    EXPECT_EQ(endpoint.outProp.u32BufferFlags, BUFFER_INVALID);
+    EXPECT_EQ(endpoint.outProp.u32ValidFrameCount, 0u);
+    EXPECT_EQ(apo->UnlockForProcess(), S_OK);
+    EXPECT_TRUE(apo->hasEngine());  // the capture engine lives as long as the object
+    apo->Release();
+}
+
+}  // namespace
+}  // namespace veltra::apo
