@@ -26,7 +26,16 @@ ApoObjectBase::~ApoObjectBase() {
 HRESULT ApoObjectBase::QueryInterface(REFIID riid, void** object) {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IMMNotificationClient || riid == ownInterface_) {
+    // The own interface has no methods, so any of our IUnknown-based pointers serves for it.
+    if (riid == IID_IUnknown || riid == IID_IAudioProcessingObject || riid == ownInterface_) {
+        *object = static_cast<IAudioProcessingObject*>(this);
+    } else if (riid == IID_IAudioProcessingObjectRT) {
+        *object = static_cast<IAudioProcessingObjectRT*>(this);
+    } else if (riid == IID_IAudioProcessingObjectConfiguration) {
+        *object = static_cast<IAudioProcessingObjectConfiguration*>(this);
+    } else if (riid == IID_IAudioSystemEffects || riid == IID_IAudioSystemEffects2) {
+        *object = static_cast<IAudioSystemEffects2*>(this);
+    } else if (riid == IID_IMMNotificationClient) {
         *object = static_cast<IMMNotificationClient*>(this);
     } else {
         return E_NOINTERFACE;
@@ -45,11 +54,11 @@ bool ApoObjectBase::rawMode() const {
     return mode_ == AUDIO_SIGNALPROCESSINGMODE_RAW;
 }
 
-HRESULT ApoObjectBase::Initialize(UINT32 size, const void* data) {
+HRESULT ApoObjectBase::Initialize(UINT32 size, std::uint8_t* data) {
     if ((data == nullptr) != (size == 0)) return E_INVALIDARG;
     IPropertyStore* store = nullptr;
     if (size == sizeof(APOInitSystemEffects2)) {
-        const auto* init = static_cast<const APOInitSystemEffects2*>(data);
+        const auto* init = reinterpret_cast<const APOInitSystemEffects2*>(data);
         store = init->pAPOSystemEffectsProperties;
         if (store != nullptr) store->AddRef();
         if (properties_ != nullptr) properties_->Release();
@@ -57,7 +66,7 @@ HRESULT ApoObjectBase::Initialize(UINT32 size, const void* data) {
         if (init->pDeviceCollection == nullptr) return E_INVALIDARG;
         mode_ = init->AudioProcessingMode;
     } else if (size == sizeof(APOInitSystemEffects)) {
-        const auto* init = static_cast<const APOInitSystemEffects*>(data);
+        const auto* init = reinterpret_cast<const APOInitSystemEffects*>(data);
         store = init->pAPOSystemEffectsProperties;
         if (store != nullptr) store->AddRef();
         if (properties_ != nullptr) properties_->Release();

@@ -11,14 +11,16 @@ namespace veltra::apo {
 // What the speaker and microphone objects share beyond the processing-object base: reference
 // counting, initialisation from the audio engine's structure, endpoint-notification registration,
 // the effects list with its change event, and teardown.
-class ApoObjectBase : public BaseAudioProcessingObject, public IMMNotificationClient {
+class ApoObjectBase : public BaseAudioProcessingObject,
+                      public IMMNotificationClient,
+                      public IAudioSystemEffects2 {
   public:
-    HRESULT QueryInterface(REFIID riid, void** object) override;
-    ULONG AddRef() override { return ++references_; }
-    ULONG Release() override;
+    HRESULT VELTRA_STDCALL QueryInterface(REFIID riid, void** object) override;
+    ULONG VELTRA_STDCALL AddRef() override { return ++references_; }
+    ULONG VELTRA_STDCALL Release() override;
 
-    HRESULT Initialize(UINT32 size, const void* data);
-    HRESULT GetEffectsList(GUID** effects, UINT32* count, HANDLE event);
+    HRESULT VELTRA_STDCALL Initialize(UINT32 size, std::uint8_t* data) override;
+    HRESULT VELTRA_STDCALL GetEffectsList(GUID** effects, UINT32* count, HANDLE event) override;
 
     HRESULT OnDeviceStateChanged(LPCWSTR, DWORD) override { return S_OK; }
     HRESULT OnDeviceAdded(LPCWSTR) override { return S_OK; }

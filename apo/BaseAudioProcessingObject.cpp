@@ -29,7 +29,7 @@ void taskFree(void* memory) {
 #endif
 }
 
-HRESULT BaseAudioProcessingObject::GetLatency(std::int64_t* latency) {
+HRESULT BaseAudioProcessingObject::GetLatency(HNSTIME* latency) {
     if (latency == nullptr) return E_POINTER;
     *latency = 0;
     return S_OK;

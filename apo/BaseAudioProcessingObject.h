@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "apo/platform/AudioEngineApoTypes.h"
+#include "apo/platform/AudioEngineApoInterfaces.h"
 
 namespace veltra::apo {
 
@@ -10,25 +10,30 @@ namespace veltra::apo {
 // unlock rules with their error codes, the registration record and the frame arithmetic. Formats
 // must be 32-bit float with equal channels, rate and sample size on input and output; buffers may
 // not be shared (the registration flags say not in place).
-class BaseAudioProcessingObject {
+class BaseAudioProcessingObject : public IAudioProcessingObject,
+                                  public IAudioProcessingObjectRT,
+                                  public IAudioProcessingObjectConfiguration {
   public:
     explicit BaseAudioProcessingObject(const APO_REG_PROPERTIES& registration)
         : registration_(registration) {}
     virtual ~BaseAudioProcessingObject() = default;
 
-    HRESULT Reset() { return S_OK; }
-    HRESULT GetLatency(std::int64_t* latency);
-    HRESULT GetRegistrationProperties(APO_REG_PROPERTIES** properties);
-    HRESULT IsInputFormatSupported(IAudioMediaType* opposite, IAudioMediaType* requested,
-                                   IAudioMediaType** supported);
-    HRESULT IsOutputFormatSupported(IAudioMediaType* opposite, IAudioMediaType* requested,
-                                    IAudioMediaType** supported);
-    HRESULT GetInputChannelCount(UINT32* count);
-    virtual HRESULT LockForProcess(UINT32 inputCount, APO_CONNECTION_DESCRIPTOR** inputs,
-                                   UINT32 outputCount, APO_CONNECTION_DESCRIPTOR** outputs);
-    virtual HRESULT UnlockForProcess();
-    UINT32 CalcInputFrames(UINT32 outputFrames) const { return outputFrames; }
-    UINT32 CalcOutputFrames(UINT32 inputFrames) const { return inputFrames; }
+    HRESULT VELTRA_STDCALL Reset() override { return S_OK; }
+    HRESULT VELTRA_STDCALL GetLatency(HNSTIME* latency) override;
+    HRESULT VELTRA_STDCALL GetRegistrationProperties(APO_REG_PROPERTIES** properties) override;
+    HRESULT VELTRA_STDCALL IsInputFormatSupported(IAudioMediaType* opposite,
+                                                  IAudioMediaType* requested,
+                                                  IAudioMediaType** supported) override;
+    HRESULT VELTRA_STDCALL IsOutputFormatSupported(IAudioMediaType* opposite,
+                                                   IAudioMediaType* requested,
+                                                   IAudioMediaType** supported) override;
+    HRESULT VELTRA_STDCALL GetInputChannelCount(UINT32* count) override;
+    HRESULT VELTRA_STDCALL LockForProcess(UINT32 inputCount, APO_CONNECTION_DESCRIPTOR** inputs,
+                                          UINT32 outputCount,
+                                          APO_CONNECTION_DESCRIPTOR** outputs) override;
+    HRESULT VELTRA_STDCALL UnlockForProcess() override;
+    UINT32 VELTRA_STDCALL CalcInputFrames(UINT32 outputFrames) override { return outputFrames; }
+    UINT32 VELTRA_STDCALL CalcOutputFrames(UINT32 inputFrames) override { return inputFrames; }
 
     bool initialized() const { return initialized_; }
     bool locked() const { return locked_; }

@@ -13,8 +13,8 @@ class VeltraDspMicAPOMFX final : public ApoObjectBase {
   public:
     static VeltraDspMicAPOMFX* create() { return new VeltraDspMicAPOMFX(); }
 
-    void APOProcess(UINT32 inputCount, APO_CONNECTION_PROPERTY** inputs, UINT32 outputCount,
-                    APO_CONNECTION_PROPERTY** outputs);
+    void VELTRA_STDCALL APOProcess(UINT32 inputCount, APO_CONNECTION_PROPERTY** inputs,
+                                   UINT32 outputCount, APO_CONNECTION_PROPERTY** outputs) override;
     bool hasEngine() const { return engine_ != nullptr; }
 
   private:

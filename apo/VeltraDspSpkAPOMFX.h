@@ -15,12 +15,13 @@ class VeltraDspSpkAPOMFX final : public ApoObjectBase {
   public:
     static VeltraDspSpkAPOMFX* create() { return new VeltraDspSpkAPOMFX(); }
 
-    HRESULT LockForProcess(UINT32 inputCount, APO_CONNECTION_DESCRIPTOR** inputs,
-                           UINT32 outputCount, APO_CONNECTION_DESCRIPTOR** outputs) override;
-    HRESULT UnlockForProcess() override;
-    void APOProcess(UINT32 inputCount, APO_CONNECTION_PROPERTY** inputs, UINT32 outputCount,
-                    APO_CONNECTION_PROPERTY** outputs);
-    HRESULT OnPropertyValueChanged(LPCWSTR device, const PROPERTYKEY key) override;
+    HRESULT VELTRA_STDCALL LockForProcess(UINT32 inputCount, APO_CONNECTION_DESCRIPTOR** inputs,
+                                          UINT32 outputCount,
+                                          APO_CONNECTION_DESCRIPTOR** outputs) override;
+    HRESULT VELTRA_STDCALL UnlockForProcess() override;
+    void VELTRA_STDCALL APOProcess(UINT32 inputCount, APO_CONNECTION_PROPERTY** inputs,
+                                   UINT32 outputCount, APO_CONNECTION_PROPERTY** outputs) override;
+    HRESULT VELTRA_STDCALL OnPropertyValueChanged(LPCWSTR device, const PROPERTYKEY key) override;
 
     int enableState() const { return enable_.load(); }
     bool hasEngine() const { return engine_ != nullptr; }

@@ -29,6 +29,12 @@ class TestObject final : public BaseAudioProcessingObject {
   public:
     TestObject() : BaseAudioProcessingObject(speakerRegistration()) {}
     void initialize() { setInitialized(); }
+    HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+    ULONG AddRef() override { return 1; }
+    ULONG Release() override { return 1; }
+    HRESULT Initialize(UINT32, std::uint8_t*) override { return S_OK; }
+    void APOProcess(UINT32, APO_CONNECTION_PROPERTY**, UINT32, APO_CONNECTION_PROPERTY**) override {
+    }
 };
 
 TEST(BaseAudioProcessingObject, NegotiationAcceptsFloatAndProposesTheOppositeFormat) {

@@ -70,7 +70,9 @@ void fill(std::vector<float>& buffer, std::size_t offset) {
 TEST(SpeakerObject, OneSecondThroughTheObjectEqualsTheEngineDrivenDirectly) {
     Endpoint endpoint(1);
     VeltraDspSpkAPOMFX* apo = VeltraDspSpkAPOMFX::create();
-    ASSERT_EQ(apo->Initialize(sizeof(APOInitSystemEffects2), &endpoint.init2), S_OK);
+    ASSERT_EQ(apo->Initialize(sizeof(APOInitSystemEffects2),
+                              reinterpret_cast<std::uint8_t*>(&endpoint.init2)),
+              S_OK);
     EXPECT_EQ(apo->enableState(), 1);
     ASSERT_EQ(endpoint.lock(*apo), S_OK);
     EXPECT_TRUE(apo->hasEngine());
@@ -101,17 +103,35 @@ TEST(SpeakerObject, InitializeRefusesBadArgumentsAndReportsEnumeratorFailure) {
     Endpoint endpoint(1);
     VeltraDspSpkAPOMFX* apo = VeltraDspSpkAPOMFX::create();
     EXPECT_EQ(apo->Initialize(8, nullptr), E_INVALIDARG);
-    EXPECT_EQ(apo->Initialize(0, &endpoint.init2), E_INVALIDARG);
-    EXPECT_EQ(apo->Initialize(40, &endpoint.init2), E_INVALIDARG);
+    EXPECT_EQ(apo->Initialize(0, reinterpret_cast<std::uint8_t*>(&endpoint.init2)), E_INVALIDARG);
+    EXPECT_EQ(apo->Initialize(40, reinterpret_cast<std::uint8_t*>(&endpoint.init2)), E_INVALIDARG);
     endpoint.init2.pDeviceCollection = nullptr;
-    EXPECT_EQ(apo->Initialize(sizeof(APOInitSystemEffects2), &endpoint.init2), E_INVALIDARG);
+    EXPECT_EQ(apo->Initialize(sizeof(APOInitSystemEffects2),
+                              reinterpret_cast<std::uint8_t*>(&endpoint.init2)),
+              E_INVALIDARG);
     endpoint.init2.pDeviceCollection = kSomeDevices;
     testing::failNextEnumeratorCreation(E_OUTOFMEMORY);
-    EXPECT_EQ(apo->Initialize(sizeof(APOInitSystemEffects2), &endpoint.init2), E_OUTOFMEMORY);
+    EXPECT_EQ(apo->Initialize(sizeof(APOInitSystemEffects2),
+                              reinterpret_cast<std::uint8_t*>(&endpoint.init2)),
+              E_OUTOFMEMORY);
     EXPECT_FALSE(apo->initialized());
     void* unknown = nullptr;
     EXPECT_EQ(apo->QueryInterface(IID_IVeltraDspSpkAPOMFX, &unknown), S_OK);
     EXPECT_EQ(apo->QueryInterface(IID_IVeltraDspMicAPOMFX, &unknown), E_NOINTERFACE);
+    EXPECT_EQ(unknown, nullptr);
+    // Every listed interface is answered, each adding a reference.
+    for (const IID* iid :
+         {&IID_IUnknown, &IID_IAudioProcessingObject, &IID_IAudioProcessingObjectRT,
+          &IID_IAudioProcessingObjectConfiguration, &IID_IAudioSystemEffects,
+          &IID_IAudioSystemEffects2, &IID_IMMNotificationClient}) {
+        ASSERT_EQ(apo->QueryInterface(*iid, &unknown), S_OK);
+        static_cast<IUnknown*>(unknown)->Release();
+    }
+    auto* rt = static_cast<IAudioProcessingObjectRT*>(nullptr);
+    ASSERT_EQ(apo->QueryInterface(IID_IAudioProcessingObjectRT, reinterpret_cast<void**>(&rt)),
+              S_OK);
+    EXPECT_EQ(rt->CalcOutputFrames(480), 480u);
+    rt->Release();
     EXPECT_EQ(apo->Release(), 1u);
     EXPECT_EQ(apo->Release(), 0u);
 }
@@ -119,7 +139,9 @@ TEST(SpeakerObject, InitializeRefusesBadArgumentsAndReportsEnumeratorFailure) {
 TEST(SpeakerObject, RawModeCopiesThroughAndSystemEffectsSwitchFollowsNotifications) {
     Endpoint raw(1, AUDIO_SIGNALPROCESSINGMODE_RAW);
     VeltraDspSpkAPOMFX* passthrough = VeltraDspSpkAPOMFX::create();
-    ASSERT_EQ(passthrough->Initialize(sizeof(APOInitSystemEffects2), &raw.init2), S_OK);
+    ASSERT_EQ(passthrough->Initialize(sizeof(APOInitSystemEffects2),
+                                      reinterpret_cast<std::uint8_t*>(&raw.init2)),
+              S_OK);
     EXPECT_EQ(passthrough->enableState(), 0);
     ASSERT_EQ(raw.lock(*passthrough), S_OK);
     fill(raw.in, 0);
@@ -129,7 +151,9 @@ TEST(SpeakerObject, RawModeCopiesThroughAndSystemEffectsSwitchFollowsNotificatio
 
     Endpoint endpoint(1);
     VeltraDspSpkAPOMFX* apo = VeltraDspSpkAPOMFX::create();
-    ASSERT_EQ(apo->Initialize(sizeof(APOInitSystemEffects2), &endpoint.init2), S_OK);
+    ASSERT_EQ(apo->Initialize(sizeof(APOInitSystemEffects2),
+                              reinterpret_cast<std::uint8_t*>(&endpoint.init2)),
+              S_OK);
     HANDLE event = testing::createEvent();
     GUID* effects = reinterpret_cast<GUID*>(std::uintptr_t{1});
     UINT32 count = 9;
@@ -162,7 +186,8 @@ TEST(MicrophoneObject, BufferComesBackAsBothStreamsOneBlockLateAndMonoPasses) {
                               endpoint.store,
                               nullptr,
                               nullptr};
-    ASSERT_EQ(apo->Initialize(sizeof(APOInitSystemEffects), &init), S_OK);
+    ASSERT_EQ(apo->Initialize(sizeof(APOInitSystemEffects), reinterpret_cast<std::uint8_t*>(&init)),
+              S_OK);
     EXPECT_TRUE(apo->hasEngine());
     ASSERT_EQ(endpoint.lock(*apo), S_OK);
     for (std::size_t i = 0; i < endpoint.in.size(); ++i) endpoint.in[i] = float(i + 1);
