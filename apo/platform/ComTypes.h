@@ -69,8 +69,23 @@ class IPropertyStore : public IUnknown {
     ~IPropertyStore() = default;
 };
 
+class IClassFactory : public IUnknown {
+  public:
+    virtual HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object) = 0;
+    virtual HRESULT LockServer(int lock) = 0;
+
+  protected:
+    ~IClassFactory() = default;
+};
+
+using REFCLSID = const CLSID&;
+
+constexpr HRESULT CLASS_E_NOAGGREGATION = static_cast<HRESULT>(0x80040110u);
+constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE = static_cast<HRESULT>(0x80040111u);
+
 extern const IID IID_IUnknown;
 extern const IID IID_IPropertyStore;
+extern const IID IID_IClassFactory;
 
 inline void PropVariantInit(PROPVARIANT* value) {
     *value = PROPVARIANT{};
