@@ -4,7 +4,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 JOBS="$(nproc 2>/dev/null || echo 2)"
 
 PACKAGES=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libsndfile1-dev libcli11-dev gnuplot-nox sox)
+          libsndfile1-dev libcli11-dev gnuplot-nox sox g++-mingw-w64-x86-64)
 
 install_missing() {
     local missing=()

@@ -11,3 +11,5 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 configure_and_build "$ROOT/build/sanitize" -DVELTRA_SANITIZE=ON -DVELTRA_BUILD_TESTS=ON -DVELTRA_BUILD_BENCH=OFF
 (cd "$ROOT/build/sanitize" && ctest --output-on-failure -j "$JOBS")
+
+bash "$ROOT/scripts/check-mingw.sh"

@@ -95,8 +95,7 @@ inline HRESULT PropVariantClear(PROPVARIANT* value) {
     *value = PROPVARIANT{};
     return S_OK;
 }
-#endif
-
 inline bool operator==(const PROPERTYKEY& a, const PROPERTYKEY& b) {
     return a.fmtid == b.fmtid && a.pid == b.pid;
 }
+#endif
