@@ -12,6 +12,7 @@
 #include "apo/platform/GuidText.h"
 #include "apo/platform/ModulePath.h"
 #include "apo/platform/SystemError.h"
+#include "apo/platform/ThreadLocale.h"
 
 using namespace veltra::apo;
 
@@ -96,6 +97,7 @@ extern "C" HRESULT DllRegisterServer() {
         registrar.unregisterProcessingObject(CLSID_VeltraDspSpkAPOMFX);
         return hr;
     }
+    const ScopedSystemLocale locale;
     hr = writeAppId(registry);
     const std::string module = modulePath();
     for (const ClassEntry& entry : kClasses) {

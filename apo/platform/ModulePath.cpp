@@ -1,5 +1,6 @@
 #include "apo/platform/ModulePath.h"
 
+
 #if !defined(_WIN32)
 #include <unistd.h>
 
