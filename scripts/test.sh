@@ -13,3 +13,4 @@ configure_and_build "$ROOT/build/sanitize" -DVELTRA_SANITIZE=ON -DVELTRA_BUILD_T
 (cd "$ROOT/build/sanitize" && ctest --output-on-failure -j "$JOBS")
 
 bash "$ROOT/scripts/check-mingw.sh"
+bash "$ROOT/scripts/build-windows.sh"

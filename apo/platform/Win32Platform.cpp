@@ -12,6 +12,10 @@
 #include "apo/platform/Registry.h"
 #include "apo/platform/ThreadLocale.h"
 
+// Declared by mmdeviceapi.h but not defined by any MinGW-w64 import library.
+extern "C" const IID IID_IMMNotificationClient = {
+    0x7991EEC9, 0x7E89, 0x4D85, {0x83, 0x90, 0x6C, 0x70, 0x3C, 0xEC, 0x60, 0xC0}};
+
 namespace veltra::apo {
 
 namespace {

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Cross-builds VeltraDspAPO.dll with mingw-w64 into out/windows/ and checks what it exports and
+# imports: exactly the four entry points, and nothing beyond Windows system DLLs.
+source "$(dirname "$0")/common.sh"
+install_missing g++-mingw-w64-x86-64 cmake
+BUILD="$ROOT/build/windows"
+cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DVELTRA_BUILD_TESTS=OFF -DVELTRA_BUILD_BENCH=OFF -DVELTRA_BUILD_TOOLS=OFF >/dev/null
+cmake --build "$BUILD" -j "$JOBS" --target VeltraDspAPO
+mkdir -p "$ROOT/out/windows"
+DLL="$ROOT/out/windows/VeltraDspAPO.dll"
+cp "$BUILD/apo/VeltraDspAPO.dll" "$DLL"
+
+dump="$(x86_64-w64-mingw32-objdump -p "$DLL")"
+exports="$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | awk '/\]/ {print $NF}' | grep -v Table | sort | tr '\n' ' ')"
+want="DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer "
+[[ "$exports" == "$want" ]] || { echo "unexpected exports: $exports"; exit 1; }
+# Windows system DLLs only: the C++ runtime is linked in.
+allowed='^(ADVAPI32|KERNEL32|msvcrt|ole32|OLEAUT32|USER32|api-ms-win-.*)\.dll$'
+while read -r name; do
+    [[ "$name" =~ $allowed ]] || { echo "unexpected import: $name"; exit 1; }
+done < <(awk '/DLL Name:/ {print $3}' <<<"$dump")
+echo "built $DLL: exports the four entry points, imports only system DLLs"
