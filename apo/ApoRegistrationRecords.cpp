@@ -1,16 +1,18 @@
 #include "apo/ApoRegistrationRecords.h"
 
+#include "apo/platform/Sections.h"
+
 namespace veltra::apo {
 
-const CLSID CLSID_VeltraDspSpkAPOMFX = {
+VELTRA_RT_CONST const CLSID CLSID_VeltraDspSpkAPOMFX = {
     0x6F1D2A90, 0x3B7E, 0x4C15, {0x9A, 0x2D, 0x7E, 0x40, 0xC8, 0xB1, 0xD3, 0x52}};
-const CLSID CLSID_VeltraDspMicAPOMFX = {
+VELTRA_RT_CONST const CLSID CLSID_VeltraDspMicAPOMFX = {
     0xA4E7C3B2, 0x5D19, 0x4F08, {0x8B, 0x6E, 0x2C, 0x9F, 0x71, 0xD0, 0xE4, 0xA6}};
-const IID IID_IVeltraDspSpkAPOMFX = {
+VELTRA_RT_CONST const IID IID_IVeltraDspSpkAPOMFX = {
     0x1B93F5C7, 0x8E24, 0x4A6D, {0xB0, 0xC1, 0x5F, 0x7A, 0x2E, 0x9D, 0x6C, 0x38}};
-const IID IID_IVeltraDspMicAPOMFX = {
+VELTRA_RT_CONST const IID IID_IVeltraDspMicAPOMFX = {
     0xD27A6E41, 0x9C03, 0x4B5F, {0x8E, 0x7A, 0x0B, 0x4C, 0x63, 0xF1, 0xA9, 0x25}};
-const GUID APPID_VeltraDspAPODll = {
+VELTRA_RT_CONST const GUID APPID_VeltraDspAPODll = {
     0x5C08B9E3, 0x2F61, 0x47D4, {0x9A, 0x3B, 0xE1, 0xD6, 0xF0, 0x72, 0x4B, 0x8C}};
 
 namespace {
@@ -50,13 +52,13 @@ APO_REG_PROPERTIES makeRecord(const CLSID& clsid, const char (&name)[N], const I
 }  // namespace
 
 const APO_REG_PROPERTIES& speakerRegistration() {
-    static const APO_REG_PROPERTIES record =
+    VELTRA_RT_DATA static const APO_REG_PROPERTIES record =
         makeRecord(CLSID_VeltraDspSpkAPOMFX, "VeltraDspSpkAPOMFX", IID_IVeltraDspSpkAPOMFX);
     return record;
 }
 
 const APO_REG_PROPERTIES& microphoneRegistration() {
-    static const APO_REG_PROPERTIES record =
+    VELTRA_RT_DATA static const APO_REG_PROPERTIES record =
         makeRecord(CLSID_VeltraDspMicAPOMFX, "VeltraDspMicAPOMFX", IID_IVeltraDspMicAPOMFX);
     return record;
 }

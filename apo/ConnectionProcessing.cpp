@@ -2,11 +2,14 @@
 
 #include <cstring>
 
+#include "apo/platform/Sections.h"
+
 namespace veltra::apo {
 
-void processConnection(const APO_CONNECTION_PROPERTY& in, APO_CONNECTION_PROPERTY* out,
-                       UINT32 outputCount, UINT32 channels, bool rawMode, EngineStep step,
-                       void* context) {
+VELTRA_RT_CODE void processConnection(const APO_CONNECTION_PROPERTY& in,
+                                      APO_CONNECTION_PROPERTY* out, UINT32 outputCount,
+                                      UINT32 channels, bool rawMode, EngineStep step,
+                                      void* context) {
     if (in.u32BufferFlags != BUFFER_VALID && in.u32BufferFlags != BUFFER_SILENT) return;
     auto* buffer = reinterpret_cast<float*>(in.pBuffer);  // NOLINT(performance-no-int-to-ptr)
     const std::size_t bytes =

@@ -2,6 +2,7 @@
 
 #include "apo/ApoRegistrationRecords.h"
 #include "apo/ConnectionProcessing.h"
+#include "apo/platform/Sections.h"
 #include "engine/CaptureModule.h"
 
 namespace veltra::apo {
@@ -9,7 +10,7 @@ namespace veltra::apo {
 namespace {
 
 // The buffer is reference input, microphone input and output at once.
-void runCapture(void* engine, float* buffer, UINT32 frames) {
+VELTRA_RT_CODE void runCapture(void* engine, float* buffer, UINT32 frames) {
     processCapture(static_cast<VeltraDspCapture*>(engine), buffer, buffer, buffer, frames);
 }
 
@@ -26,8 +27,10 @@ void VeltraDspMicAPOMFX::onInitialized() {
     if (engine_ == nullptr) engine_ = createCaptureEngine();
 }
 
-void VeltraDspMicAPOMFX::APOProcess(UINT32 inputCount, APO_CONNECTION_PROPERTY** inputs,
-                                    UINT32 outputCount, APO_CONNECTION_PROPERTY** outputs) {
+VELTRA_RT_CODE void VeltraDspMicAPOMFX::APOProcess(UINT32 inputCount,
+                                                   APO_CONNECTION_PROPERTY** inputs,
+                                                   UINT32 outputCount,
+                                                   APO_CONNECTION_PROPERTY** outputs) {
     if (inputCount == 0 || inputs == nullptr || inputs[0] == nullptr) return;
     processConnection(*inputs[0], outputs != nullptr ? outputs[0] : nullptr, outputCount,
                       format().dwSamplesPerFrame, rawMode(),

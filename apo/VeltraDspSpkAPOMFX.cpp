@@ -3,13 +3,14 @@
 #include "apo/ApoRegistrationRecords.h"
 #include "apo/ConnectionProcessing.h"
 #include "apo/EndpointProperties.h"
+#include "apo/platform/Sections.h"
 #include "engine/PlaybackModule.h"
 
 namespace veltra::apo {
 
 namespace {
 
-void runPlayback(void* engine, float* buffer, UINT32 frames) {
+VELTRA_RT_CODE void runPlayback(void* engine, float* buffer, UINT32 frames) {
     processPlayback(static_cast<VeltraDspPlayback*>(engine), buffer, buffer, frames);
 }
 
@@ -64,8 +65,10 @@ HRESULT VeltraDspSpkAPOMFX::UnlockForProcess() {
     return BaseAudioProcessingObject::UnlockForProcess();
 }
 
-void VeltraDspSpkAPOMFX::APOProcess(UINT32 inputCount, APO_CONNECTION_PROPERTY** inputs,
-                                    UINT32 outputCount, APO_CONNECTION_PROPERTY** outputs) {
+VELTRA_RT_CODE void VeltraDspSpkAPOMFX::APOProcess(UINT32 inputCount,
+                                                   APO_CONNECTION_PROPERTY** inputs,
+                                                   UINT32 outputCount,
+                                                   APO_CONNECTION_PROPERTY** outputs) {
     if (inputCount == 0 || inputs == nullptr || inputs[0] == nullptr) return;
     processConnection(*inputs[0], outputs != nullptr ? outputs[0] : nullptr, outputCount,
                       format().dwSamplesPerFrame, rawMode(),

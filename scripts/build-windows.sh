@@ -21,3 +21,10 @@ while read -r name; do
     [[ "$name" =~ $allowed ]] || { echo "unexpected import: $name"; exit 1; }
 done < <(awk '/DLL Name:/ {print $3}' <<<"$dump")
 echo "built $DLL: exports the four entry points, imports only system DLLs"
+
+# The real-time entry, the registration records and the constant tables have their own sections.
+for section in RT_CODE RT_DATA RT_CONST; do
+    x86_64-w64-mingw32-objdump -h "$DLL" | awk '{print $2}' | grep -qx "$section" ||
+        { echo "section $section missing"; exit 1; }
+done
+echo "sections RT_CODE, RT_DATA and RT_CONST present"

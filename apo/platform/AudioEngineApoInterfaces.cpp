@@ -1,16 +1,18 @@
 #include "apo/platform/AudioEngineApoInterfaces.h"
 
+#include "apo/platform/Sections.h"
+
 namespace veltra::apo {
 
-const IID IID_IAudioProcessingObject = {
+VELTRA_RT_CONST const IID IID_IAudioProcessingObject = {
     0xFD7F2B29, 0x24D0, 0x4B5C, {0xB1, 0x77, 0x59, 0x2C, 0x39, 0xF9, 0xCA, 0x10}};
-const IID IID_IAudioProcessingObjectRT = {
+VELTRA_RT_CONST const IID IID_IAudioProcessingObjectRT = {
     0x9E1D6A6D, 0xDDBC, 0x4E95, {0xA4, 0xC7, 0xAD, 0x64, 0xBA, 0x37, 0x84, 0x6C}};
-const IID IID_IAudioProcessingObjectConfiguration = {
+VELTRA_RT_CONST const IID IID_IAudioProcessingObjectConfiguration = {
     0x0E5ED805, 0xABA6, 0x49C3, {0x8F, 0x9A, 0x2B, 0x8C, 0x88, 0x9C, 0x4F, 0xA8}};
-const IID IID_IAudioSystemEffects = {
+VELTRA_RT_CONST const IID IID_IAudioSystemEffects = {
     0x5FA00F27, 0xADD6, 0x499A, {0x8A, 0x9D, 0x6B, 0x98, 0x52, 0x1F, 0xA7, 0x5B}};
-const IID IID_IAudioSystemEffects2 = {
+VELTRA_RT_CONST const IID IID_IAudioSystemEffects2 = {
     0xBAFE99D2, 0x7436, 0x44CE, {0x9E, 0x0E, 0x4D, 0x89, 0xAF, 0xBF, 0xFF, 0x56}};
 
 }  // namespace veltra::apo

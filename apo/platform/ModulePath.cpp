@@ -1,6 +1,5 @@
 #include "apo/platform/ModulePath.h"
 
-
 #if !defined(_WIN32)
 #include <unistd.h>
 
