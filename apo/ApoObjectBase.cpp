@@ -1,6 +1,7 @@
 #include "apo/ApoObjectBase.h"
 
 #include "apo/EndpointProperties.h"
+#include "apo/platform/Sections.h"
 #include "apo/platform/SystemError.h"
 
 namespace veltra::apo {
@@ -50,27 +51,37 @@ ULONG ApoObjectBase::Release() {
     return left;
 }
 
+void ApoObjectBase::replaceProperties(IPropertyStore* store) {
+    if (store != nullptr) store->AddRef();
+    if (properties_ != nullptr) properties_->Release();
+    properties_ = store;
+}
+
+VELTRA_RT_CODE void ApoObjectBase::processFirstConnection(UINT32 inputCount,
+                                                          APO_CONNECTION_PROPERTY** inputs,
+                                                          UINT32 outputCount,
+                                                          APO_CONNECTION_PROPERTY** outputs,
+                                                          EngineStep step, void* engine) {
+    if (inputCount == 0 || inputs == nullptr || inputs[0] == nullptr) return;
+    processConnection(*inputs[0], outputs != nullptr ? outputs[0] : nullptr, outputCount,
+                      format().dwSamplesPerFrame, rawMode(), engine != nullptr ? step : nullptr,
+                      engine);
+}
+
 bool ApoObjectBase::rawMode() const {
     return mode_ == AUDIO_SIGNALPROCESSINGMODE_RAW;
 }
 
 HRESULT ApoObjectBase::Initialize(UINT32 size, std::uint8_t* data) {
     if ((data == nullptr) != (size == 0)) return E_INVALIDARG;
-    IPropertyStore* store = nullptr;
     if (size == sizeof(APOInitSystemEffects2)) {
         const auto* init = reinterpret_cast<const APOInitSystemEffects2*>(data);
-        store = init->pAPOSystemEffectsProperties;
-        if (store != nullptr) store->AddRef();
-        if (properties_ != nullptr) properties_->Release();
-        properties_ = store;
+        replaceProperties(init->pAPOSystemEffectsProperties);
         if (init->pDeviceCollection == nullptr) return E_INVALIDARG;
         mode_ = init->AudioProcessingMode;
     } else if (size == sizeof(APOInitSystemEffects)) {
         const auto* init = reinterpret_cast<const APOInitSystemEffects*>(data);
-        store = init->pAPOSystemEffectsProperties;
-        if (store != nullptr) store->AddRef();
-        if (properties_ != nullptr) properties_->Release();
-        properties_ = store;
+        replaceProperties(init->pAPOSystemEffectsProperties);
         mode_ = AUDIO_SIGNALPROCESSINGMODE_DEFAULT;
     } else {
         return E_INVALIDARG;

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "apo/BaseAudioProcessingObject.h"
+#include "apo/ConnectionProcessing.h"
 #include "apo/platform/DeviceTypes.h"
 
 namespace veltra::apo {
@@ -43,10 +44,17 @@ class ApoObjectBase : public BaseAudioProcessingObject,
     virtual void onInitialized() {}
 
     bool rawMode() const;
+    // The real-time entry of both objects: the first connections, the cached channel count and the
+    // object's engine step (null when there is no engine).
+    void processFirstConnection(UINT32 inputCount, APO_CONNECTION_PROPERTY** inputs,
+                                UINT32 outputCount, APO_CONNECTION_PROPERTY** outputs,
+                                EngineStep step, void* engine);
     std::mutex& effectsLock() { return effectsLock_; }
     HANDLE effectsChangedEvent() const { return event_; }
 
   private:
+    void replaceProperties(IPropertyStore* store);
+
     const IID& ownInterface_;
     std::atomic<ULONG> references_{1};
     GUID mode_;

@@ -1,7 +1,6 @@
 #include "apo/VeltraDspMicAPOMFX.h"
 
 #include "apo/ApoRegistrationRecords.h"
-#include "apo/ConnectionProcessing.h"
 #include "apo/platform/Sections.h"
 #include "engine/CaptureModule.h"
 
@@ -31,10 +30,7 @@ VELTRA_RT_CODE void VeltraDspMicAPOMFX::APOProcess(UINT32 inputCount,
                                                    APO_CONNECTION_PROPERTY** inputs,
                                                    UINT32 outputCount,
                                                    APO_CONNECTION_PROPERTY** outputs) {
-    if (inputCount == 0 || inputs == nullptr || inputs[0] == nullptr) return;
-    processConnection(*inputs[0], outputs != nullptr ? outputs[0] : nullptr, outputCount,
-                      format().dwSamplesPerFrame, rawMode(),
-                      engine_ != nullptr ? &runCapture : nullptr, engine_);
+    processFirstConnection(inputCount, inputs, outputCount, outputs, &runCapture, engine_);
 }
 
 }  // namespace veltra::apo

@@ -1,7 +1,6 @@
 #include "apo/VeltraDspSpkAPOMFX.h"
 
 #include "apo/ApoRegistrationRecords.h"
-#include "apo/ConnectionProcessing.h"
 #include "apo/EndpointProperties.h"
 #include "apo/platform/Sections.h"
 #include "engine/PlaybackModule.h"
@@ -69,10 +68,7 @@ VELTRA_RT_CODE void VeltraDspSpkAPOMFX::APOProcess(UINT32 inputCount,
                                                    APO_CONNECTION_PROPERTY** inputs,
                                                    UINT32 outputCount,
                                                    APO_CONNECTION_PROPERTY** outputs) {
-    if (inputCount == 0 || inputs == nullptr || inputs[0] == nullptr) return;
-    processConnection(*inputs[0], outputs != nullptr ? outputs[0] : nullptr, outputCount,
-                      format().dwSamplesPerFrame, rawMode(),
-                      engine_ != nullptr ? &runPlayback : nullptr, engine_);
+    processFirstConnection(inputCount, inputs, outputCount, outputs, &runPlayback, engine_);
 }
 
 HRESULT VeltraDspSpkAPOMFX::OnPropertyValueChanged(LPCWSTR, const PROPERTYKEY key) {
