@@ -12,6 +12,8 @@ extern const CLSID CLSID_VeltraDspMicAPOMFX;
 extern const IID IID_IVeltraDspSpkAPOMFX;
 extern const IID IID_IVeltraDspMicAPOMFX;
 extern const GUID APPID_VeltraDspAPODll;
+// The type library of the module resource (VeltraDspAPO.idl names the same identifier).
+extern const GUID LIBID_VeltraDspAPOLib;
 
 // The registration records, speaker first. They are built once at load time and never change, so
 // the real-time thread may read them.

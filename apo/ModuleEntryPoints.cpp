@@ -13,6 +13,7 @@
 #include "apo/platform/ModulePath.h"
 #include "apo/platform/SystemError.h"
 #include "apo/platform/ThreadLocale.h"
+#include "apo/platform/TypeLibrary.h"
 
 using namespace veltra::apo;
 
@@ -103,6 +104,7 @@ extern "C" HRESULT DllRegisterServer() {
     for (const ClassEntry& entry : kClasses) {
         if (SUCCEEDED(hr)) hr = writeClass(registry, entry, module);
     }
+    if (SUCCEEDED(hr)) hr = registerTypeLibrary(LIBID_VeltraDspAPOLib, module);
     if (FAILED(hr)) {
         registrar.unregisterProcessingObject(CLSID_VeltraDspSpkAPOMFX);
         registrar.unregisterProcessingObject(CLSID_VeltraDspMicAPOMFX);
@@ -115,6 +117,8 @@ extern "C" HRESULT DllUnregisterServer() {
     Registry& registry = moduleRegistry();
     for (const ClassEntry& entry : kClasses)
         registry.deleteTree("CLSID", guidToRegistryString(entry.classId));
+    // A library that was never registered is no reason to keep the processing-object records.
+    unregisterTypeLibrary(LIBID_VeltraDspAPOLib);
     ProcessingObjectRegistrar registrar(registry);
     registrar.unregisterProcessingObject(CLSID_VeltraDspSpkAPOMFX);
     return registrar.unregisterProcessingObject(CLSID_VeltraDspMicAPOMFX);

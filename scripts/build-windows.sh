@@ -2,7 +2,7 @@
 # Cross-builds VeltraDspAPO.dll with mingw-w64 into out/windows/ and checks what it exports and
 # imports: exactly the four entry points, and nothing beyond Windows system DLLs.
 source "$(dirname "$0")/common.sh"
-install_missing g++-mingw-w64-x86-64 cmake
+install_missing g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 cmake
 BUILD="$ROOT/build/windows"
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DVELTRA_BUILD_TESTS=OFF -DVELTRA_BUILD_BENCH=OFF -DVELTRA_BUILD_TOOLS=OFF >/dev/null

@@ -4,6 +4,7 @@
 #if defined(_WIN32)
 #include <mmdeviceapi.h>
 #include <windows.h>
+#include <oleauto.h>
 
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "apo/platform/ModulePath.h"
 #include "apo/platform/Registry.h"
 #include "apo/platform/ThreadLocale.h"
+#include "apo/platform/TypeLibrary.h"
 
 // Declared by mmdeviceapi.h but not defined by any MinGW-w64 import library.
 extern "C" const IID IID_IMMNotificationClient = {
@@ -126,6 +128,27 @@ std::string modulePath() {
     WideCharToMultiByte(CP_UTF8, 0, path, static_cast<int>(length), out.data(), size, nullptr,
                         nullptr);
     return out;
+}
+
+HRESULT registerTypeLibrary(const GUID& library, const std::string& modulePath) {
+    std::wstring path = wide(modulePath);  // RegisterTypeLib takes a non-const path
+    ITypeLib* typeLibrary = nullptr;
+    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &typeLibrary);
+    if (FAILED(hr)) return hr;
+    TLIBATTR* attributes = nullptr;
+    hr = typeLibrary->GetLibAttr(&attributes);
+    if (SUCCEEDED(hr)) {
+        // The resource and the module's own identifier must agree, or unregistration would miss it.
+        const bool same = attributes->guid == library;
+        typeLibrary->ReleaseTLibAttr(attributes);
+        hr = same ? RegisterTypeLib(typeLibrary, path.data(), nullptr) : TYPE_E_LIBNOTREGISTERED;
+    }
+    typeLibrary->Release();
+    return hr;
+}
+
+HRESULT unregisterTypeLibrary(const GUID& library) {
+    return UnRegisterTypeLib(library, 1, 0, LANG_NEUTRAL, SYS_WIN64);
 }
 
 ScopedSystemLocale::ScopedSystemLocale() : previous_(GetThreadLocale()) {

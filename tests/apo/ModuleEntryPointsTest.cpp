@@ -31,9 +31,12 @@ TEST(ModuleEntryPoints, RegisterWritesComAndAudioEngineRecordsAndUnregisterRemov
               V{std::string("{5C08B9E3-2F61-47D4-9A3B-E1D6F0724B8C}")});
     EXPECT_EQ(registry().subkeyCount("AudioEngine\\AudioProcessingObjects"), 2u);
     EXPECT_FALSE(modulePath().empty());
+    const std::string library = "TypeLib\\{1FDCAB1D-6730-4B10-B2A3-DC2AEF6E6B03}";
+    EXPECT_EQ(registry().value(library + "\\1.0\\0\\win64", ""), V{modulePath()});
 
     EXPECT_EQ(DllUnregisterServer(), S_OK);
     EXPECT_FALSE(registry().hasKey(spk));
+    EXPECT_FALSE(registry().hasKey(library));
     EXPECT_TRUE(registry().hasKey("CLSID"));
     EXPECT_TRUE(registry().hasKey("AppID\\VeltraDspAPODll.DLL"));  // left in place
     EXPECT_EQ(registry().subkeyCount("AudioEngine\\AudioProcessingObjects"), 0u);
