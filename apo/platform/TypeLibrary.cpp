@@ -12,13 +12,15 @@ HRESULT registerTypeLibrary(const GUID& library, const std::string& modulePath) 
     const std::string version = "TypeLib\\" + guidToRegistryString(library) + "\\1.0";
     const std::string file = version + "\\0\\win64";
     LONG error = registry.createKey(file);
-    if (error == ERROR_SUCCESS) error = registry.setString(version, "", "VeltraDspAPO 1.0 Type Library");
+    if (error == ERROR_SUCCESS)
+        error = registry.setString(version, "", "VeltraDspAPO 1.0 Type Library");
     if (error == ERROR_SUCCESS) error = registry.setString(file, "", modulePath);
     return hresultFromSystemError(error);
 }
 
 HRESULT unregisterTypeLibrary(const GUID& library) {
-    return hresultFromSystemError(moduleRegistry().deleteTree("TypeLib", guidToRegistryString(library)));
+    return hresultFromSystemError(
+        moduleRegistry().deleteTree("TypeLib", guidToRegistryString(library)));
 }
 
 }  // namespace veltra::apo

@@ -3,8 +3,8 @@
 // provide the same functions.
 #if defined(_WIN32)
 #include <mmdeviceapi.h>
-#include <windows.h>
 #include <oleauto.h>
+#include <windows.h>
 
 #include <string>
 
