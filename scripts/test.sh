@@ -14,3 +14,4 @@ configure_and_build "$ROOT/build/sanitize" -DVELTRA_SANITIZE=ON -DVELTRA_BUILD_T
 
 bash "$ROOT/scripts/check-mingw.sh"
 bash "$ROOT/scripts/build-windows.sh"
+bash "$ROOT/scripts/test-wine.sh"

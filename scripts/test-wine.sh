@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Runs the Windows module as the audio service would: the host drives out/windows/VeltraDspAPO.dll
+# through COM under Wine, and its speaker output is compared with the native offline host's output
+# for the same one-second signal. Then regsvr32 registers and unregisters the module.
+# Needs scripts/build-windows.sh and the native build in build/release to have run.
+source "$(dirname "$0")/common.sh"
+install_missing wine wine64 sox
+
+DLL="$ROOT/out/windows/VeltraDspAPO.dll"
+HOST="$ROOT/build/windows/tests/windows/veltra_wine_host.exe"
+TOOL="$ROOT/build/release/tools/veltradsp"
+WORK="$ROOT/build/wine-test"
+rm -rf "$WORK"
+mkdir -p "$WORK"
+export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+WINE=/usr/lib/wine/wine64
+[[ -x "$WINE" ]] || WINE="$(command -v wine64 || command -v wine)"
+# Wine's audio driver needs an ALSA device to list endpoints; a null one keeps the machine quiet.
+printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$WORK/asound.conf"
+export ALSA_CONFIG_PATH="$WORK/asound.conf"
+windows_path() { local p="${1//\//\\}"; echo "Z:$p"; }
+
+# One second of stereo 48 kHz float: a sweep on the left, a tone over noise on the right, loud
+# enough after the headroom gain to make both limiters work.
+sox -q -n -r 48000 -c 1 -e floating-point -b 32 "$WORK/left.wav" synth 1 sine 40-12000 gain -1
+sox -q -n -r 48000 -c 1 -e floating-point -b 32 "$WORK/right.wav" synth 1 sine 997 synth 1 \
+    pinknoise mix gain -2
+sox -q -M "$WORK/left.wav" "$WORK/right.wav" -e floating-point -b 32 "$WORK/input.wav"
+"$TOOL" speaker "$WORK/input.wav" "$WORK/reference.wav" --host-frames 480 --format float --quiet
+
+"$WINE" wineboot -i >/dev/null 2>&1 || true
+echo "== Wine host"
+"$WINE" "$HOST" "$(windows_path "$DLL")" "$(windows_path "$WORK/input.wav")" \
+    "$(windows_path "$WORK/reference.wav")"
+
+echo "== regsvr32"
+key='HKCR\AudioEngine\AudioProcessingObjects\{6F1D2A90-3B7E-4C15-9A2D-7E40C8B1D352}'
+"$WINE" regsvr32 /s "$(windows_path "$DLL")"
+"$WINE" reg query "$key" /v FriendlyName | grep -q VeltraDspSpkAPOMFX ||
+    { echo "regsvr32 did not write the speaker record"; exit 1; }
+"$WINE" regsvr32 /u /s "$(windows_path "$DLL")"
+if "$WINE" reg query "$key" >/dev/null 2>&1; then
+    echo "regsvr32 /u left the speaker record"
+    exit 1
+fi
+echo "regsvr32 and regsvr32 /u: records written and removed"

@@ -1,0 +1,266 @@
+// The speaker object as the audio service drives it: interfaces, initialisation, negotiation, lock,
+// one second of audio compared with the native playback engine's output, the enhancement switch.
+#include <mmdeviceapi.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "HostChecks.h"
+#include "HostIdentifiers.h"
+#include "HostModule.h"
+#include "HostPropertyStore.h"
+#include "WaveFile.h"
+#include "apo/AudioMediaType.h"
+
+namespace host {
+
+using namespace veltra::apo;
+
+namespace {
+
+constexpr UINT32 kHostFrames = 480;  // 10 ms at 48 kHz, the audio engine's usual period
+
+PROPERTYKEY key(const wchar_t* fmtid, DWORD pid) {
+    return {ids::guid(fmtid), pid};
+}
+
+// The endpoint's render devices from the system enumerator, for the initialisation structure.
+IMMDeviceCollection* renderDevices() {
+    Held<IMMDeviceEnumerator> enumerator;
+    IMMDeviceCollection* devices = nullptr;
+    if (SUCCEEDED(CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL,
+                                   __uuidof(IMMDeviceEnumerator), enumerator.out())))
+        enumerator->EnumAudioEndpoints(eRender, DEVICE_STATEMASK_ALL, &devices);
+    return devices;
+}
+
+APOInitSystemEffects2 initFor(IPropertyStore* store, IMMDeviceCollection* devices,
+                              const wchar_t* mode) {
+    APOInitSystemEffects2 init{};
+    init.APOInit = {sizeof(APOInitSystemEffects2), ids::guid(ids::kSpeakerClass)};
+    init.pAPOSystemEffectsProperties = store;
+    init.pDeviceCollection = devices;
+    init.AudioProcessingMode = ids::guid(mode);
+    return init;
+}
+
+void checkInterfaces(IUnknown* object, const wchar_t* own, const wchar_t* other) {
+    for (const wchar_t* iid :
+         {L"{00000000-0000-0000-C000-000000000046}", own, ids::kSystemEffects, ids::kSystemEffects2,
+          ids::kNotificationClient, ids::kApoRT, ids::kApo, ids::kApoConfiguration}) {
+        IUnknown* answer = nullptr;
+        if (check(SUCCEEDED(
+                      object->QueryInterface(ids::guid(iid), reinterpret_cast<void**>(&answer))),
+                  "listed interface answers"))
+            answer->Release();
+    }
+    for (const wchar_t* iid : {other, L"{886D8EEB-8CF2-4446-8D02-CDBA1DBDCF99}",
+                               L"{00000001-0000-0000-C000-000000000046}"}) {
+        void* answer = reinterpret_cast<void*>(1);
+        checkHr(object->QueryInterface(ids::guid(iid), &answer), E_NOINTERFACE,
+                "unlisted interface");
+        check(answer == nullptr, "unlisted interface leaves a null pointer");
+    }
+}
+
+void checkNegotiation(IAudioProcessingObject* apo, IAudioMediaType* stereoFloat) {
+    IAudioMediaType* answer = nullptr;
+    checkHr(apo->IsOutputFormatSupported(stereoFloat, stereoFloat, &answer), S_OK,
+            "float accepted");
+    check(answer == stereoFloat, "an accepted format is answered with itself");
+    if (answer != nullptr) answer->Release();
+
+    // A 16-bit request against a float input: the input's float format is proposed instead.
+    const GUID pcm = {0x00000001, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+    IAudioMediaType* pcm16 = AudioMediaType::create({pcm, 2, 2, 16, 48000.0f, 3});
+    answer = nullptr;
+    checkHr(apo->IsOutputFormatSupported(stereoFloat, pcm16, &answer), S_FALSE, "16-bit request");
+    UNCOMPRESSEDAUDIOFORMAT proposed{};
+    check(answer != nullptr && SUCCEEDED(answer->GetUncompressedAudioFormat(&proposed)) &&
+              proposed.guidFormatType == KSDATAFORMAT_SUBTYPE_IEEE_FLOAT &&
+              proposed.dwBytesPerSampleContainer == 4 && proposed.dwValidBitsPerSample == 32 &&
+              proposed.dwSamplesPerFrame == 2 && proposed.fFramesPerSecond == 48000.0f,
+          "the proposal is the input's float format");
+    if (answer != nullptr) answer->Release();
+    answer = reinterpret_cast<IAudioMediaType*>(1);
+    checkHr(apo->IsInputFormatSupported(pcm16, stereoFloat, &answer), APOERR_FORMAT_NOT_SUPPORTED,
+            "a 16-bit opposite format");
+    check(answer == nullptr, "a refused negotiation answers null");
+    checkHr(apo->IsInputFormatSupported(nullptr, nullptr, &answer), E_POINTER, "null request");
+    pcm16->Release();
+}
+
+void checkLockRules(IAudioProcessingObjectConfiguration* config, Stream& stream) {
+    checkHr(config->UnlockForProcess(), APOERR_NOT_LOCKED, "unlock before lock");
+    APO_CONNECTION_DESCRIPTOR* in[2] = {&stream.inDesc, &stream.inDesc};
+    APO_CONNECTION_DESCRIPTOR* out[1] = {&stream.outDesc};
+    checkHr(config->LockForProcess(2, in, 1, out), APOERR_NUM_CONNECTIONS_INVALID, "two inputs");
+    stream.inDesc.u32Signature = 0;
+    checkHr(stream.lock(config), E_INVALIDARG, "descriptor without its signature");
+    stream.inDesc.u32Signature = APO_CONNECTION_DESCRIPTOR_SIGNATURE;
+    checkHr(stream.lock(config), S_OK, "LockForProcess");
+    checkHr(stream.lock(config), APOERR_ALREADY_LOCKED, "second lock");
+}
+
+// One second of the bundled signal in 10 ms buffers must equal, sample for sample, what the native
+// build of the playback engine produced for the same signal and the same buffer size.
+void checkAudio(IAudioProcessingObjectRT* rt, Stream& stream, const WaveFile& in,
+                const WaveFile& ref) {
+    if (!check(in.channels == 2 && in.sampleRate == 48000 &&
+                   ref.samples.size() == in.samples.size() && in.samples.size() >= 2 * 48000,
+               "input and reference are one second of stereo 48 kHz float"))
+        return;
+    std::size_t mismatches = 0;
+    double worst = 0.0;
+    for (std::size_t at = 0; at + 2 * kHostFrames <= 2 * 48000; at += 2 * kHostFrames) {
+        std::copy_n(in.samples.begin() + std::ptrdiff_t(at), 2 * kHostFrames, stream.input.begin());
+        stream.process(rt, kHostFrames);
+        check(stream.outProp.u32ValidFrameCount == kHostFrames &&
+                  stream.outProp.u32BufferFlags == BUFFER_VALID,
+              "output frame count and flags");
+        for (std::size_t i = 0; i < 2 * kHostFrames; ++i) {
+            const float want = ref.samples[at + i];
+            if (stream.output[i] != want) ++mismatches;
+            worst = std::max(worst, std::fabs(double(stream.output[i]) - double(want)));
+        }
+    }
+    std::printf("speaker: %zu of %d samples differ from the native engine (largest %.3g)\n",
+                mismatches, 2 * 48000, worst);
+    check(mismatches == 0, "speaker output equals the native playback engine");
+}
+
+void checkEnhancementSwitch(IUnknown* object, HostPropertyStore* store, Stream& stream,
+                            IAudioProcessingObjectRT* rt) {
+    Held<IAudioSystemEffects2> effects;
+    Held<IMMNotificationClient> client;
+    object->QueryInterface(ids::guid(ids::kSystemEffects2), effects.out());
+    object->QueryInterface(ids::guid(ids::kNotificationClient), client.out());
+    if (!check(effects.p && client.p, "effects and notification interfaces")) return;
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    GUID* list = reinterpret_cast<GUID*>(1);
+    UINT32 count = 7;
+    checkHr(effects->GetEffectsList(&list, &count, event), S_OK, "GetEffectsList");
+    check(list == nullptr && count == 0, "no effects are listed");
+
+    // Unrelated keys leave the switch alone; the system-effects switch turns the group off.
+    const wchar_t* device = L"{0.0.0.00000000}.{host-endpoint}";
+    checkHr(client->OnPropertyValueChanged(device, key(ids::kDisableSysFx, 4)), S_OK,
+            "unrelated property");
+    check(WaitForSingleObject(event, 0) == WAIT_TIMEOUT, "an unrelated key sets no event");
+    store->setUInt32(key(ids::kDisableSysFx, 5), 1);
+    checkHr(client->OnPropertyValueChanged(device, key(ids::kDisableSysFx, 5)), S_OK,
+            "OnPropertyValueChanged");
+    check(WaitForSingleObject(event, 0) == WAIT_OBJECT_0, "switching off sets the effects event");
+    CloseHandle(event);
+
+    // The fade out and back in then runs on the real-time path (100 ms each way): 300 ms of a tone
+    // stay finite, and the last 100 ms are audible again.
+    double lastEnergy = 0.0;
+    bool finite = true;
+    for (int call = 0; call < 30; ++call) {
+        for (UINT32 f = 0; f < kHostFrames; ++f) {
+            const float tone = 0.25f * float(std::sin(0.05 * double(call * 480 + int(f))));
+            stream.input[2 * f] = stream.input[2 * f + 1] = tone;
+        }
+        stream.process(rt, kHostFrames);
+        for (float v : stream.output) {
+            finite = finite && std::isfinite(v);
+            if (call >= 20) lastEnergy += double(v) * double(v);
+        }
+    }
+    check(finite, "output stays finite through the fade cycle");
+    check(lastEnergy / (10.0 * 2 * kHostFrames) > 1e-4, "output returns after the fade cycle");
+}
+
+void checkRegistrationCopy(IAudioProcessingObject* apo) {
+    APO_REG_PROPERTIES* record = nullptr;
+    checkHr(apo->GetRegistrationProperties(nullptr), E_POINTER, "null registration result");
+    if (!check(SUCCEEDED(apo->GetRegistrationProperties(&record)) && record != nullptr,
+               "GetRegistrationProperties"))
+        return;
+    check(record->clsid == ids::guid(ids::kSpeakerClass) && record->Flags == 14 &&
+              lstrcmpW(reinterpret_cast<const wchar_t*>(record->szFriendlyName),
+                       L"VeltraDspSpkAPOMFX") == 0 &&
+              record->u32MaxInstances == 0xFFFFFFFF && record->u32NumAPOInterfaces == 1 &&
+              record->iidAPOInterfaceList[0] == ids::guid(ids::kSpeakerInterface),
+          "registration copy holds the speaker record");
+    CoTaskMemFree(record);
+}
+
+// A raw-mode stream is left exactly as it is.
+void checkRawMode(const Module& module, IMMDeviceCollection* devices) {
+    Held<IUnknown> object;
+    object.p = module.create(ids::guid(ids::kSpeakerClass));
+    Held<IAudioProcessingObject> apo;
+    Held<IAudioProcessingObjectRT> rt;
+    Held<IAudioProcessingObjectConfiguration> config;
+    if (!object.p || FAILED(object->QueryInterface(ids::guid(ids::kApo), apo.out())) ||
+        FAILED(object->QueryInterface(ids::guid(ids::kApoRT), rt.out())) ||
+        FAILED(object->QueryInterface(ids::guid(ids::kApoConfiguration), config.out()))) {
+        check(false, "raw-mode speaker object");
+        return;
+    }
+    HostPropertyStore* store = new HostPropertyStore;
+    store->setUInt32(key(ids::kEnableSpkMfx, 0), 1);
+    APOInitSystemEffects2 init = initFor(store, devices, ids::kModeRaw);
+    checkHr(apo->Initialize(sizeof(init), reinterpret_cast<BYTE*>(&init)), S_OK, "raw Initialize");
+    Stream stream(2, 48000.0f, kHostFrames);
+    checkHr(stream.lock(config.p), S_OK, "raw LockForProcess");
+    for (std::size_t i = 0; i < stream.input.size(); ++i) stream.input[i] = float(i % 97) / 97.0f;
+    stream.process(rt.p, kHostFrames);
+    check(stream.output == stream.input, "raw mode copies the buffer through");
+    checkHr(config->UnlockForProcess(), S_OK, "raw UnlockForProcess");
+    store->Release();
+}
+
+}  // namespace
+
+void checkSpeaker(const Module& module, const std::string& inputWave, const std::string& refWave) {
+    HostPropertyStore* store = new HostPropertyStore;
+    store->setUInt32(key(ids::kEnableSpkMfx, 0), 1);  // enhancement on, system effects allowed
+    IMMDeviceCollection* devices = renderDevices();
+    check(devices != nullptr, "the system enumerator lists render endpoints");
+    {
+        Held<IUnknown> object;
+        object.p = module.create(ids::guid(ids::kSpeakerClass));
+        if (!check(object.p != nullptr, "speaker object created")) return;
+        checkInterfaces(object.p, ids::kSpeakerInterface, ids::kMicrophoneInterface);
+        Held<IAudioProcessingObject> apo;
+        Held<IAudioProcessingObjectRT> rt;
+        Held<IAudioProcessingObjectConfiguration> config;
+        object->QueryInterface(ids::guid(ids::kApo), apo.out());
+        object->QueryInterface(ids::guid(ids::kApoRT), rt.out());
+        object->QueryInterface(ids::guid(ids::kApoConfiguration), config.out());
+
+        UINT32 channels = 0;
+        checkHr(apo->GetInputChannelCount(&channels), APOERR_NOT_INITIALIZED, "channels early");
+        HNSTIME latency = -1;
+        checkHr(apo->GetLatency(&latency), S_OK, "GetLatency");
+        check(latency == 0, "no reported latency");
+        checkRegistrationCopy(apo.p);
+
+        APOInitSystemEffects2 init = initFor(store, devices, ids::kModeDefault);
+        checkHr(apo->Initialize(8, nullptr), E_INVALIDARG, "null initialisation data");
+        checkHr(apo->Initialize(40, reinterpret_cast<BYTE*>(&init)), E_INVALIDARG, "size 40");
+        init.pDeviceCollection = nullptr;
+        checkHr(apo->Initialize(sizeof(init), reinterpret_cast<BYTE*>(&init)), E_INVALIDARG,
+                "no device collection");
+        init.pDeviceCollection = devices;
+        checkHr(apo->Initialize(sizeof(init), reinterpret_cast<BYTE*>(&init)), S_OK, "Initialize");
+
+        Stream stream(2, 48000.0f, kHostFrames);
+        checkNegotiation(apo.p, stream.format);
+        checkLockRules(config.p, stream);
+        checkHr(apo->GetInputChannelCount(&channels), S_OK, "GetInputChannelCount");
+        check(channels == 2, "two channels locked");
+        checkAudio(rt.p, stream, readFloatWave(inputWave), readFloatWave(refWave));
+        checkEnhancementSwitch(object.p, store, stream, rt.p);
+        checkHr(config->UnlockForProcess(), S_OK, "UnlockForProcess");
+    }
+    checkRawMode(module, devices);
+    check(store->references() == 1, "the objects released the endpoint store");
+    store->Release();
+    if (devices != nullptr) devices->Release();
+}
+
+}  // namespace host
