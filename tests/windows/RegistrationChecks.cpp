@@ -1,6 +1,5 @@
 // What DllRegisterServer leaves in the registry, read back with the registry API as the audio
 // service and COM read it, and what DllUnregisterServer takes away again.
-#include <oleauto.h>
 #include <windows.h>
 
 #include "HostChecks.h"
