@@ -4,6 +4,9 @@
 // The audio engine's processing-object interfaces, declared by us from their documented methods
 // and identifiers (audioenginebaseapo.h), which MinGW-w64 and Linux do not provide. Method order
 // is the documented vtable order and must not change.
+// Sources: the Windows driver documentation on learn.microsoft.com, pages "audioenginebaseapo.h"
+// (the five interfaces, their methods in order and their IIDs, HNSTIME) and "audiomediatype.h".
+// The Wine host calls every slot through these declarations against the built module.
 // ---------------------------------------------------------------------------------------------
 
 #include "apo/platform/AudioEngineApoTypes.h"

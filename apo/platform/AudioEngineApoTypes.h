@@ -4,6 +4,12 @@
 // Audio engine processing-object declarations, written by us from the documented layouts and
 // names (audioenginebaseapo.h), because the MinGW-w64 headers do not provide them and Linux has
 // none. Everything here must keep the documented field order and sizes.
+// Sources (learn.microsoft.com, Windows driver documentation): "audioapotypes.h" for APO_FLAG,
+// APO_REG_PROPERTIES, APO_BUFFER_FLAGS, APO_CONNECTION_PROPERTY, APO_CONNECTION_BUFFER_TYPE and
+// APO_CONNECTION_DESCRIPTOR; "audiomediatype.h" for UNCOMPRESSEDAUDIOFORMAT and IAudioMediaType;
+// "audioenginebaseapo.h" for APOInitBaseStruct, APOInitSystemEffects, APOInitSystemEffects2 and
+// the APOERR_* codes; "ksmedia.h" for KSDATAFORMAT_SUBTYPE_IEEE_FLOAT. The 64-bit sizes below
+// are asserted, and MinGW-w64's own APO_CONNECTION_PROPERTY is compared in the Wine host.
 // ---------------------------------------------------------------------------------------------
 
 #include <cstdint>

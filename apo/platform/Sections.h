@@ -7,6 +7,12 @@
 #define VELTRA_RT_CODE __attribute__((section("RT_CODE")))
 #define VELTRA_RT_DATA __attribute__((section("RT_DATA")))
 #define VELTRA_RT_CONST __attribute__((section("RT_CONST")))
+#elif defined(_WIN32) && defined(_MSC_VER)
+#pragma section("RT_DATA", read, write)
+#pragma section("RT_CONST", read)
+#define VELTRA_RT_CODE __declspec(code_seg("RT_CODE"))
+#define VELTRA_RT_DATA __declspec(allocate("RT_DATA"))
+#define VELTRA_RT_CONST __declspec(allocate("RT_CONST"))
 #else
 #define VELTRA_RT_CODE
 #define VELTRA_RT_DATA
