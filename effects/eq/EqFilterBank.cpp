@@ -29,7 +29,9 @@ EqFilterBank::EqFilterBank(int channels, int rate)
       sampleRate(rate),
       bandParameters(std::make_unique<float[]>(kBands * kParametersPerBand)),
       coefficients(std::make_unique<float[]>(kBands * kCoefficientsPerBand)),
-      state(std::make_unique<float[]>(static_cast<std::size_t>(kMaxChannels) * kStride)) {
+      state(std::make_unique<float[]>(static_cast<std::size_t>(kMaxChannels) * kStride)),
+      savedInput_(std::make_unique<float[]>(static_cast<std::size_t>(kMaxChannels) * kChunk)),
+      savedState_(std::make_unique<float[]>(static_cast<std::size_t>(kMaxChannels) * kStride)) {
     for (int b = 0; b < kBands; ++b) passThrough(&coefficients[b * kCoefficientsPerBand]);
 }
 
@@ -177,40 +179,164 @@ void EqFilterBank::recompute() {
     clearState();
 }
 
-void EqFilterBank::process(const float* const* input, float* const* output, int frames) {
+namespace {
+
+// One transposed direct form II section on folded coefficients k = {b0, b1 + c3*b0, b2 + c4*b0,
+// c3, c4}; every path runs exactly this sequence of single-precision operations.
+inline float section(const float* k, float* s, float x) {
+    const float y = k[0] * x + s[0];
+    const float old = s[0];
+    s[0] = k[1] * x + s[1] + k[3] * old;
+    s[1] = k[2] * x + k[4] * old;
+    return y;
+}
+
+bool isIdentity(const float* k) {
+    return k[0] == 1.0f && k[1] == 0.0f && k[2] == 0.0f && k[3] == 0.0f && k[4] == 0.0f;
+}
+
+bool isPositiveZero(float v) {
+    return v == 0.0f && !std::signbit(v);
+}
+
+}  // namespace
+
+void EqFilterBank::fold() {
     if (dirty == 1) {
         dirty = 0;
         recompute();
     }
-    // Fold the feed-forward terms once per block: b1 + c3*b0 and b2 + c4*b0 are the same single
-    // products and sums the per-sample form evaluates, so the result is bit-identical.
-    float k[kBands][5];
+    // b1 + c3*b0 and b2 + c4*b0 are the same single products and sums the per-sample form
+    // evaluates, so folding them once per block changes no bit.
     for (int b = 0; b < kBands; ++b) {
         const float* c = &coefficients[b * kCoefficientsPerBand];
-        k[b][0] = c[0];
-        k[b][1] = c[1] + c[3] * c[0];
-        k[b][2] = c[2] + c[4] * c[0];
-        k[b][3] = c[3];
-        k[b][4] = c[4];
+        folded_[b][0] = c[0];
+        folded_[b][1] = c[1] + c[3] * c[0];
+        folded_[b][2] = c[2] + c[4] * c[0];
+        folded_[b][3] = c[3];
+        folded_[b][4] = c[4];
     }
+}
+
+// An identity section with state +0, +0 maps a finite x to 1*x + 0 = x + 0 and leaves its state
+// at +0, so on finite input it is exactly "add +0"; several in a row are one such add.
+EqFilterBank::Plan EqFilterBank::plan() const {
+    Plan p;
+    bool pendingZero = false;
+    for (int b = 0; b < kBands; ++b) {
+        bool skip = isIdentity(folded_[b]);
+        for (int ch = 0; skip && ch < channelCount; ++ch) {
+            const float* s = &state[static_cast<std::size_t>(ch) * kStride + 2 * b];
+            skip = isPositiveZero(s[0]) && isPositiveZero(s[1]);
+        }
+        if (skip) {
+            pendingZero = true;
+            p.skipsAny = true;
+            continue;
+        }
+        p.active[p.count] = b;
+        p.zeroBefore[p.count] = pendingZero;
+        ++p.count;
+        pendingZero = false;
+    }
+    p.zeroAfter = pendingZero;
+    return p;
+}
+
+void EqFilterBank::process(const float* const* input, float* const* output, int frames) {
+    fold();
+    for (int offset = 0; offset < frames; offset += kChunk) {
+        const int n = std::min(kChunk, frames - offset);
+        const float* in[kMaxChannels];
+        float* out[kMaxChannels];
+        for (int ch = 0; ch < channelCount; ++ch) {
+            in[ch] = input[ch] + offset;
+            out[ch] = output[ch] + offset;
+        }
+        // Planned per chunk: a fallback may have poisoned a skipped section's state.
+        const Plan p = plan();
+        if (!p.skipsAny) {
+            cascade(in, out, n);
+        } else if (!fastChunk(p, in, out, n)) {
+            // A non-finite value met a skipped section: redo the chunk in full from the saved
+            // input and state, so that section's state is poisoned exactly as in the full run.
+            std::copy(savedState_.get(), savedState_.get() + std::size_t(channelCount) * kStride,
+                      state.get());
+            for (int ch = 0; ch < channelCount; ++ch)
+                in[ch] = &savedInput_[std::size_t(ch) * kChunk];
+            cascade(in, out, n);
+        }
+    }
+}
+
+void EqFilterBank::processReference(const float* const* input, float* const* output, int frames) {
+    fold();
+    cascade(input, output, frames);
+}
+
+void EqFilterBank::cascade(const float* const* input, float* const* output, int frames) {
     for (int ch = 0; ch < channelCount; ++ch) {
         float* s = &state[static_cast<std::size_t>(ch) * kStride];
         const float* in = input[ch];
         float* out = output[ch];
         for (int n = 0; n < frames; ++n) {
             float x = in[n];
-            for (int b = 0; b < kBands; ++b) {
-                float& s1 = s[2 * b];
-                float& s2 = s[2 * b + 1];
-                const float y = k[b][0] * x + s1;
-                const float old = s1;
-                s1 = k[b][1] * x + s2 + k[b][3] * old;
-                s2 = k[b][2] * x + k[b][4] * old;
-                x = y;
-            }
+            for (int b = 0; b < kBands; ++b) x = section(folded_[b], s + 2 * b, x);
             out[n] = x;
         }
     }
+}
+
+bool EqFilterBank::fastChunk(const Plan& p, const float* const* input, float* const* output,
+                             int frames) {
+    std::copy(state.get(), state.get() + std::size_t(channelCount) * kStride, savedState_.get());
+    const float* saved[kMaxChannels];
+    for (int ch = 0; ch < channelCount; ++ch) {
+        float* copy = &savedInput_[std::size_t(ch) * kChunk];
+        std::copy(input[ch], input[ch] + frames, copy);  // the output may alias the input
+        saved[ch] = copy;
+    }
+    // Channels go in pairs: two independent recursions per section keep the pipeline full, and
+    // each lane runs exactly the operations of its own channel.
+    bool finite = true;
+    int ch = 0;
+    for (; ch + 1 < channelCount; ch += 2) {
+        float* sa = &state[std::size_t(ch) * kStride];
+        float* sb = sa + kStride;
+        for (int n = 0; n < frames; ++n) {
+            float a = saved[ch][n], b = saved[ch + 1][n];
+            for (int i = 0; i < p.count; ++i) {
+                if (p.zeroBefore[i]) {
+                    a += 0.0f;
+                    b += 0.0f;
+                }
+                const int band = p.active[i];
+                a = section(folded_[band], sa + 2 * band, a);
+                b = section(folded_[band], sb + 2 * band, b);
+            }
+            if (p.zeroAfter) {
+                a += 0.0f;
+                b += 0.0f;
+            }
+            output[ch][n] = a;
+            output[ch + 1][n] = b;
+            finite = finite && std::isfinite(a) && std::isfinite(b);
+        }
+    }
+    for (; ch < channelCount; ++ch) {
+        float* s = &state[std::size_t(ch) * kStride];
+        for (int n = 0; n < frames; ++n) {
+            float x = saved[ch][n];
+            for (int i = 0; i < p.count; ++i) {
+                if (p.zeroBefore[i]) x += 0.0f;
+                x = section(folded_[p.active[i]], s + 2 * p.active[i], x);
+            }
+            if (p.zeroAfter) x += 0.0f;
+            output[ch][n] = x;
+            finite = finite && std::isfinite(x);
+        }
+    }
+    return finite;
 }
 
 }  // namespace veltra

@@ -24,8 +24,12 @@ struct EqFilterBank {
     void setBandParameters(const float* values);  // 64 floats; marks dirty and clears the state
     void clearState();
     void recompute();
-    // Filters the first channelCount channels; in-place blocks are fine.
+    // Filters the first channelCount channels; in-place blocks are fine. Sections that are exactly
+    // the identity and hold no state are reduced to the one operation they perform on finite
+    // input (adding +0); the result is bit-identical to processReference, which runs every
+    // section and which the fast path falls back to for any chunk whose output is not finite.
     void process(const float* const* input, float* const* output, int frames);
+    void processReference(const float* const* input, float* const* output, int frames);
 
     int channelCount;  // at most kMaxChannels
     int sampleRate;
@@ -33,6 +37,24 @@ struct EqFilterBank {
     std::unique_ptr<float[]> bandParameters;
     std::unique_ptr<float[]> coefficients;
     std::unique_ptr<float[]> state;  // two floats per band per channel
+
+  private:
+    static constexpr int kChunk = 64;  // frames per fast-path attempt: the chain's block
+    struct Plan {
+        int active[kBands];
+        bool zeroBefore[kBands];  // an identity section ran since the previous active one
+        int count = 0;
+        bool zeroAfter = false;
+        bool skipsAny = false;
+    };
+    void fold();
+    Plan plan() const;
+    void cascade(const float* const* input, float* const* output, int frames);
+    bool fastChunk(const Plan& plan, const float* const* input, float* const* output, int frames);
+
+    float folded_[kBands][kCoefficientsPerBand] = {};
+    std::unique_ptr<float[]> savedInput_;  // kMaxChannels x kChunk: the chunk for a fallback run
+    std::unique_ptr<float[]> savedState_;  // the state before the chunk, for a fallback run
 };
 
 }  // namespace veltra
