@@ -40,6 +40,7 @@ class PerChannelAudioEffectObject : public DspAudioEffectObject {
 
     int channelCount() const { return static_cast<int>(channels_.size()); }
     const Channel& channel(int k) const { return *channels_[static_cast<std::size_t>(k)]; }
+    Channel& channel(int k) { return *channels_[static_cast<std::size_t>(k)]; }
 
   protected:
     // A count below 1 builds no channels; such an effect processes nothing.

@@ -19,6 +19,7 @@ class InternalLimiterAudioEffectObject final : public DspAudioEffectObject {
     void setParameters(const ParameterBlock& block) override;
 
     const LimiterKernel* kernel() const { return kernel_.get(); }
+    LimiterKernel* kernel() { return kernel_.get(); }
 
   private:
     std::unique_ptr<LimiterKernel> kernel_;

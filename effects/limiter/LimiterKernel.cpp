@@ -87,44 +87,116 @@ void LimiterKernel::recompute() {
     s1 = s2 = 0.0f;
 }
 
-void LimiterKernel::process(const float* input, float* output, int frames) {
-    if (dirty == 1) {
-        dirty = 0;
-        recompute();
+namespace {
+
+// One channel's limiter with its constants and running state held in locals, so the per-sample
+// recursion stays in registers instead of going through memory the output might alias.
+struct LimiterRun {
+    explicit LimiterRun(const LimiterKernel& k)
+        : threshold(k.threshold),
+          holdFloor(k.holdFloor),
+          inverseFloor(1.0f / k.holdFloor),
+          inputGain(k.inputGain),
+          attackFactor(k.attackFactor),
+          releaseFactor(k.releaseFactor),
+          b0(k.b0),
+          b1(k.b1),
+          b2(k.b2),
+          a1(k.a1),
+          a2(k.a2),
+          holdLength(k.holdLength),
+          ringLength(k.ringLength),
+          ring(k.ring.get()),
+          gain(k.gain),
+          holdCounter(k.holdCounter),
+          s1(k.s1),
+          s2(k.s2),
+          readPosition(k.readPosition),
+          writePosition(k.writePosition) {}
+
+    void storeTo(LimiterKernel& k) const {
+        k.gain = gain;
+        k.holdCounter = holdCounter;
+        k.s1 = s1;
+        k.s2 = s2;
+        k.readPosition = readPosition;
+        k.writePosition = writePosition;
     }
-    if (mode == 1) {
-        if (input != output) std::copy(input, input + std::max(frames, 0), output);
-        return;
-    }
-    const float T = threshold;
-    const float U = holdFloor;
-    const float r = 1.0f / U;
-    for (int n = 0; n < frames; ++n) {
-        const float x = input[n];
+
+    float step(float x) {
         const float level =
             static_cast<float>(static_cast<double>(std::fabs(x)) * static_cast<double>(inputGain) *
                                static_cast<double>(gain));
-        if (level > T) {
-            const float d = 1.0f - (level - T);
+        if (level > threshold) {
+            const float d = 1.0f - (level - threshold);
             gain = d > attackFactor ? gain * d : gain * attackFactor;
             holdCounter = holdLength;
-        } else if (level > U) {
+        } else if (level > holdFloor) {
             holdCounter = holdLength;
         } else if (holdCounter != 0) {
             holdCounter = std::max(holdCounter - 1, 0);
         } else {
-            gain = 1.0f - (1.0f - gain) * (releaseFactor + (1.0f - releaseFactor) * level * r);
+            gain = 1.0f -
+                   (1.0f - gain) * (releaseFactor + (1.0f - releaseFactor) * level * inverseFloor);
         }
         const float v = b0 * gain + s1;
         s1 = b1 * gain + s2 - a1 * v;
         s2 = b2 * gain - a2 * v;
-
         ring[writePosition] = x;
         const float delayed = ring[readPosition];
-        output[n] = v * delayed * inputGain;
         if (++writePosition == ringLength) writePosition = 0;
         if (++readPosition == ringLength) readPosition = 0;
+        return v * delayed * inputGain;
     }
+
+    const float threshold, holdFloor, inverseFloor, inputGain, attackFactor, releaseFactor;
+    const float b0, b1, b2, a1, a2;
+    const int holdLength, ringLength;
+    float* const ring;
+    float gain;
+    int holdCounter;
+    float s1, s2;
+    int readPosition, writePosition;
+};
+
+}  // namespace
+
+bool LimiterKernel::prepareBlock(const float* input, float* output, int frames) {
+    if (dirty == 1) {
+        dirty = 0;
+        recompute();
+    }
+    if (mode != 1) return true;
+    if (input != output) std::copy(input, input + std::max(frames, 0), output);
+    return false;
+}
+
+void LimiterKernel::process(const float* input, float* output, int frames) {
+    if (!prepareBlock(input, output, frames)) return;
+    LimiterRun run(*this);
+    for (int n = 0; n < frames; ++n) output[n] = run.step(input[n]);
+    run.storeTo(*this);
+}
+
+void LimiterKernel::processPair(LimiterKernel& a, const float* inA, float* outA, LimiterKernel& b,
+                                const float* inB, float* outB, int frames) {
+    const bool limitA = a.prepareBlock(inA, outA, frames);
+    const bool limitB = b.prepareBlock(inB, outB, frames);
+    if (!limitA || !limitB) {
+        if (limitA) a.process(inA, outA, frames);
+        if (limitB) b.process(inB, outB, frames);
+        return;
+    }
+    // Two independent recursions in one loop: each channel's operations are exactly its own,
+    // interleaved so the processor can overlap their latencies.
+    LimiterRun runA(a), runB(b);
+    for (int n = 0; n < frames; ++n) {
+        const float xa = inA[n], xb = inB[n];
+        outA[n] = runA.step(xa);
+        outB[n] = runB.step(xb);
+    }
+    runA.storeTo(a);
+    runB.storeTo(b);
 }
 
 }  // namespace veltra

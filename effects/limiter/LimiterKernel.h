@@ -16,6 +16,9 @@ struct LimiterKernel {
     void clearRunState();
     void recompute();
     void process(const float* input, float* output, int frames);
+    // Two channels with their own kernels in one pass; each output equals what process gives.
+    static void processPair(LimiterKernel& a, const float* inputA, float* outputA, LimiterKernel& b,
+                            const float* inputB, float* outputB, int frames);
 
     int sampleRate;
     float parameters[kParameterCount] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 8.0f, 500.0f, 16.0f};
@@ -36,6 +39,10 @@ struct LimiterKernel {
     int readPosition = 0;
     int writePosition = 0;
     int ringLength;
+
+  private:
+    // Recomputes when dirty; in pass-through mode copies the block and answers false.
+    bool prepareBlock(const float* input, float* output, int frames);
 };
 
 }  // namespace veltra

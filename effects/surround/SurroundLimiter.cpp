@@ -56,6 +56,73 @@ void SurroundLimiter::prepare(Channel& c) const {
     c.writePosition = static_cast<int>(q[7]);
 }
 
+namespace {
+
+// One channel with its constants and running state in locals, so the recursion stays in
+// registers; the ring stays where it is.
+struct Run {
+    explicit Run(SurroundLimiter::Channel& c)
+        : channel(c),
+          preGain(c.preGain),
+          threshold(c.threshold),
+          attack(c.attack),
+          release(c.release),
+          inverseFloor(c.inverseFloor),
+          holdLength(static_cast<int>(c.holdLength)),
+          gain(c.gain),
+          holdCounter(c.holdCounter),
+          y1(c.y1),
+          y2(c.y2),
+          readPosition(c.readPosition),
+          writePosition(c.writePosition) {}
+
+    ~Run() {
+        channel.gain = gain;
+        channel.holdCounter = holdCounter;
+        channel.y1 = y1;
+        channel.y2 = y2;
+        channel.readPosition = readPosition;
+        channel.writePosition = writePosition;
+    }
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+
+    float step(float x) {
+        const float level =
+            static_cast<float>(static_cast<double>(std::fabs(x)) * static_cast<double>(gain) *
+                               static_cast<double>(preGain));
+        if (level > threshold) {
+            const float d = 1.0f - (level - threshold);
+            gain = d > attack ? gain * d : gain * attack;
+            holdCounter = holdLength;
+        } else if (holdCounter == 0) {
+            const float open = 1.0f - gain;
+            gain = 1.0f - ((1.0f - release) * open * (level * inverseFloor) + open * release);
+        } else {
+            holdCounter = holdCounter > 1 ? holdCounter - 1 : 0;
+        }
+        channel.ring[writePosition] = x;
+        const float delayed = channel.ring[readPosition];
+        if (++writePosition == SurroundLimiter::kRingLength) writePosition = 0;
+        if (++readPosition == SurroundLimiter::kRingLength) readPosition = 0;
+        const float y = gain * preGain + kSmoothA1 * y1 - kSmoothA2 * y2;
+        const float out = delayed * kSmoothB * y1;
+        y2 = y1;
+        y1 = y;
+        return out;
+    }
+
+    SurroundLimiter::Channel& channel;
+    const float preGain, threshold, attack, release, inverseFloor;
+    const int holdLength;
+    float gain;
+    int holdCounter;
+    float y1, y2;
+    int readPosition, writePosition;
+};
+
+}  // namespace
+
 void SurroundLimiter::process(const float* const* input, float* const* output, int channels,
                               int frames) {
     const int count = std::min(channels, kChannels);
@@ -63,36 +130,19 @@ void SurroundLimiter::process(const float* const* input, float* const* output, i
         for (int ch = 0; ch < count; ++ch) std::copy(input[ch], input[ch] + frames, output[ch]);
         return;
     }
-    for (int ch = 0; ch < count; ++ch) {
-        Channel& c = channels_[ch];
-        const float* in = input[ch];
-        float* out = output[ch];
+    if (count == kChannels) {
+        // Both channels in one loop: two independent recursions the processor can overlap.
+        Run left(channels_[0]), right(channels_[1]);
         for (int n = 0; n < frames; ++n) {
-            const float x = in[n];
-            const float level =
-                static_cast<float>(static_cast<double>(std::fabs(x)) * static_cast<double>(c.gain) *
-                                   static_cast<double>(c.preGain));
-            if (level > c.threshold) {
-                const float d = 1.0f - (level - c.threshold);
-                c.gain = d > c.attack ? c.gain * d : c.gain * c.attack;
-                c.holdCounter = static_cast<int>(c.holdLength);
-            } else if (c.holdCounter == 0) {
-                const float open = 1.0f - c.gain;
-                c.gain = 1.0f -
-                         ((1.0f - c.release) * open * (level * c.inverseFloor) + open * c.release);
-            } else {
-                c.holdCounter = c.holdCounter > 1 ? c.holdCounter - 1 : 0;
-            }
-            c.ring[c.writePosition] = x;
-            const float delayed = c.ring[c.readPosition];
-            if (++c.writePosition == kRingLength) c.writePosition = 0;
-            if (++c.readPosition == kRingLength) c.readPosition = 0;
-
-            const float y = c.gain * c.preGain + kSmoothA1 * c.y1 - kSmoothA2 * c.y2;
-            out[n] = delayed * kSmoothB * c.y1;
-            c.y2 = c.y1;
-            c.y1 = y;
+            const float l = input[0][n], r = input[1][n];
+            output[0][n] = left.step(l);
+            output[1][n] = right.step(r);
         }
+        return;
+    }
+    for (int ch = 0; ch < count; ++ch) {
+        Run run(channels_[ch]);
+        for (int n = 0; n < frames; ++n) output[ch][n] = run.step(input[ch][n]);
     }
 }
 

@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "chain/PlaybackAudioProcessChainProvider.h"
+#include "effects/limiter/LimiterAudioEffectObject.h"
+#include "reference/ScalarLimiter.h"
+
+namespace veltra {
+namespace {
+
+constexpr int kRate = 48000;
+
+// Loud tone bursts over a quiet bed, different per channel: attack, hold and release all run, and
+// the two channels' gains follow different paths.
+std::vector<float> bursts(std::size_t n, double hz, std::size_t period) {
+    std::vector<float> x(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double level = (i % period) < period / 3 ? 4.0 : 0.05;
+        x[i] = float(level * std::sin(2 * 3.14159265358979 * hz * double(i) / kRate));
+    }
+    return x;
+}
+
+bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
+    return std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
+
+// The two default limiters' settings and one with a hold time, a floor and input gain.
+std::vector<std::vector<float>> settings() {
+    std::vector<std::vector<float>> all;
+    for (const auto& block : PlaybackAudioProcessChainProvider::defaultList()) {
+        if (block->effectType != kEffectTypeLimiter) continue;
+        all.emplace_back();
+        for (int i = 0; i < LimiterKernel::kParameterCount; ++i)
+            all.back().push_back(block->floatAt(std::size_t(i)));
+    }
+    all.push_back({0.0f, 3.0f, -6.0f, -3.0f, 5.0f, 2.0f, 100.0f, 16.0f});
+    return all;
+}
+
+TEST(LimiterFastPath, ChannelPairsMatchTheOneChannelLoopBitForBit) {
+    for (const std::vector<float>& values : settings()) {
+        ParameterBlock block;
+        block.effectType = kEffectTypeLimiter;
+        block.enabled = 1;
+        for (std::size_t i = 0; i < values.size(); ++i) block.setFloat(i, values[i]);
+        LimiterAudioEffectObject limiter(3, kRate);  // a pair and a single channel
+        limiter.init();
+        limiter.setParameters(block);
+        std::vector<std::unique_ptr<LimiterKernel>>
+            kernels;  // built as each channel builds its own
+        for (int c = 0; c < 3; ++c) {
+            kernels.push_back(std::make_unique<LimiterKernel>(kRate, 0.0f));
+            kernels.back()->setParameters(values.data());
+        }
+        std::vector<std::vector<float>> in = {bursts(3 * kRate, 440, 7000),
+                                              bursts(3 * kRate, 97, 11000),
+                                              bursts(3 * kRate, 3000, 5000)};
+        std::vector<std::vector<float>> out = in, ref = in;
+        for (std::size_t at = 0; at < in[0].size(); at += 64) {
+            float* io[3] = {out[0].data() + at, out[1].data() + at, out[2].data() + at};
+            limiter.process(io, io, 64);
+        }
+        for (int c = 0; c < 3; ++c) {
+            reference::limiter(*kernels[c], ref[c].data(), ref[c].data(), int(ref[c].size()));
+            EXPECT_TRUE(sameBits(out[c], ref[c])) << "channel " << c;
+            EXPECT_EQ(limiter.channel(c).kernel()->gain, kernels[c]->gain);
+        }
+    }
+}
+
+TEST(LimiterFastPath, SurroundLimiterMatchesTheOneChannelLoopBitForBit) {
+    SurroundLimiter limiter(kRate);
+    auto left = std::make_unique<SurroundLimiter::Channel>(limiter.channel(0));
+    auto right = std::make_unique<SurroundLimiter::Channel>(limiter.channel(1));
+    std::vector<float> l = bursts(2 * kRate, 330, 9000), r = bursts(2 * kRate, 1200, 4000);
+    std::vector<float> refL = l, refR = r;
+    for (std::size_t at = 0; at < l.size(); at += 64) {
+        float* io[2] = {l.data() + at, r.data() + at};
+        limiter.process(io, io, 2, 64);
+    }
+    reference::surroundLimiter(*left, refL.data(), refL.data(), int(refL.size()));
+    reference::surroundLimiter(*right, refR.data(), refR.data(), int(refR.size()));
+    EXPECT_TRUE(sameBits(l, refL));
+    EXPECT_TRUE(sameBits(r, refR));
+}
+
+}  // namespace
+}  // namespace veltra
