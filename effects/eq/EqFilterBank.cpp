@@ -234,9 +234,15 @@ EqFilterBank::Plan EqFilterBank::plan() const {
             p.skipsAny = true;
             continue;
         }
-        p.active[p.count] = b;
-        p.zeroBefore[p.count] = pendingZero;
-        ++p.count;
+        if (p.groupCount == 0 || p.groups[p.groupCount - 1].count == kLanes) ++p.groupCount;
+        Group& g = p.groups[p.groupCount - 1];
+        const int lane = g.count++;
+        g.band[lane] = b;
+        for (int i = 0; i < kCoefficientsPerBand; ++i) g.k[i][lane] = folded_[b][i];
+        if (pendingZero) {
+            g.zero[lane] = 0.0f;
+            g.anyZero = true;
+        }
         pendingZero = false;
     }
     p.zeroAfter = pendingZero;
@@ -287,6 +293,100 @@ void EqFilterBank::cascade(const float* const* input, float* const* output, int 
     }
 }
 
+namespace {
+
+// One time step of a group for one channel: lane j filters, through its own section, the sample
+// that lane j-1 produced one step earlier (lane 0 takes the new input sample). Every lane runs the
+// same operations as section() in the same order, so the skew changes no result; it only turns
+// four sections that depend on each other within a sample into four independent recursions.
+template <bool AddZero>
+inline void stepLanes(const float (&k)[5][4], const float (&zero)[4], float input, float (&y)[4],
+                      float (&s1)[4], float (&s2)[4]) {
+    float x[4] = {input, y[0], y[1], y[2]};
+    if constexpr (AddZero) {
+        for (int j = 0; j < 4; ++j) x[j] += zero[j];
+    }
+    for (int j = 0; j < 4; ++j) {
+        const float old = s1[j];
+        y[j] = k[0][j] * x[j] + old;
+        s1[j] = k[1][j] * x[j] + s2[j] + k[3][j] * old;
+        s2[j] = k[2][j] * x[j] + k[4][j] * old;
+    }
+}
+
+// A step in which only lanes first..last hold real samples (pipeline filling or draining): the
+// other lanes' states are put back, so they see exactly the samples they are due.
+template <bool AddZero>
+inline void partialStep(const float (&k)[5][4], const float (&zero)[4], float input, float (&y)[4],
+                        float (&s1)[4], float (&s2)[4], int first, int last) {
+    float keep1[4], keep2[4];
+    for (int j = 0; j < 4; ++j) {
+        keep1[j] = s1[j];
+        keep2[j] = s2[j];
+    }
+    stepLanes<AddZero>(k, zero, input, y, s1, s2);
+    for (int j = 0; j < 4; ++j) {
+        if (j < first || j > last) {
+            s1[j] = keep1[j];
+            s2[j] = keep2[j];
+        }
+    }
+}
+
+template <bool AddZero, int Channels>
+void runLanes(const float (&k)[5][4], const float (&zero)[4], int count, float (&s1)[Channels][4],
+              float (&s2)[Channels][4], const float* const* source, float* const* output,
+              int frames) {
+    const int lag = count - 1;  // the last lane hands out sample t - lag at step t
+    float y[Channels][4] = {};
+    auto partial = [&](int t) {
+        const int first = std::max(0, t - frames + 1), last = std::min(lag, t);
+        for (int c = 0; c < Channels; ++c) {
+            partialStep<AddZero>(k, zero, t < frames ? source[c][t] : 0.0f, y[c], s1[c], s2[c],
+                                 first, last);
+            if (t >= lag) output[c][t - lag] = y[c][lag];
+        }
+    };
+    const int fullFrom = lag, fullTo = std::max(lag, frames);
+    int t = 0;
+    for (; t < fullFrom; ++t) partial(t);
+    for (; t < fullTo; ++t) {
+        for (int c = 0; c < Channels; ++c) {
+            stepLanes<AddZero>(k, zero, source[c][t], y[c], s1[c], s2[c]);
+            output[c][t - lag] = y[c][lag];
+        }
+    }
+    for (; t < frames + lag; ++t) partial(t);
+}
+
+}  // namespace
+
+template <int Channels>
+void EqFilterBank::runGroup(const Group& g, const int* channels, const float* const* source,
+                            float* const* output, int frames) {
+    float s1[Channels][kLanes] = {}, s2[Channels][kLanes] = {};
+    for (int c = 0; c < Channels; ++c) {
+        const float* s = &state[std::size_t(channels[c]) * kStride];
+        for (int j = 0; j < g.count; ++j) {
+            s1[c][j] = s[2 * g.band[j]];
+            s2[c][j] = s[2 * g.band[j] + 1];
+        }
+    }
+    // Lanes past the group's count have zero coefficients; their results are never read.
+    if (g.anyZero) {
+        runLanes<true, Channels>(g.k, g.zero, g.count, s1, s2, source, output, frames);
+    } else {
+        runLanes<false, Channels>(g.k, g.zero, g.count, s1, s2, source, output, frames);
+    }
+    for (int c = 0; c < Channels; ++c) {
+        float* s = &state[std::size_t(channels[c]) * kStride];
+        for (int j = 0; j < g.count; ++j) {
+            s[2 * g.band[j]] = s1[c][j];
+            s[2 * g.band[j] + 1] = s2[c][j];
+        }
+    }
+}
+
 bool EqFilterBank::fastChunk(const Plan& p, const float* const* input, float* const* output,
                              int frames) {
     std::copy(state.get(), state.get() + std::size_t(channelCount) * kStride, savedState_.get());
@@ -295,45 +395,24 @@ bool EqFilterBank::fastChunk(const Plan& p, const float* const* input, float* co
         float* copy = &savedInput_[std::size_t(ch) * kChunk];
         std::copy(input[ch], input[ch] + frames, copy);  // the output may alias the input
         saved[ch] = copy;
+        if (p.groupCount == 0) std::copy(copy, copy + frames, output[ch]);
     }
-    // Channels go in pairs: two independent recursions per section keep the pipeline full, and
-    // each lane runs exactly the operations of its own channel.
-    bool finite = true;
-    int ch = 0;
-    for (; ch + 1 < channelCount; ch += 2) {
-        float* sa = &state[std::size_t(ch) * kStride];
-        float* sb = sa + kStride;
-        for (int n = 0; n < frames; ++n) {
-            float a = saved[ch][n], b = saved[ch + 1][n];
-            for (int i = 0; i < p.count; ++i) {
-                if (p.zeroBefore[i]) {
-                    a += 0.0f;
-                    b += 0.0f;
-                }
-                const int band = p.active[i];
-                a = section(folded_[band], sa + 2 * band, a);
-                b = section(folded_[band], sb + 2 * band, b);
-            }
-            if (p.zeroAfter) {
-                a += 0.0f;
-                b += 0.0f;
-            }
-            output[ch][n] = a;
-            output[ch + 1][n] = b;
-            finite = finite && std::isfinite(a) && std::isfinite(b);
+    // The first group reads the saved input, every later one works in place on the output.
+    for (int gi = 0; gi < p.groupCount; ++gi) {
+        const float* const* source = gi == 0 ? saved : output;
+        int ch = 0;
+        for (; ch + 1 < channelCount; ch += 2) {
+            const int pair[2] = {ch, ch + 1};
+            runGroup<2>(p.groups[gi], pair, source + ch, output + ch, frames);
         }
+        if (ch < channelCount) runGroup<1>(p.groups[gi], &ch, source + ch, output + ch, frames);
     }
-    for (; ch < channelCount; ++ch) {
-        float* s = &state[std::size_t(ch) * kStride];
+    bool finite = true;
+    for (int ch = 0; ch < channelCount; ++ch) {
+        float* out = output[ch];
         for (int n = 0; n < frames; ++n) {
-            float x = saved[ch][n];
-            for (int i = 0; i < p.count; ++i) {
-                if (p.zeroBefore[i]) x += 0.0f;
-                x = section(folded_[p.active[i]], s + 2 * p.active[i], x);
-            }
-            if (p.zeroAfter) x += 0.0f;
-            output[ch][n] = x;
-            finite = finite && std::isfinite(x);
+            if (p.zeroAfter) out[n] += 0.0f;
+            finite = finite && std::isfinite(out[n]);
         }
     }
     return finite;

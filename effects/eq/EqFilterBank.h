@@ -40,17 +40,30 @@ struct EqFilterBank {
 
   private:
     static constexpr int kChunk = 64;  // frames per fast-path attempt: the chain's block
-    struct Plan {
-        int active[kBands];
-        bool zeroBefore[kBands];  // an identity section ran since the previous active one
+    static constexpr int kLanes = 4;   // consecutive sections filtered side by side, skewed in time
+    // Up to four active sections in cascade order, their folded coefficients lane by lane, and
+    // what each lane adds to its input: +0 where identity sections were skipped before it, -0
+    // (which changes no value) elsewhere.
+    struct Group {
         int count = 0;
-        bool zeroAfter = false;
+        int band[kLanes] = {};
+        float k[kCoefficientsPerBand][kLanes] = {};
+        float zero[kLanes] = {-0.0f, -0.0f, -0.0f, -0.0f};
+        bool anyZero = false;
+    };
+    struct Plan {
+        Group groups[kBands / kLanes];
+        int groupCount = 0;
+        bool zeroAfter = false;  // identity sections were skipped after the last active one
         bool skipsAny = false;
     };
     void fold();
     Plan plan() const;
     void cascade(const float* const* input, float* const* output, int frames);
     bool fastChunk(const Plan& plan, const float* const* input, float* const* output, int frames);
+    template <int Channels>
+    void runGroup(const Group& group, const int* channels, const float* const* source,
+                  float* const* output, int frames);
 
     float folded_[kBands][kCoefficientsPerBand] = {};
     std::unique_ptr<float[]> savedInput_;  // kMaxChannels x kChunk: the chunk for a fallback run
