@@ -28,6 +28,7 @@ float dbToGain(float dB) {
 void StereoWidener::load(const float* values) {
     std::copy(values, values + kPresetValues, values_);
     design();
+    updateGains();
     std::copy(kMid, kMid + 10, mid_.coefficients);
     std::copy(kDirectSide, kDirectSide + 10, directSide_.coefficients);
     std::copy(kSecondSide, kSecondSide + 10, secondSide_.coefficients);
@@ -70,28 +71,43 @@ const float* StereoWidener::highPassFor(int sampleRate) const {
     return highPass_[0];
 }
 
+void StereoWidener::updateGains() {
+    scale_ = static_cast<float>(std::pow(10.0, -1.175));
+    for (int i = 0; i < 5; ++i) gains_[i] = dbToGain(values_[2 + i]);
+}
+
+void StereoWidener::setDirectSideGain(float d0) {
+    values_[2] = d0;
+    updateGains();
+}
+
 void StereoWidener::process(float* left, float* right, int frames) {
     if (values_[0] != 0.0f) return;  // pass-through: the buffers already hold the input
-    const float s = static_cast<float>(std::pow(10.0, -1.175));
-    const float g0 = dbToGain(values_[2]);
-    const float g1 = dbToGain(values_[3]);
-    const float g2 = dbToGain(values_[4]);
-    const float g3 = dbToGain(values_[5]);
-    const float g4 = dbToGain(values_[6]);
+    const float s = scale_;
+    const float g0 = gains_[0], g1 = gains_[1], g2 = gains_[2], g3 = gains_[3], g4 = gains_[4];
     const double root10 = std::sqrt(10.0);
     const float g1s = g1 * s;
+    // The filters run on local copies for the block: their state then lives in registers and
+    // the stack instead of memory the output writes might alias.
+    FourthOrderFilter mid = mid_, directHighPass = directHighPass_, directSide = directSide_;
+    FourthOrderFilter secondHighPass = secondHighPass_, secondSide = secondSide_;
     for (int n = 0; n < frames; ++n) {
         const float l = left[n];
         const float r = right[n];
-        const float m1 = mid_.step(s * l + s * r);
-        const float h1 = directHighPass_.step(s * l - s * r);
-        const float s1 = directSide_.step(static_cast<float>(g0 * root10 * h1));
+        const float m1 = mid.step(s * l + s * r);
+        const float h1 = directHighPass.step(s * l - s * r);
+        const float s1 = directSide.step(static_cast<float>(g0 * root10 * h1));
         const float m2 = g1s * l + g1s * r;
-        const float h2 = secondHighPass_.step(g1s * l - g1s * r);
-        const float s2 = secondSide_.step(static_cast<float>(g2 * root10 * h2));
+        const float h2 = secondHighPass.step(g1s * l - g1s * r);
+        const float s2 = secondSide.step(static_cast<float>(g2 * root10 * h2));
         left[n] = ((s2 + m2) * g3 + (s1 + m1)) * 10.0f * g4;
         right[n] = ((m2 - s2) * g3 + (m1 - s1)) * 10.0f * g4;
     }
+    mid_ = mid;
+    directHighPass_ = directHighPass;
+    directSide_ = directSide;
+    secondHighPass_ = secondHighPass;
+    secondSide_ = secondSide;
 }
 
 }  // namespace veltra

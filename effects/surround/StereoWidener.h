@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include "effects/surround/FourthOrderFilter.h"
 
 namespace veltra {
@@ -11,24 +13,35 @@ class StereoWidener {
     // Preset values: pass-through flag, side high-pass Hz, d0 .. d4 in dB.
     static constexpr int kPresetValues = 7;
 
-    explicit StereoWidener(int sampleRate) : sampleRate_(sampleRate) {}
+    explicit StereoWidener(int sampleRate) : sampleRate_(sampleRate) { updateGains(); }
 
     // Takes new preset values, redesigns the high-pass sets and clears every filter state.
     void load(const float* values);
     // Replaces only the direct side gain d0; filter states are kept.
-    void setDirectSideGain(float d0) { values_[2] = d0; }
+    void setDirectSideGain(float d0);
     void process(float* left, float* right, int frames);
 
     const float* values() const { return values_; }
     // The high-pass set for a rate: 32000 and 44100 have their own, every other rate uses 48000's.
     const float* highPassFor(int sampleRate) const;
 
+    // The five filters in processing order: mid, direct high-pass, direct side, second high-pass,
+    // second side.
+    std::array<FourthOrderFilter, 5> filters() const {
+        return {mid_, directHighPass_, directSide_, secondHighPass_, secondSide_};
+    }
+
   private:
     void design();
+    // The gains of d0 .. d4 and the mid/side scale, kept from one preset change to the next
+    // rather than recomputed (with pow) for every block.
+    void updateGains();
 
     float values_[kPresetValues] = {};
     int sampleRate_;
     float highPass_[3][10] = {};  // 48000, 44100, 32000 Hz
+    float scale_ = 0.0f;
+    float gains_[5] = {};
     FourthOrderFilter mid_, directHighPass_, secondHighPass_, directSide_, secondSide_;
 };
 

@@ -7,7 +7,9 @@
 
 #include "chain/PlaybackAudioProcessChainProvider.h"
 #include "effects/limiter/LimiterAudioEffectObject.h"
+#include "effects/surround/SurroundKernel.h"
 #include "reference/ScalarLimiter.h"
+#include "reference/ScalarWidener.h"
 
 namespace veltra {
 namespace {
@@ -87,6 +89,24 @@ TEST(LimiterFastPath, SurroundLimiterMatchesTheOneChannelLoopBitForBit) {
     reference::surroundLimiter(*right, refR.data(), refR.data(), int(refR.size()));
     EXPECT_TRUE(sameBits(l, refL));
     EXPECT_TRUE(sameBits(r, refR));
+}
+
+TEST(WidenerFastPath, MatchesThePerSampleLoopForEveryPresetBitForBit) {
+    for (int preset = 0; preset < 5; ++preset) {
+        SCOPED_TRACE(preset);
+        const float* row = SurroundKernel::presetRow(preset);
+        StereoWidener widener(kRate);
+        widener.load(row);
+        widener.setDirectSideGain(row[2] - 1.5f);  // as an intensity change would
+        std::array<FourthOrderFilter, 5> filters = widener.filters();
+        std::vector<float> l = bursts(kRate, 330, 9000), r = bursts(kRate, 1200, 4000);
+        std::vector<float> refL = l, refR = r;
+        for (std::size_t at = 0; at < l.size(); at += 64)
+            widener.process(l.data() + at, r.data() + at, 64);
+        reference::widener(filters, widener.values(), refL.data(), refR.data(), int(refL.size()));
+        EXPECT_TRUE(sameBits(l, refL));
+        EXPECT_TRUE(sameBits(r, refR));
+    }
 }
 
 }  // namespace
