@@ -12,8 +12,6 @@ namespace veltra {
 
 namespace {
 
-// The fade runs at 10 per second: 100 ms down to silence, the switch, 100 ms back up.
-constexpr float kFadeRate = 10.0f;
 constexpr const char* kSurroundGroup[] = {"Halvorn_Surround", "PostEQ2", "Limiter2"};
 
 std::unique_ptr<AudioEffectObject> createEffect(std::int32_t type, int channels,
@@ -51,8 +49,7 @@ void ProjectPlaybackAudioProcessChain::release() {
 std::int32_t ProjectPlaybackAudioProcessChain::handleSetParameter(const ParameterMessage& message) {
     if (message.identifier == kEnableMessage && message.record != nullptr) {
         pendingSurroundState_ = message.record[1];
-        fadeGain_ = 1.0f;
-        fadeRate_ = -kFadeRate;
+        fade_.start();
     }
     return 0;
 }
@@ -101,22 +98,7 @@ void ProjectPlaybackAudioProcessChain::processBlock(float** input, float** outpu
         stage->process(input, output, frames);
         copyBlock(output, input, channels_, frames);
     }
-    // A rate of 0 would make the step infinite; such a chain fades as if it ran at 48000 Hz.
-    const float step = 1.0f / static_cast<float>(sampleRate_ != 0 ? sampleRate_ : 48000u);
-    for (int f = 0; f < frames; ++f) {
-        if (fadeRate_ != 0.0f) {
-            fadeGain_ = fadeGain_ + step * fadeRate_;
-            if (fadeGain_ < 0.0f) {
-                fadeGain_ = 0.0f;
-                fadeRate_ = -fadeRate_;
-                switchSurroundGroup();
-            } else if (fadeGain_ > 1.0f) {
-                fadeGain_ = 1.0f;
-                fadeRate_ = 0.0f;
-            }
-        }
-        for (int c = 0; c < channels_; ++c) output[c][f] = fadeGain_ * input[c][f];
-    }
+    fade_.apply(input, output, channels_, frames, sampleRate_, [this] { switchSurroundGroup(); });
 }
 
 }  // namespace veltra

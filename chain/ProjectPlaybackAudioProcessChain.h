@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "chain/OutputFade.h"
 #include "chain/PlaybackAudioProcessChain.h"
 #include "effects/DspAudioEffectObject.h"
 
@@ -26,8 +27,8 @@ class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain 
     void processBlock(float** input, float** output, int frames) override;
 
     const std::vector<std::string>& stageOrder() const { return stageOrder_; }
-    float fadeGain() const { return fadeGain_; }
-    float fadeRate() const { return fadeRate_; }
+    float fadeGain() const { return fade_.gain(); }
+    float fadeRate() const { return fade_.rate(); }
 
   private:
     void switchSurroundGroup();
@@ -38,8 +39,7 @@ class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain 
     // strings, and "Halvorn_Surround" is too long for the small-string buffer.
     std::vector<DspAudioEffectObject*> surroundGroup_;
     std::uint32_t pendingSurroundState_ = 0;
-    float fadeRate_ = 0.0f;
-    float fadeGain_ = 1.0f;
+    OutputFade fade_;
 };
 
 }  // namespace veltra
