@@ -1,5 +1,7 @@
 #include "chain/SampleQueue.h"
 
+#include <algorithm>
+
 namespace veltra {
 
 void SampleQueue::grow(std::size_t minimum) {
@@ -44,9 +46,37 @@ void SampleQueue::pushDeinterleaved(const float* const* block, int channels, int
 
 void SampleQueue::popDeinterleaved(float* const* block, int channels, int frames) {
     if (channels <= 0 || frames <= 0) return;
+    const std::size_t total = static_cast<std::size_t>(channels) * static_cast<std::size_t>(frames);
+    const std::size_t available = std::min(total, size_);
+    const std::size_t mask = capacity_ - 1;
+    std::size_t i = 0;
     for (int f = 0; f < frames; ++f) {
-        for (int c = 0; c < channels; ++c) block[c][f] = popFront();
+        for (int c = 0; c < channels; ++c, ++i)
+            block[c][f] = i < available ? data_[(head_ + i) & mask] : 0.0f;
     }
+    head_ = available != 0 ? (head_ + available) & mask : head_;
+    size_ -= available;
+}
+
+void SampleQueue::pushSamples(const float* samples, std::size_t count) {
+    if (samples == nullptr || count == 0) return;
+    reserve(size_ + count);
+    const std::size_t tail = (head_ + size_) & (capacity_ - 1);
+    const std::size_t first = std::min(count, capacity_ - tail);
+    std::copy(samples, samples + first, data_.get() + tail);
+    std::copy(samples + first, samples + count, data_.get());
+    size_ += count;
+}
+
+std::size_t SampleQueue::popSamples(float* samples, std::size_t count) {
+    const std::size_t n = std::min(count, size_);
+    if (samples == nullptr || n == 0) return 0;
+    const std::size_t first = std::min(n, capacity_ - head_);
+    std::copy(data_.get() + head_, data_.get() + head_ + first, samples);
+    std::copy(data_.get(), data_.get() + (n - first), samples + first);
+    head_ = (head_ + n) & (capacity_ - 1);
+    size_ -= n;
+    return n;
 }
 
 }  // namespace veltra

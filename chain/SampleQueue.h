@@ -30,6 +30,10 @@ class SampleQueue {
     // frame by frame in the queue. Popping more than the queue holds fills the remainder with
     // zeros.
     void pushDeinterleaved(const float* const* block, int channels, int frames);
+    // Contiguous runs of samples, copied in at most two pieces around the ring's end.
+    void pushSamples(const float* samples, std::size_t count);
+    // Removes up to `count` samples into `samples`; answers how many there were.
+    std::size_t popSamples(float* samples, std::size_t count);
     void popDeinterleaved(float* const* block, int channels, int frames);
 
   private:
