@@ -1,76 +1,65 @@
+// The whole speaker and microphone paths through their engines, as the processing objects call
+// them, with the heap allocations of the timed calls counted (the steady state must make none).
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <vector>
 
-#include "chain/ParameterBlock.h"
-#include "chain/PlaybackAudioProcessChainProvider.h"
-#include "effects/eq/EqAudioEffectObject.h"
-#include "effects/limiter/LimiterAudioEffectObject.h"
-#include "effects/surround/HalvornSurroundAudioEffectObject.h"
+#include "BenchSignals.h"
+#include "engine/CaptureModule.h"
 #include "engine/PlaybackModule.h"
+#include "support/AllocationCounter.h"
 
 namespace {
 
 using namespace veltra;
 
-std::vector<float> noise(std::size_t n) {
-    std::vector<float> x(n);
-    std::uint32_t state = 12345;
-    for (float& v : x) {
-        state = state * 1664525u + 1013904223u;
-        v = static_cast<float>(state >> 8) / 16777216.0f - 0.5f;
-    }
-    return x;
+// Calls `process` once untimed (the queues reach their working size), then times it.
+template <typename Process>
+void timeCalls(benchmark::State& state, double frames, double rate, Process process) {
+    process();
+    const long before = support::allocationCount();
+    for (auto _ : state) process();
+    state.counters["allocs_per_call"] =
+        double(support::allocationCount() - before) / double(state.iterations());
+    bench::reportPerFrame(state, frames);
+    bench::reportRealTimeFactor(state, frames, rate);
 }
 
-// One host buffer of 10 ms at 48 kHz through the whole speaker path.
-void BM_PlaybackCall480(benchmark::State& state) {
+// Stereo 48000 Hz, enhancement on, host buffers of the given size.
+void BM_Speaker(benchmark::State& state) {
+    const auto frames = static_cast<std::uint32_t>(state.range(0));
     VeltraDspPlayback* engine = createPlaybackEngine(2, 2, 48000);
     std::uint32_t record[2] = {10003, 1};
     sendPlaybackParameter(engine, record);
-    auto buffer = noise(2 * 480);
-    for (auto _ : state) {
-        processPlayback(engine, buffer.data(), buffer.data(), 480);
-        benchmark::DoNotOptimize(buffer.data());
+    auto source = bench::noise(2 * std::size_t(frames));
+    std::vector<float> buffer(source.size());
+    // Past the first fade cycle (200 ms), so the timing is of the steady state.
+    for (int i = 0; i < 48000 / 4; i += int(frames)) {
+        buffer = source;
+        processPlayback(engine, buffer.data(), buffer.data(), frames);
     }
-    state.SetItemsProcessed(state.iterations() * 480);
+    timeCalls(state, frames, 48000.0, [&] {
+        std::copy(source.begin(), source.end(), buffer.begin());
+        processPlayback(engine, buffer.data(), buffer.data(), frames);
+        benchmark::DoNotOptimize(buffer.data());
+    });
     destroyPlaybackEngine(engine);
 }
-BENCHMARK(BM_PlaybackCall480);
+BENCHMARK(BM_Speaker)->Arg(480)->Arg(441)->Arg(1)->Arg(4096)->ArgName("host_frames");
 
-// One 64-frame stereo block through a stage built from its default-list parameter block.
-template <typename Make>
-void runStage(benchmark::State& state, const char* name, Make make) {
-    auto effect = make();
-    effect->init();
-    for (const auto& block : PlaybackAudioProcessChainProvider::defaultList()) {
-        if (block->name == name) effect->setParameters(*block);
-    }
-    auto l = noise(64), r = noise(64);
-    std::vector<float> ol(64), orr(64);
-    float* in[2] = {l.data(), r.data()};
-    float* out[2] = {ol.data(), orr.data()};
-    for (auto _ : state) {
-        effect->process(in, out, 64);
-        benchmark::DoNotOptimize(ol.data());
-    }
-    state.SetItemsProcessed(state.iterations() * 64);
-    effect->release();
+// The microphone object's call: one 2-channel 16000 Hz buffer as reference, microphone and output.
+void BM_Microphone(benchmark::State& state) {
+    const auto frames = static_cast<std::uint32_t>(state.range(0));
+    VeltraDspCapture* engine = createCaptureEngine();
+    auto source = bench::noise(2 * std::size_t(frames));
+    std::vector<float> buffer(source.size());
+    timeCalls(state, frames, 16000.0, [&] {
+        std::copy(source.begin(), source.end(), buffer.begin());
+        processCapture(engine, buffer.data(), buffer.data(), buffer.data(), frames);
+        benchmark::DoNotOptimize(buffer.data());
+    });
+    destroyCaptureEngine(engine);
 }
-
-void BM_EqBlock(benchmark::State& state) {
-    runStage(state, "PostEQ2", [] { return std::make_unique<EqAudioEffectObject>(2, 48000); });
-}
-void BM_LimiterBlock(benchmark::State& state) {
-    runStage(state, "Limiter", [] { return std::make_unique<LimiterAudioEffectObject>(2, 48000); });
-}
-void BM_SurroundBlock(benchmark::State& state) {
-    runStage(state, "Halvorn_Surround",
-             [] { return std::make_unique<HalvornSurroundAudioEffectObject>(48000); });
-}
-BENCHMARK(BM_EqBlock);
-BENCHMARK(BM_LimiterBlock);
-BENCHMARK(BM_SurroundBlock);
+BENCHMARK(BM_Microphone)->Arg(160)->ArgName("host_frames");
 
 }  // namespace

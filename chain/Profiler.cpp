@@ -47,8 +47,19 @@ Profiler::Timing& Profiler::record(std::string_view section) {
 }
 
 void Profiler::start(std::string_view section) {
-    if (timings_.find(section) == timings_.end()) names_.emplace_back(section);
-    record(section).start = now();
+    Timing& timing = record(section);
+    if (!timing.listed) {
+        timing.listed = true;
+        // The name slots outlive a reset, so a profiler that times the same sections again
+        // after a reset makes no allocation.
+        if (listed_ == names_.size()) {
+            names_.emplace_back(section);
+        } else if (names_[listed_] != section) {
+            names_[listed_].assign(section);
+        }
+        ++listed_;
+    }
+    timing.start = now();
 }
 
 void Profiler::stop(std::string_view section) {
@@ -56,13 +67,19 @@ void Profiler::stop(std::string_view section) {
     timing.total += now() - timing.start;
 }
 
-std::uint32_t Profiler::total(std::string_view section) {
-    return record(section).total;
+std::uint32_t Profiler::total(std::string_view section) const {
+    const auto found = timings_.find(section);
+    return found != timings_.end() ? found->second.total : 0;
 }
 
+std::vector<std::string> Profiler::names() const {
+    return {names_.begin(), names_.begin() + static_cast<std::ptrdiff_t>(listed_)};
+}
+
+// Every total back to 0 and the list emptied; the entries themselves are kept for reuse.
 void Profiler::reset() {
-    names_.clear();
-    timings_.clear();
+    for (auto& entry : timings_) entry.second = Timing{};
+    listed_ = 0;
 }
 
 }  // namespace veltra

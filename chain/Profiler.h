@@ -18,6 +18,7 @@ class Profiler {
     struct Timing {
         std::uint32_t start = 0;
         std::uint32_t total = 0;
+        bool listed = false;  // started since the last reset
     };
 
     Profiler() = default;
@@ -25,10 +26,11 @@ class Profiler {
 
     void start(std::string_view section);
     void stop(std::string_view section);
-    std::uint32_t total(std::string_view section);
+    std::uint32_t total(std::string_view section) const;
     void reset();
 
-    const std::vector<std::string>& names() const { return names_; }
+    // Every section started since the last reset, in the order of its first start.
+    std::vector<std::string> names() const;
 
     // The clock of this profiler; a null clock restores the process-wide one.
     void setClock(Clock clock) { clock_ = clock; }
@@ -45,7 +47,8 @@ class Profiler {
     std::uint32_t now() const;
     Timing& record(std::string_view section);
 
-    std::vector<std::string> names_;
+    std::vector<std::string> names_;  // the first listed_ entries are the current list
+    std::size_t listed_ = 0;
     std::map<std::string, Timing, std::less<>> timings_;
     Clock clock_ = nullptr;
 };

@@ -1,0 +1,83 @@
+// Each effect stage on its default settings, one 64-frame stereo block at 48000 Hz at a time.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+#include "BenchSignals.h"
+#include "chain/OutputFade.h"
+#include "chain/ParameterBlock.h"
+#include "chain/PlaybackAudioProcessChainProvider.h"
+#include "effects/eq/EqAudioEffectObject.h"
+#include "effects/gain/GainAudioEffectObject.h"
+#include "effects/limiter/LimiterAudioEffectObject.h"
+#include "effects/surround/HalvornSurroundAudioEffectObject.h"
+
+namespace {
+
+using namespace veltra;
+
+constexpr int kBlock = 64;
+constexpr std::uint32_t kRate = 48000;
+
+template <typename Make>
+void runStage(benchmark::State& state, const std::string& name, Make make) {
+    auto effect = make();
+    effect->init();
+    for (const auto& block : PlaybackAudioProcessChainProvider::defaultList()) {
+        if (block->name == name) effect->setParameters(*block);
+    }
+    auto l = bench::noise(kBlock, 1), r = bench::noise(kBlock, 2);
+    std::vector<float> ol(kBlock), orr(kBlock);
+    float* in[2] = {l.data(), r.data()};
+    float* out[2] = {ol.data(), orr.data()};
+    for (auto _ : state) {
+        effect->process(in, out, kBlock);
+        benchmark::DoNotOptimize(ol.data());
+        benchmark::DoNotOptimize(orr.data());
+    }
+    bench::reportPerFrame(state, kBlock);
+    effect->release();
+}
+
+void BM_Gain_Headroom(benchmark::State& state) {
+    runStage(state, "Headroom", [] { return std::make_unique<GainAudioEffectObject>(2); });
+}
+void BM_Eq_PreEQ(benchmark::State& state) {
+    runStage(state, "PreEQ", [] { return std::make_unique<EqAudioEffectObject>(2, kRate); });
+}
+void BM_Eq_PostEQ2(benchmark::State& state) {
+    runStage(state, "PostEQ2", [] { return std::make_unique<EqAudioEffectObject>(2, kRate); });
+}
+void BM_Limiter(benchmark::State& state) {
+    runStage(state, "Limiter", [] { return std::make_unique<LimiterAudioEffectObject>(2, kRate); });
+}
+void BM_Surround(benchmark::State& state) {
+    runStage(state, "Halvorn_Surround",
+             [] { return std::make_unique<HalvornSurroundAudioEffectObject>(kRate); });
+}
+
+// The output fade at rest (gain 1) and while a fade runs.
+void BM_Fade(benchmark::State& state) {
+    const bool fading = state.range(0) != 0;
+    OutputFade fade;
+    auto l = bench::noise(kBlock, 1), r = bench::noise(kBlock, 2);
+    std::vector<float> ol(kBlock), orr(kBlock);
+    float* in[2] = {l.data(), r.data()};
+    float* out[2] = {ol.data(), orr.data()};
+    for (auto _ : state) {
+        if (fading && fade.rate() == 0.0f) fade.start();
+        fade.apply(in, out, 2, kBlock, kRate, [] {});
+        benchmark::DoNotOptimize(ol.data());
+    }
+    bench::reportPerFrame(state, kBlock);
+}
+
+BENCHMARK(BM_Gain_Headroom);
+BENCHMARK(BM_Eq_PreEQ);
+BENCHMARK(BM_Eq_PostEQ2);
+BENCHMARK(BM_Limiter);
+BENCHMARK(BM_Surround);
+BENCHMARK(BM_Fade)->Arg(0)->Arg(1)->ArgName("fading");
+
+}  // namespace
