@@ -33,6 +33,7 @@ EqFilterBank::EqFilterBank(int channels, int rate)
       savedInput_(std::make_unique<float[]>(static_cast<std::size_t>(kMaxChannels) * kChunk)),
       savedState_(std::make_unique<float[]>(static_cast<std::size_t>(kMaxChannels) * kStride)) {
     for (int b = 0; b < kBands; ++b) passThrough(&coefficients[b * kCoefficientsPerBand]);
+    fold();
 }
 
 void EqFilterBank::designBand(float f, float gain, float q, int type, int rate, float* out) {
@@ -166,6 +167,7 @@ void EqFilterBank::setBandParameters(const float* values) {
 
 void EqFilterBank::clearState() {
     std::fill(state.get(), state.get() + static_cast<std::size_t>(kMaxChannels) * kStride, 0.0f);
+    planValid_ = false;
 }
 
 void EqFilterBank::recompute() {
@@ -176,6 +178,7 @@ void EqFilterBank::recompute() {
         const int type = (p[3] > -1000.0f && p[3] < 1000.0f) ? static_cast<int>(p[3]) : 0;
         designBand(p[0], p[1], p[2], type, sampleRate, &coefficients[b * kCoefficientsPerBand]);
     }
+    fold();
     clearState();
 }
 
@@ -201,13 +204,16 @@ bool isPositiveZero(float v) {
 
 }  // namespace
 
-void EqFilterBank::fold() {
+void EqFilterBank::prepare() {
     if (dirty == 1) {
         dirty = 0;
         recompute();
     }
+}
+
+void EqFilterBank::fold() {
     // b1 + c3*b0 and b2 + c4*b0 are the same single products and sums the per-sample form
-    // evaluates, so folding them once per block changes no bit.
+    // evaluates, so folding them once per design changes no bit.
     for (int b = 0; b < kBands; ++b) {
         const float* c = &coefficients[b * kCoefficientsPerBand];
         folded_[b][0] = c[0];
@@ -216,12 +222,18 @@ void EqFilterBank::fold() {
         folded_[b][3] = c[3];
         folded_[b][4] = c[4];
     }
+    planValid_ = false;
 }
 
 // An identity section with state +0, +0 maps a finite x to 1*x + 0 = x + 0 and leaves its state
 // at +0, so on finite input it is exactly "add +0"; several in a row are one such add.
-EqFilterBank::Plan EqFilterBank::plan() const {
-    Plan p;
+// Kept until the design, a state reset or a full-cascade fallback changes what is skippable: on
+// the fast path an identity section's state never leaves +0.
+const EqFilterBank::Plan& EqFilterBank::plan() {
+    if (planValid_) return plan_;
+    planValid_ = true;
+    Plan& p = plan_;
+    p = Plan{};
     bool pendingZero = false;
     for (int b = 0; b < kBands; ++b) {
         bool skip = isIdentity(folded_[b]);
@@ -250,7 +262,7 @@ EqFilterBank::Plan EqFilterBank::plan() const {
 }
 
 void EqFilterBank::process(const float* const* input, float* const* output, int frames) {
-    fold();
+    prepare();
     for (int offset = 0; offset < frames; offset += kChunk) {
         const int n = std::min(kChunk, frames - offset);
         const float* in[kMaxChannels];
@@ -259,8 +271,7 @@ void EqFilterBank::process(const float* const* input, float* const* output, int 
             in[ch] = input[ch] + offset;
             out[ch] = output[ch] + offset;
         }
-        // Planned per chunk: a fallback may have poisoned a skipped section's state.
-        const Plan p = plan();
+        const Plan& p = plan();
         if (!p.skipsAny) {
             cascade(in, out, n);
         } else if (!fastChunk(p, in, out, n)) {
@@ -271,13 +282,15 @@ void EqFilterBank::process(const float* const* input, float* const* output, int 
             for (int ch = 0; ch < channelCount; ++ch)
                 in[ch] = &savedInput_[std::size_t(ch) * kChunk];
             cascade(in, out, n);
+            planValid_ = false;  // a skipped section's state may now be poisoned
         }
     }
 }
 
 void EqFilterBank::processReference(const float* const* input, float* const* output, int frames) {
-    fold();
+    prepare();
     cascade(input, output, frames);
+    planValid_ = false;
 }
 
 void EqFilterBank::cascade(const float* const* input, float* const* output, int frames) {
@@ -314,22 +327,18 @@ inline void stepLanes(const float (&k)[5][4], const float (&zero)[4], float inpu
     }
 }
 
-// A step in which only lanes first..last hold real samples (pipeline filling or draining): the
-// other lanes' states are put back, so they see exactly the samples they are due.
+// A step in which only lanes first..last hold real samples (the pipeline filling or draining):
+// only those lanes run, each exactly as in a full step; the others keep their state untouched.
 template <bool AddZero>
 inline void partialStep(const float (&k)[5][4], const float (&zero)[4], float input, float (&y)[4],
                         float (&s1)[4], float (&s2)[4], int first, int last) {
-    float keep1[4], keep2[4];
-    for (int j = 0; j < 4; ++j) {
-        keep1[j] = s1[j];
-        keep2[j] = s2[j];
-    }
-    stepLanes<AddZero>(k, zero, input, y, s1, s2);
-    for (int j = 0; j < 4; ++j) {
-        if (j < first || j > last) {
-            s1[j] = keep1[j];
-            s2[j] = keep2[j];
-        }
+    const float x[4] = {input, y[0], y[1], y[2]};
+    for (int j = last; j >= first; --j) {  // downwards: lane j reads lane j-1's previous output
+        const float xj = AddZero ? x[j] + zero[j] : x[j];
+        const float old = s1[j];
+        y[j] = k[0][j] * xj + old;
+        s1[j] = k[1][j] * xj + s2[j] + k[3][j] * old;
+        s2[j] = k[2][j] * xj + k[4][j] * old;
     }
 }
 

@@ -57,8 +57,9 @@ struct EqFilterBank {
         bool zeroAfter = false;  // identity sections were skipped after the last active one
         bool skipsAny = false;
     };
+    void prepare();  // recomputes a dirty design
     void fold();
-    Plan plan() const;
+    const Plan& plan();
     void cascade(const float* const* input, float* const* output, int frames);
     bool fastChunk(const Plan& plan, const float* const* input, float* const* output, int frames);
     template <int Channels>
@@ -66,6 +67,8 @@ struct EqFilterBank {
                   float* const* output, int frames);
 
     float folded_[kBands][kCoefficientsPerBand] = {};
+    Plan plan_;
+    bool planValid_ = false;
     std::unique_ptr<float[]> savedInput_;  // kMaxChannels x kChunk: the chunk for a fallback run
     std::unique_ptr<float[]> savedState_;  // the state before the chunk, for a fallback run
 };
