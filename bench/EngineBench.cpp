@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "BenchSignals.h"
+#include "apo/platform/FlushDenormals.h"
 #include "engine/CaptureModule.h"
 #include "engine/PlaybackModule.h"
 #include "support/AllocationCounter.h"
@@ -46,6 +47,41 @@ void BM_Speaker(benchmark::State& state) {
     destroyPlaybackEngine(engine);
 }
 BENCHMARK(BM_Speaker)->Arg(480)->Arg(441)->Arg(1)->Arg(4096)->ArgName("host_frames");
+
+// The speaker path fed with denormal samples (noise scaled to about 1e-39) or with silence after
+// loud audio, whose filter tails decay through the denormal range; once as the bare engine and
+// once in the floating-point mode the processing objects and the offline host run it in.
+void BM_SpeakerQuietInput(benchmark::State& state) {
+    const bool denormal = state.range(0) == 0;
+    const bool flush = state.range(1) != 0;
+    VeltraDspPlayback* engine = createPlaybackEngine(2, 2, 48000);
+    std::uint32_t record[2] = {10003, 1};
+    sendPlaybackParameter(engine, record);
+    auto loud = bench::noise(2 * 480);
+    std::vector<float> source(loud.size(), 0.0f);
+    if (denormal) {
+        for (std::size_t i = 0; i < source.size(); ++i) source[i] = loud[i] * 1.0e-38f;
+    }
+    std::vector<float> buffer(source.size());
+    for (int i = 0; i < 25; ++i) {  // past the fade cycle, with real signal in every state
+        buffer = loud;
+        processPlayback(engine, buffer.data(), buffer.data(), 480);
+    }
+    timeCalls(state, 480, 48000.0, [&] {
+        std::copy(source.begin(), source.end(), buffer.begin());
+        if (flush) {
+            const apo::ScopedFlushDenormals mode;
+            processPlayback(engine, buffer.data(), buffer.data(), 480);
+        } else {
+            processPlayback(engine, buffer.data(), buffer.data(), 480);
+        }
+        benchmark::DoNotOptimize(buffer.data());
+    });
+    destroyPlaybackEngine(engine);
+}
+BENCHMARK(BM_SpeakerQuietInput)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"silence_after_audio", "flush"});
 
 // The microphone object's call: one 2-channel 16000 Hz buffer as reference, microphone and output.
 void BM_Microphone(benchmark::State& state) {

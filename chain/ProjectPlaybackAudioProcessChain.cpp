@@ -1,5 +1,7 @@
 #include "chain/ProjectPlaybackAudioProcessChain.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "effects/DspAudioEffectObject.h"
@@ -99,6 +101,20 @@ void ProjectPlaybackAudioProcessChain::processBlock(float** input, float** outpu
         copyBlock(output, input, channels_, frames);
     }
     fade_.apply(input, output, channels_, frames, sampleRate_, [this] { switchSurroundGroup(); });
+    recoverFromNonFiniteOutput(output, frames);
+}
+
+// A NaN or infinity that reached the output has poisoned some stage's recursion and would keep
+// the stream silent or screaming for good. The block goes out as silence instead and every stage
+// forgets its state, so the next block of clean input comes out clean.
+void ProjectPlaybackAudioProcessChain::recoverFromNonFiniteOutput(float** output, int frames) {
+    bool finite = true;
+    for (int c = 0; c < channels_; ++c) {
+        for (int f = 0; f < frames; ++f) finite = finite && std::isfinite(output[c][f]);
+    }
+    if (finite) return;
+    for (int c = 0; c < channels_; ++c) std::fill(output[c], output[c] + frames, 0.0f);
+    for (AudioEffectObject* stage : stages_) stage->clearState();
 }
 
 }  // namespace veltra

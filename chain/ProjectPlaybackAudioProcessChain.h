@@ -32,6 +32,7 @@ class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain 
 
   private:
     void switchSurroundGroup();
+    void recoverFromNonFiniteOutput(float** output, int frames);
 
     std::vector<std::string> stageOrder_;
     std::vector<AudioEffectObject*> stages_;  // stageOrder_ resolved once per rebuild

@@ -18,6 +18,9 @@ class AudioEffectObject {
     virtual bool init() = 0;
     virtual int process(float** input, float** output, int frames) = 0;
     virtual void release() {}
+    // Forgets everything the stage has heard (filter, delay and gain-recursion state) and keeps
+    // its settings; how a chain recovers after a block went non-finite.
+    virtual void clearState() {}
     virtual void setParameterValues(const std::uint32_t* /*payload*/) {}
     // Kept so the operation table matches the stage interface; nothing calls or overrides it.
     virtual void reserved() {}

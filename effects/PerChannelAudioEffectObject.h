@@ -20,6 +20,9 @@ class PerChannelAudioEffectObject : public DspAudioEffectObject {
     void release() override {
         for (auto& channel : channels_) channel->release();
     }
+    void clearState() override {
+        for (auto& channel : channels_) channel->clearState();
+    }
     void setParameters(const ParameterBlock& block) override {
         DspAudioEffectObject::setParameters(block);
         for (auto& channel : channels_) channel->setParameters(block);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "apo/platform/FlushDenormals.h"
 #include "engine/CaptureModule.h"
 #include "engine/PlaybackModule.h"
 
@@ -14,6 +15,9 @@ template <typename Step>
 void inHostBuffers(std::vector<float>& samples, int channels, std::size_t hostFrames,
                    const Progress& progress, Step step) {
     const std::size_t total = samples.size() / static_cast<std::size_t>(channels);
+    // The same floating-point mode as the processing objects' real-time entry, so that the offline
+    // host produces the module's samples exactly.
+    const apo::ScopedFlushDenormals flush;
     hostFrames = std::max<std::size_t>(hostFrames, 1);
     for (std::size_t done = 0; done < total;) {
         const std::size_t n = std::min(hostFrames, total - done);

@@ -15,6 +15,9 @@ class EqAudioEffectObject final : public DspAudioEffectObject {
 
     bool init() override;
     void release() override { bank_.reset(); }
+    void clearState() override {
+        if (bank_) bank_->clearState();
+    }
     void setParameters(const ParameterBlock& block) override;
     int processBlock(float** input, float** output, int frames) override;
 

@@ -16,6 +16,9 @@ class InternalLimiterAudioEffectObject final : public DspAudioEffectObject {
     bool init() override;
     int process(float** input, float** output, int frames) override;
     void release() override { kernel_.reset(); }
+    void clearState() override {
+        if (kernel_) kernel_->clearRunState();
+    }
     void setParameters(const ParameterBlock& block) override;
 
     const LimiterKernel* kernel() const { return kernel_.get(); }

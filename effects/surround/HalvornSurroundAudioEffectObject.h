@@ -22,6 +22,9 @@ class HalvornSurroundAudioEffectObject final : public DspAudioEffectObject {
 
     bool init() override;
     void release() override { kernel_.reset(); }
+    void clearState() override {
+        if (kernel_) kernel_->clearState();
+    }
     void setParameters(const ParameterBlock& block) override;
     int processBlock(float** input, float** output, int frames) override;
 

@@ -19,6 +19,11 @@ class StereoWidener {
     void load(const float* values);
     // Replaces only the direct side gain d0; filter states are kept.
     void setDirectSideGain(float d0);
+    void clearState() {
+        for (FourthOrderFilter* f :
+             {&mid_, &directHighPass_, &secondHighPass_, &directSide_, &secondSide_})
+            f->clear();
+    }
     void process(float* left, float* right, int frames);
 
     const float* values() const { return values_; }

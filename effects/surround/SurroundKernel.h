@@ -21,6 +21,11 @@ struct SurroundKernel {
     void loadCustom(const float* row);
     void setIntensity(std::int32_t percent);
     // Runs up to kWorkFrames frames of left/right through the work buffers.
+    // Widener filters and limiter back to silence; presets, intensity and settings stay.
+    void clearState() {
+        widener.clearState();
+        limiter.setParameters(limiter.parameters());
+    }
     void process(const float* left, const float* right, float* outLeft, float* outRight,
                  int frames);
 

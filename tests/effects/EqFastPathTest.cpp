@@ -15,8 +15,17 @@ namespace {
 
 constexpr int kRate = 48000;
 
+// Bit for bit, except that any NaN matches any NaN: which operand's payload a NaN result carries
+// depends on how the compiler ordered a commutative operation, not on the arithmetic.
+bool sameBits(const float* a, const float* b, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+        if (std::isnan(a[i]) && std::isnan(b[i])) continue;
+        if (std::memcmp(&a[i], &b[i], sizeof(float)) != 0) return false;
+    }
+    return true;
+}
 bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+    return a.size() == b.size() && sameBits(a.data(), b.data(), a.size());
 }
 
 // A musical signal (two partials and a decaying pluck) with noise, signed zeros and, where asked,
@@ -56,7 +65,7 @@ void expectSameAsReference(const float* bands, std::size_t frames, int block, bo
     ref.process(bank.coefficients.get(), refRight, 1);
     EXPECT_TRUE(sameBits(left, refLeft));
     EXPECT_TRUE(sameBits(right, refRight));
-    EXPECT_EQ(std::memcmp(bank.state.get(), ref.state.data(), 64 * sizeof(float)), 0);
+    EXPECT_TRUE(sameBits(bank.state.get(), ref.state.data(), 64));
 }
 
 TEST(EqFastPath, DefaultEqualisersMatchTheFullCascadeBitForBit) {
