@@ -15,3 +15,5 @@ configure_and_build "$ROOT/build/sanitize" -DVELTRA_SANITIZE=ON -DVELTRA_BUILD_T
 bash "$ROOT/scripts/check-mingw.sh"
 bash "$ROOT/scripts/build-windows.sh"
 bash "$ROOT/scripts/test-wine.sh"
+# Each fuzzer briefly, so that they keep building and their seeds keep passing.
+bash "$ROOT/scripts/fuzz.sh" 30

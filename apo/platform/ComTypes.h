@@ -29,6 +29,11 @@ struct PROPERTYKEY {
 };
 using REFPROPERTYKEY = const PROPERTYKEY&;
 
+struct BLOB {
+    ULONG cbSize;
+    void* pBlobData;
+};
+
 // The leading type tag and reserved words, then an 8-byte union that is 16 bytes wide on 64-bit
 // builds (the pointer pair of the blob variants), as the documented layout has it.
 struct PROPVARIANT {
@@ -40,10 +45,7 @@ struct PROPVARIANT {
         std::int32_t lVal;
         ULONG ulVal;
         WCHAR* pwszVal;
-        struct {
-            ULONG cbSize;
-            void* pBlobData;
-        } blob;
+        BLOB blob;
     };
 };
 

@@ -13,7 +13,9 @@ class ScopedSystemLocale {
     ScopedSystemLocale& operator=(const ScopedSystemLocale&) = delete;
 
   private:
-    unsigned long previous_ = 0;
+#if defined(_WIN32)
+    unsigned long previous_ = 0;  // the caller's thread locale
+#endif
 };
 
 }  // namespace veltra::apo

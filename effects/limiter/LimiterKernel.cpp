@@ -12,6 +12,9 @@ constexpr float kDefaults[LimiterKernel::kParameterCount] = {0, 0, 0, 0, 0, 8.0f
 // finite numbers; shorter times are not audible as anything but distortion anyway.
 constexpr float kMinimumTimeMs = 0.1f;
 constexpr int kFallbackSampleRate = 48000;
+// Ten seconds of hold at a rate of two billion would not fit the counter; 2^30 samples (over six
+// hours at 48 kHz) is more than any setting needs.
+constexpr double kMaximumHoldSamples = 1073741824.0;
 // Keeps every dB value well inside the range where powf stays finite and non-zero.
 constexpr float kMaximumDb = 200.0f;
 
@@ -61,7 +64,8 @@ void LimiterKernel::recompute() {
     inputGain = std::pow(10.0f, p1 * 0.05f);
     threshold = std::pow(10.0f, p2 * 0.05f);
     holdFloor = std::pow(10.0f, (p2 + p3) * 0.05f);
-    holdLength = static_cast<int>(std::ceil(static_cast<double>(fs * p4 / 1000.0f)));
+    holdLength = static_cast<int>(
+        std::min(std::ceil(static_cast<double>(fs * p4 / 1000.0f)), kMaximumHoldSamples));
     attackFactor = std::pow(10.0f, -20.0f / ((p5 / 1000.0f) * (fs * 20.0f)));
     releaseFactor = std::exp(-1.0f / ((p6 / 1000.0f) * fs));
     gain = 1.0f;

@@ -102,3 +102,19 @@ TEST(LimiterAudioEffectObject, ChannelsKeepIndependentGainsAndNothingTurnsNonFin
 
 }  // namespace
 }  // namespace veltra
+
+namespace veltra {
+namespace {
+
+// Found by fuzzing: the longest hold at the highest rate overflowed the hold counter's conversion.
+TEST(LimiterKernel, LongestHoldAtTheHighestRateFitsItsCounter) {
+    InternalLimiterAudioEffectObject limiter(2147483647u);
+    limiter.init();
+    limiter.setParameters(limiterBlock({0.0f, 0.0f, -20.0f, -1.0f, 1.0e6f, 10.0f, 200.0f, 16.0f}));
+    const std::vector<float> y = runMono(limiter, std::vector<float>(64, 0.9f));
+    EXPECT_EQ(limiter.kernel()->holdLength, 1 << 30);
+    for (float v : y) EXPECT_TRUE(std::isfinite(v));
+}
+
+}  // namespace
+}  // namespace veltra

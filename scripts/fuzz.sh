@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for SECONDS (default 600),
+# starting from the seed corpus in tests/fuzz/corpus and keeping what it finds in build/fuzz/corpus.
+# A crash leaves its input in build/fuzz/findings and fails the script.
+#   scripts/fuzz.sh [SECONDS] [TARGET...]
+source "$(dirname "$0")/common.sh"
+install_missing clang libclang-rt-14-dev libsndfile1-dev pkg-config cmake
+SECONDS_EACH="${1:-600}"
+shift || true
+TARGETS=("$@")
+((${#TARGETS[@]})) || TARGETS=(parameter_blocks apo_negotiation apo_process audio_file)
+
+BUILD="$ROOT/build/fuzz"
+CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRA_FUZZ=ON \
+    -DVELTRA_SANITIZE=ON -DVELTRA_BUILD_TESTS=OFF -DVELTRA_BUILD_BENCH=OFF >/dev/null
+cmake --build "$BUILD" -j "$JOBS" >/dev/null
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+mkdir -p "$BUILD/findings"
+for target in "${TARGETS[@]}"; do
+    corpus="$BUILD/corpus/$target"
+    mkdir -p "$corpus"
+    rm -f "$BUILD/findings/$target-"*
+    echo "== fuzz_$target for ${SECONDS_EACH}s"
+    "$BUILD/tests/fuzz/fuzz_$target" "$corpus" "$ROOT/tests/fuzz/corpus/$target" \
+        -max_total_time="$SECONDS_EACH" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
+        -artifact_prefix="$BUILD/findings/$target-" 2>&1 |
+        grep -E "^(stat::number_of_executed_units|stat::peak_rss_mb|==[0-9]+==ERROR|SUMMARY)|Done" || true
+    if compgen -G "$BUILD/findings/$target-*" >/dev/null; then
+        echo "fuzz_$target found a failing input: $(ls "$BUILD/findings/$target-"*)"
+        exit 1
+    fi
+done
