@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test twice: a normal build and an
-# AddressSanitizer + UndefinedBehaviorSanitizer build.
+# Installs what is missing, then builds and runs every test: a normal build, an AddressSanitizer +
+# UndefinedBehaviorSanitizer build, a ThreadSanitizer build of the threaded suites, the Windows
+# module under Wine, and each fuzzer briefly.
 source "$(dirname "$0")/common.sh"
 install_missing "${PACKAGES[@]}"
 
@@ -11,6 +12,14 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 configure_and_build "$ROOT/build/sanitize" -DVELTRA_SANITIZE=ON -DVELTRA_BUILD_TESTS=ON -DVELTRA_BUILD_BENCH=OFF
 (cd "$ROOT/build/sanitize" && ctest --output-on-failure -j "$JOBS")
+
+# ThreadSanitizer: the suites with threads in them, the speaker object's three-thread stress test
+# among them.
+cmake -S "$ROOT" -B "$ROOT/build/tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRA_TSAN=ON \
+    -DVELTRA_BUILD_BENCH=OFF -DVELTRA_BUILD_TOOLS=OFF >/dev/null
+cmake --build "$ROOT/build/tsan" -j "$JOBS" --target apo_tests engine_tests
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 "$ROOT/build/tsan/tests/apo_tests"
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 "$ROOT/build/tsan/tests/engine_tests"
 
 bash "$ROOT/scripts/check-mingw.sh"
 bash "$ROOT/scripts/build-windows.sh"
