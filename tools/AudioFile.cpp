@@ -3,9 +3,30 @@
 #include <sndfile.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace veltra::tools {
+
+namespace {
+
+// libsndfile reads a cut-off file as far as it goes and only notes the shortfall in its log, as
+// "data : <declared> (should be <actual>)"; a file like that is refused rather than half used.
+bool truncated(SNDFILE* file) {
+    char log[8192] = {};
+    sf_command(file, SFC_GET_LOG_INFO, log, sizeof log - 1);
+    for (const char* line = log; *line != '\0';) {
+        const char* end = std::strchr(line, '\n');
+        const std::string text(line, end != nullptr ? std::size_t(end - line) : std::strlen(line));
+        if (text.rfind("data", 0) == 0 && text.find("should be") != std::string::npos) return true;
+        if (end == nullptr) break;
+        line = end + 1;
+    }
+    return false;
+}
+
+}  // namespace
 
 AudioData readAudio(const std::string& path) {
     SF_INFO info{};
@@ -14,20 +35,35 @@ AudioData readAudio(const std::string& path) {
     AudioData audio;
     audio.channels = info.channels;
     audio.sampleRate = info.samplerate;
-    if (info.channels <= 0) {
-        sf_close(file);
-        throw FileError{path + ": the file has no channels"};
+    std::string problem;
+    if (truncated(file)) {
+        problem = "the file is truncated: its header promises more audio than it holds";
+    } else if (info.channels <= 0) {
+        problem = "the file has no channels";
+    } else if (info.channels > kMaxChannels) {
+        problem = std::to_string(info.channels) + " channels; at most " +
+                  std::to_string(kMaxChannels) + " are supported";
+    } else if (info.samplerate <= 0) {
+        problem = "the file has no valid sample rate";
     }
-    if (info.samplerate <= 0) {
+    if (!problem.empty()) {
         sf_close(file);
-        throw FileError{path + ": the file has no valid sample rate"};
+        throw FileError{path + ": " + problem};
     }
-    audio.samples.resize(static_cast<std::size_t>(info.frames) *
-                         static_cast<std::size_t>(info.channels));
-    const sf_count_t got = sf_readf_float(file, audio.samples.data(), info.frames);
+    // Read in pieces up to the real end of the data: a damaged header may claim any length, and
+    // memory then follows what the file holds rather than what it claims.
+    constexpr sf_count_t kPiece = 65536;
+    const auto width = static_cast<std::size_t>(info.channels);
+    for (;;) {
+        const std::size_t at = audio.samples.size();
+        audio.samples.resize(at + static_cast<std::size_t>(kPiece) * width);
+        const sf_count_t got = sf_readf_float(file, audio.samples.data() + at, kPiece);
+        audio.samples.resize(at + static_cast<std::size_t>(std::max<sf_count_t>(got, 0)) * width);
+        if (got < kPiece) break;
+    }
+    const int error = sf_error(file);
     sf_close(file);
-    if (got < 0) throw FileError{path + ": read failed"};
-    audio.samples.resize(static_cast<std::size_t>(got) * static_cast<std::size_t>(info.channels));
+    if (error != SF_ERR_NO_ERROR && audio.samples.empty()) throw FileError{path + ": read failed"};
     return audio;
 }
 

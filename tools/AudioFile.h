@@ -22,6 +22,9 @@ struct FileError {
     std::string message;
 };
 
+// Streams of more channels than this are refused before anything is read.
+constexpr int kMaxChannels = 16;
+
 AudioData readAudio(const std::string& path);
 // Writes to a temporary file beside `path` and renames it over `path` only once it is complete, so
 // a failure never leaves a partial output behind.

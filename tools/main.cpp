@@ -18,7 +18,6 @@ using namespace veltra::tools;
 
 constexpr int kExitFailure = 2;
 constexpr int kExitUsage = 64;
-constexpr int kMaxChannels = 16;
 
 struct Options {
     std::string input, output, format = "float", enhancement = "on", stage = "all", csv, png;
@@ -57,10 +56,6 @@ OutputFormat parseFormat(const std::string& name) {
 
 int runFile(const Options& o, bool speaker) {
     AudioData audio = readAudio(o.input);
-    if (audio.channels > kMaxChannels) {
-        throw FileError{o.input + ": " + std::to_string(audio.channels) +
-                        " channels; at most 16 are supported"};
-    }
     const std::size_t host =
         o.hostFrames > 0 ? o.hostFrames : std::size_t(std::max(audio.sampleRate / 100, 1));
     const std::vector<float> original = audio.samples;

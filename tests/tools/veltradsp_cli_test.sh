@@ -38,6 +38,17 @@ echo "not audio" >junk.wav
 check "unreadable input" 2 "$TOOL" speaker junk.wav bad2.wav
 check "too many channels" 2 "$TOOL" speaker wide.wav bad3.wav
 check "unwritable output" 2 "$TOOL" speaker in.flac no/such/dir/out.wav
+sox -n -r 48000 -c 2 -b 16 whole.wav synth 0.1 sine 440 2>/dev/null
+head -c 10000 whole.wav >cut.wav
+check "truncated input" 2 "$TOOL" speaker cut.wav bad4.wav
+grep -q "truncated" "$WORK/stderr" || { echo "FAIL: truncation named"; fail=1; }
+: >empty.wav
+check "zero-length input" 2 "$TOOL" speaker empty.wav bad5.wav
+printf 'RIFF\xff\xff\xff\x7fWAVEfmt \x10\0\0\0\x01\0\xff\x03' >corrupt.wav
+check "corrupt header" 2 "$TOOL" speaker corrupt.wav bad6.wav
+sox -n -r 8000 -c 300 -b 16 huge.wav synth 0.01 sine 100 2>/dev/null
+check "huge channel count" 2 "$TOOL" mic huge.wav bad7.wav
+grep -q "at most 16" "$WORK/stderr" || { echo "FAIL: channel limit named"; fail=1; }
 check "usage" 64 "$TOOL" speaker in.flac
 check "bad option value" 64 "$TOOL" speaker in.flac x.wav --enhancement maybe
 check "unknown stage" 64 "$TOOL" response --stage Nope
