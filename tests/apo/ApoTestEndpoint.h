@@ -39,6 +39,10 @@ struct Endpoint {
         format->Release();
         store->Release();
     }
+    HRESULT initialize(BaseAudioProcessingObject& apo) {
+        return apo.Initialize(sizeof(APOInitSystemEffects2),
+                              reinterpret_cast<std::uint8_t*>(&init2));
+    }
     HRESULT lock(BaseAudioProcessingObject& apo) {
         APO_CONNECTION_DESCRIPTOR* i[1] = {&inDesc};
         APO_CONNECTION_DESCRIPTOR* o[1] = {&outDesc};

@@ -18,9 +18,7 @@ namespace {
 TEST(SpeakerObject, OneSecondThroughTheObjectEqualsTheEngineDrivenDirectly) {
     Endpoint endpoint(1);
     VeltraDspSpkAPOMFX* apo = VeltraDspSpkAPOMFX::create();
-    ASSERT_EQ(apo->Initialize(sizeof(APOInitSystemEffects2),
-                              reinterpret_cast<std::uint8_t*>(&endpoint.init2)),
-              S_OK);
+    ASSERT_EQ(endpoint.initialize(*apo), S_OK);
     EXPECT_EQ(apo->enableState(), 1);
     ASSERT_EQ(endpoint.lock(*apo), S_OK);
     EXPECT_TRUE(apo->hasEngine());
@@ -54,14 +52,10 @@ TEST(SpeakerObject, InitializeRefusesBadArgumentsAndReportsEnumeratorFailure) {
     EXPECT_EQ(apo->Initialize(0, reinterpret_cast<std::uint8_t*>(&endpoint.init2)), E_INVALIDARG);
     EXPECT_EQ(apo->Initialize(40, reinterpret_cast<std::uint8_t*>(&endpoint.init2)), E_INVALIDARG);
     endpoint.init2.pDeviceCollection = nullptr;
-    EXPECT_EQ(apo->Initialize(sizeof(APOInitSystemEffects2),
-                              reinterpret_cast<std::uint8_t*>(&endpoint.init2)),
-              E_INVALIDARG);
+    EXPECT_EQ(endpoint.initialize(*apo), E_INVALIDARG);
     endpoint.init2.pDeviceCollection = kSomeDevices;
     testing::failNextEnumeratorCreation(E_OUTOFMEMORY);
-    EXPECT_EQ(apo->Initialize(sizeof(APOInitSystemEffects2),
-                              reinterpret_cast<std::uint8_t*>(&endpoint.init2)),
-              E_OUTOFMEMORY);
+    EXPECT_EQ(endpoint.initialize(*apo), E_OUTOFMEMORY);
     EXPECT_FALSE(apo->initialized());
     void* unknown = nullptr;
     EXPECT_EQ(apo->QueryInterface(IID_IVeltraDspSpkAPOMFX, &unknown), S_OK);
@@ -99,9 +93,7 @@ TEST(SpeakerObject, RawModeCopiesThroughAndSystemEffectsSwitchFollowsNotificatio
 
     Endpoint endpoint(1);
     VeltraDspSpkAPOMFX* apo = VeltraDspSpkAPOMFX::create();
-    ASSERT_EQ(apo->Initialize(sizeof(APOInitSystemEffects2),
-                              reinterpret_cast<std::uint8_t*>(&endpoint.init2)),
-              S_OK);
+    ASSERT_EQ(endpoint.initialize(*apo), S_OK);
     HANDLE event = testing::createEvent();
     GUID* effects = reinterpret_cast<GUID*>(std::uintptr_t{1});
     UINT32 count = 9;

@@ -32,9 +32,7 @@ struct StreamGate {
 TEST(SpeakerThreads, ProcessingTogglesAndLockCyclesTogetherLoseNothing) {
     Endpoint endpoint(1);
     VeltraDspSpkAPOMFX* apo = VeltraDspSpkAPOMFX::create();
-    ASSERT_EQ(apo->Initialize(sizeof(APOInitSystemEffects2),
-                              reinterpret_cast<std::uint8_t*>(&endpoint.init2)),
-              S_OK);
+    ASSERT_EQ(endpoint.initialize(*apo), S_OK);
     HANDLE event = testing::createEvent();
     GUID* effects = nullptr;
     UINT32 count = 0;
@@ -103,9 +101,7 @@ TEST(SpeakerThreads, ProcessingTogglesAndLockCyclesTogetherLoseNothing) {
 TEST(SpeakerThreads, EveryStreamStartsWithTheFadeCycle) {
     Endpoint endpoint(1);
     VeltraDspSpkAPOMFX* apo = VeltraDspSpkAPOMFX::create();
-    ASSERT_EQ(apo->Initialize(sizeof(APOInitSystemEffects2),
-                              reinterpret_cast<std::uint8_t*>(&endpoint.init2)),
-              S_OK);
+    ASSERT_EQ(endpoint.initialize(*apo), S_OK);
     for (int stream = 0; stream < 3; ++stream) {
         ASSERT_EQ(endpoint.lock(*apo), S_OK);
         std::vector<double> energy;  // per 10 ms buffer

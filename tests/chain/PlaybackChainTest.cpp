@@ -6,22 +6,12 @@
 #include "chain/PlaybackAudioProcessChainProvider.h"
 #include "chain/ProjectPlaybackAudioProcessChain.h"
 #include "effects/DspAudioEffectObject.h"
+#include "support/ListProvider.h"
 
 namespace veltra {
 namespace {
 
-class FixedProvider final : public AudioProcessChainProvider {
-  public:
-    explicit FixedProvider(ParameterList list) : list_(std::move(list)) {}
-    void attach(AudioProcessChainProviderCallback* callback) override {
-        AudioProcessChainProvider::attach(callback);
-        for (auto& block : list_) mutableParameters().push_back(std::move(block));
-        notify();
-    }
-
-  private:
-    ParameterList list_;
-};
+using FixedProvider = support::ListProvider;
 
 std::unique_ptr<ParameterBlock> block(const char* name, EffectType type,
                                       std::vector<float> words = {}) {

@@ -2,7 +2,7 @@
 // processing objects, in any order with unlocks: whatever arrives, an HRESULT comes back.
 #include <vector>
 
-#include "FuzzInput.h"
+#include "FuzzApoObject.h"
 #include "apo/AudioMediaType.h"
 #include "apo/EndpointProperties.h"
 #include "apo/VeltraDspMicAPOMFX.h"
@@ -34,14 +34,12 @@ UNCOMPRESSEDAUDIOFORMAT readFormat(veltra::fuzz::FuzzInput& in) {
 }
 
 template <typename Object>
-void drive(Object* apo, veltra::fuzz::FuzzInput& in) {
-    MemoryPropertyStore* store = MemoryPropertyStore::create();
-    store->setUInt32(PKEY_Endpoint_Enable_SpkMFX, in.byte());
+void drive(Object* apo, MemoryPropertyStore* store, veltra::fuzz::FuzzInput& in) {
+    // Sometimes a second initialisation, of any declared size, over the first.
     APOInitSystemEffects2 init{
         {sizeof(APOInitSystemEffects2), {}}, nullptr, store, nullptr, kSomeDevices, 0, 0,
         AUDIO_SIGNALPROCESSINGMODE_DEFAULT,  0};
-    apo->Initialize(in.pick(2) ? sizeof(init) : in.u32() % 128,
-                    reinterpret_cast<std::uint8_t*>(&init));
+    if (in.pick(4) == 0) apo->Initialize(in.u32() % 128, reinterpret_cast<std::uint8_t*>(&init));
     std::vector<float> memory(4096);
     std::vector<IAudioMediaType*> types;
     for (int step = 0; step < 16 && !in.empty(); ++step) {
@@ -89,18 +87,12 @@ void drive(Object* apo, veltra::fuzz::FuzzInput& in) {
     }
     apo->UnlockForProcess();
     for (IAudioMediaType* t : types) t->Release();
-    apo->Release();
-    store->Release();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    veltra::fuzz::FuzzInput in(data, size);
-    if (in.pick(2) == 0) {
-        drive(VeltraDspSpkAPOMFX::create(), in);
-    } else {
-        drive(VeltraDspMicAPOMFX::create(), in);
-    }
+    veltra::fuzz::withEitherObject(data, size,
+                                   [](auto* apo, auto* store, auto& in) { drive(apo, store, in); });
     return 0;
 }

@@ -3,7 +3,7 @@
 // toggles and effects-list calls in between, for both processing objects.
 #include <vector>
 
-#include "FuzzInput.h"
+#include "FuzzApoObject.h"
 #include "apo/AudioMediaType.h"
 #include "apo/EndpointProperties.h"
 #include "apo/VeltraDspMicAPOMFX.h"
@@ -14,19 +14,8 @@ namespace {
 
 using namespace veltra::apo;
 
-IMMDeviceCollection* const kSomeDevices =
-    reinterpret_cast<IMMDeviceCollection*>(std::uintptr_t{0x1000});
-
 template <typename Object>
-void drive(Object* apo, veltra::fuzz::FuzzInput& in) {
-    MemoryPropertyStore* store = MemoryPropertyStore::create();
-    store->setUInt32(PKEY_Endpoint_Enable_SpkMFX, 1);
-    const GUID mode =
-        in.pick(4) == 0 ? AUDIO_SIGNALPROCESSINGMODE_RAW : AUDIO_SIGNALPROCESSINGMODE_DEFAULT;
-    APOInitSystemEffects2 init{
-        {sizeof(APOInitSystemEffects2), {}}, nullptr, store, nullptr, kSomeDevices, 0, 0, mode, 0};
-    apo->Initialize(sizeof(init), reinterpret_cast<std::uint8_t*>(&init));
-
+void drive(Object* apo, MemoryPropertyStore* store, veltra::fuzz::FuzzInput& in) {
     const UINT32 channels = 1 + in.pick(8);
     const float rates[] = {48000.0f, 44100.0f, 16000.0f, 8000.0f, 192000.0f, 10.0f, 384000.0f};
     const UINT32 maxFrames = 1 + in.u32() % 2048;
@@ -67,18 +56,12 @@ void drive(Object* apo, veltra::fuzz::FuzzInput& in) {
         apo->UnlockForProcess();
     }
     format->Release();
-    apo->Release();
-    store->Release();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    veltra::fuzz::FuzzInput in(data, size);
-    if (in.pick(2) == 0) {
-        drive(VeltraDspSpkAPOMFX::create(), in);
-    } else {
-        drive(VeltraDspMicAPOMFX::create(), in);
-    }
+    veltra::fuzz::withEitherObject(data, size,
+                                   [](auto* apo, auto* store, auto& in) { drive(apo, store, in); });
     return 0;
 }

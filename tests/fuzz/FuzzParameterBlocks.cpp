@@ -5,30 +5,19 @@
 #include <vector>
 
 #include "FuzzInput.h"
-#include "chain/AudioProcessChainProvider.h"
 #include "chain/ParameterMessage.h"
 #include "chain/ProjectPlaybackAudioProcessChain.h"
 #include "effects/eq/EqAudioEffectObject.h"
 #include "effects/gain/GainAudioEffectObject.h"
 #include "effects/limiter/LimiterAudioEffectObject.h"
 #include "effects/surround/HalvornSurroundAudioEffectObject.h"
+#include "support/ListProvider.h"
 
 namespace {
 
 using namespace veltra;
 
-class ListProvider final : public AudioProcessChainProvider {
-  public:
-    explicit ListProvider(ParameterList list) : list_(std::move(list)) {}
-    void attach(AudioProcessChainProviderCallback* callback) override {
-        AudioProcessChainProvider::attach(callback);
-        for (auto& block : list_) mutableParameters().push_back(std::move(block));
-        notify();
-    }
-
-  private:
-    ParameterList list_;
-};
+using support::ListProvider;
 
 const char* const kNames[] = {"Headroom",         "PreEQ",   "Limiter", "PostEQ",
                               "Halvorn_Surround", "PostEQ2", "Limiter2"};
