@@ -12,7 +12,8 @@ VELTRA_RT_CODE void processConnection(const APO_CONNECTION_PROPERTY& in,
                                       UINT32 channels, bool rawMode, EngineStep step,
                                       void* context) {
     if (in.u32BufferFlags != BUFFER_VALID && in.u32BufferFlags != BUFFER_SILENT) return;
-    auto* buffer = reinterpret_cast<float*>(in.pBuffer);  // NOLINT(performance-no-int-to-ptr)
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): connections carry buffers as integers
+    auto* buffer = reinterpret_cast<float*>(in.pBuffer);
     const std::size_t bytes =
         static_cast<std::size_t>(in.u32ValidFrameCount) * channels * sizeof(float);
     if (buffer != nullptr && in.u32BufferFlags == BUFFER_SILENT) std::memset(buffer, 0, bytes);
@@ -22,8 +23,10 @@ VELTRA_RT_CODE void processConnection(const APO_CONNECTION_PROPERTY& in,
     }
     if (outputCount == 0 || out == nullptr) return;
     if (out->pBuffer != in.pBuffer && buffer != nullptr && out->pBuffer != 0) {
-        std::memcpy(reinterpret_cast<void*>(out->pBuffer), buffer,
-                    bytes);  // NOLINT(performance-no-int-to-ptr)
+        // The connection carries its buffer as an integer, as the audio engine hands it over.
+        // NOLINTNEXTLINE(performance-no-int-to-ptr)
+        void* destination = reinterpret_cast<void*>(out->pBuffer);
+        std::memcpy(destination, buffer, bytes);
     }
     out->u32BufferFlags = in.u32BufferFlags;
     out->u32ValidFrameCount = in.u32ValidFrameCount;

@@ -65,6 +65,7 @@ void BM_Fade(benchmark::State& state) {
     std::vector<float> ol(kBlock), orr(kBlock);
     float* in[2] = {l.data(), r.data()};
     float* out[2] = {ol.data(), orr.data()};
+    // NOLINTNEXTLINE(clang-analyzer-deadcode.DeadStores): the loop variable is unused
     for (auto _ : state) {
         if (fading && fade.rate() == 0.0f) fade.start();
         fade.apply(in, out, 2, kBlock, kRate, [] {});

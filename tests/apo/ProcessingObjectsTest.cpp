@@ -95,7 +95,8 @@ TEST(SpeakerObject, RawModeCopiesThroughAndSystemEffectsSwitchFollowsNotificatio
     VeltraDspSpkAPOMFX* apo = VeltraDspSpkAPOMFX::create();
     ASSERT_EQ(endpoint.initialize(*apo), S_OK);
     HANDLE event = testing::createEvent();
-    GUID* effects = reinterpret_cast<GUID*>(std::uintptr_t{1});
+    GUID* effects =
+        reinterpret_cast<GUID*>(std::uintptr_t{1});  // NOLINT(performance-no-int-to-ptr)
     UINT32 count = 9;
     ASSERT_EQ(apo->GetEffectsList(&effects, &count, event), S_OK);
     EXPECT_EQ(effects, nullptr);

@@ -20,6 +20,8 @@ constexpr int kRate = 48000;
 bool sameBits(const float* a, const float* b, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) {
         if (std::isnan(a[i]) && std::isnan(b[i])) continue;
+        // The representation is the point: +0 and -0 must not pass as equal.
+        // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison)
         if (std::memcmp(&a[i], &b[i], sizeof(float)) != 0) return false;
     }
     return true;
