@@ -274,13 +274,23 @@ void EqFilterBank::process(const float* const* input, float* const* output, int 
         const Plan& p = plan();
         if (!p.skipsAny) {
             cascade(in, out, n);
-        } else if (!fastChunk(p, in, out, n)) {
-            // A non-finite value met a skipped section: redo the chunk in full from the saved
-            // input and state, so that section's state is poisoned exactly as in the full run.
+            continue;
+        }
+        // A fallback run needs the chunk's input as it was: in place, it is kept aside first.
+        bool inPlace = false;
+        for (int ch = 0; ch < channelCount; ++ch) inPlace = inPlace || in[ch] == out[ch];
+        if (inPlace) {
+            for (int ch = 0; ch < channelCount; ++ch) {
+                float* copy = &savedInput_[std::size_t(ch) * kChunk];
+                std::copy(in[ch], in[ch] + n, copy);
+                in[ch] = copy;
+            }
+        }
+        if (!fastChunk(p, in, out, n)) {
+            // A non-finite value met a skipped section: redo the chunk in full from the input
+            // and the saved state, so that section's state is poisoned exactly as in the full run.
             std::copy(savedState_.get(), savedState_.get() + std::size_t(channelCount) * kStride,
                       state.get());
-            for (int ch = 0; ch < channelCount; ++ch)
-                in[ch] = &savedInput_[std::size_t(ch) * kChunk];
             cascade(in, out, n);
             planValid_ = false;  // a skipped section's state may now be poisoned
         }
@@ -399,16 +409,14 @@ void EqFilterBank::runGroup(const Group& g, const int* channels, const float* co
 bool EqFilterBank::fastChunk(const Plan& p, const float* const* input, float* const* output,
                              int frames) {
     std::copy(state.get(), state.get() + std::size_t(channelCount) * kStride, savedState_.get());
-    const float* saved[kMaxChannels];
-    for (int ch = 0; ch < channelCount; ++ch) {
-        float* copy = &savedInput_[std::size_t(ch) * kChunk];
-        std::copy(input[ch], input[ch] + frames, copy);  // the output may alias the input
-        saved[ch] = copy;
-        if (p.groupCount == 0) std::copy(copy, copy + frames, output[ch]);
+    if (p.groupCount == 0) {
+        for (int ch = 0; ch < channelCount; ++ch)
+            std::copy(input[ch], input[ch] + frames, output[ch]);
     }
-    // The first group reads the saved input, every later one works in place on the output.
+    // The first group reads the input (never the output's memory), every later one works in
+    // place on the output.
     for (int gi = 0; gi < p.groupCount; ++gi) {
-        const float* const* source = gi == 0 ? saved : output;
+        const float* const* source = gi == 0 ? input : output;
         int ch = 0;
         for (; ch + 1 < channelCount; ch += 2) {
             const int pair[2] = {ch, ch + 1};
