@@ -2,9 +2,9 @@
 
 #include <objbase.h>
 
-// The identifiers the host expects, in the text form the documentation and our specification print
-// them. The host keeps its own copy so that a wrong constant in the module cannot agree with
-// itself.
+// The identifiers the host expects, in registry text form, as the platform documentation and our
+// own interface tables list them. The host keeps its own copy so that a wrong constant in the
+// module cannot agree with itself.
 namespace host::ids {
 
 inline constexpr const wchar_t* kSpeakerClass = L"{6F1D2A90-3B7E-4C15-9A2D-7E40C8B1D352}";
