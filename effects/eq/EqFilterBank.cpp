@@ -250,7 +250,7 @@ const EqFilterBank::Plan& EqFilterBank::plan() {
         Group& g = p.groups[p.groupCount - 1];
         const int lane = g.count++;
         g.band[lane] = b;
-        for (int i = 0; i < kCoefficientsPerBand; ++i) g.k[i][lane] = folded_[b][i];
+        for (int i = 0; i < kCoefficientsPerBand; ++i) g.k[lane][i] = folded_[b][i];
         if (pendingZero) {
             g.zero[lane] = 0.0f;
             g.anyZero = true;
@@ -297,12 +297,6 @@ void EqFilterBank::process(const float* const* input, float* const* output, int 
     }
 }
 
-void EqFilterBank::processReference(const float* const* input, float* const* output, int frames) {
-    prepare();
-    cascade(input, output, frames);
-    planValid_ = false;
-}
-
 void EqFilterBank::cascade(const float* const* input, float* const* output, int frames) {
     for (int ch = 0; ch < channelCount; ++ch) {
         float* s = &state[static_cast<std::size_t>(ch) * kStride];
@@ -318,64 +312,28 @@ void EqFilterBank::cascade(const float* const* input, float* const* output, int 
 
 namespace {
 
-// One time step of a group for one channel: lane j filters, through its own section, the sample
-// that lane j-1 produced one step earlier (lane 0 takes the new input sample). Every lane runs the
-// same operations as section() in the same order, so the skew changes no result; it only turns
-// four sections that depend on each other within a sample into four independent recursions.
-template <bool AddZero>
-inline void stepLanes(const float (&k)[5][4], const float (&zero)[4], float input, float (&y)[4],
-                      float (&s1)[4], float (&s2)[4]) {
-    float x[4] = {input, y[0], y[1], y[2]};
-    if constexpr (AddZero) {
-        for (int j = 0; j < 4; ++j) x[j] += zero[j];
-    }
-    for (int j = 0; j < 4; ++j) {
-        const float old = s1[j];
-        y[j] = k[0][j] * x[j] + old;
-        s1[j] = k[1][j] * x[j] + s2[j] + k[3][j] * old;
-        s2[j] = k[2][j] * x[j] + k[4][j] * old;
-    }
-}
-
-// A step in which only lanes first..last hold real samples (the pipeline filling or draining):
-// only those lanes run, each exactly as in a full step; the others keep their state untouched.
-template <bool AddZero>
-inline void partialStep(const float (&k)[5][4], const float (&zero)[4], float input, float (&y)[4],
-                        float (&s1)[4], float (&s2)[4], int first, int last) {
-    const float x[4] = {input, y[0], y[1], y[2]};
-    for (int j = last; j >= first; --j) {  // downwards: lane j reads lane j-1's previous output
-        const float xj = AddZero ? x[j] + zero[j] : x[j];
-        const float old = s1[j];
-        y[j] = k[0][j] * xj + old;
-        s1[j] = k[1][j] * xj + s2[j] + k[3][j] * old;
-        s2[j] = k[2][j] * xj + k[4][j] * old;
-    }
-}
-
+// A group runs its sections skewed in time: at step t, section j filters the sample that section
+// j-1 produced at step t-1 (section 0 takes input sample t), so four sections that depend on each
+// other within a sample become four independent recursions. Each section still performs
+// section() on its own samples in order, so the skew changes no result. Going from the last
+// section down lets each read its predecessor's previous output before that is replaced; while
+// the pipeline fills and drains only the sections holding a real sample run.
 template <bool AddZero, int Channels>
-void runLanes(const float (&k)[5][4], const float (&zero)[4], int count, float (&s1)[Channels][4],
-              float (&s2)[Channels][4], const float* const* source, float* const* output,
-              int frames) {
-    const int lag = count - 1;  // the last lane hands out sample t - lag at step t
+void runLanes(const float (&k)[4][5], const float (&zero)[4], int count, float (&s)[Channels][4][2],
+              const float* const* source, float* const* output, int frames) {
+    const int lag = count - 1;  // the last section hands out sample t - lag at step t
     float y[Channels][4] = {};
-    auto partial = [&](int t) {
+    for (int t = 0; t < frames + lag; ++t) {
         const int first = std::max(0, t - frames + 1), last = std::min(lag, t);
         for (int c = 0; c < Channels; ++c) {
-            partialStep<AddZero>(k, zero, t < frames ? source[c][t] : 0.0f, y[c], s1[c], s2[c],
-                                 first, last);
+            for (int j = last; j >= first; --j) {
+                float x = j == 0 ? source[c][t] : y[c][j - 1];
+                if constexpr (AddZero) x += zero[j];
+                y[c][j] = section(k[j], s[c][j], x);
+            }
             if (t >= lag) output[c][t - lag] = y[c][lag];
         }
-    };
-    const int fullFrom = lag, fullTo = std::max(lag, frames);
-    int t = 0;
-    for (; t < fullFrom; ++t) partial(t);
-    for (; t < fullTo; ++t) {
-        for (int c = 0; c < Channels; ++c) {
-            stepLanes<AddZero>(k, zero, source[c][t], y[c], s1[c], s2[c]);
-            output[c][t - lag] = y[c][lag];
-        }
     }
-    for (; t < frames + lag; ++t) partial(t);
 }
 
 }  // namespace
@@ -383,25 +341,24 @@ void runLanes(const float (&k)[5][4], const float (&zero)[4], int count, float (
 template <int Channels>
 void EqFilterBank::runGroup(const Group& g, const int* channels, const float* const* source,
                             float* const* output, int frames) {
-    float s1[Channels][kLanes] = {}, s2[Channels][kLanes] = {};
+    float s[Channels][kLanes][2] = {};
     for (int c = 0; c < Channels; ++c) {
-        const float* s = &state[std::size_t(channels[c]) * kStride];
+        const float* state0 = &state[std::size_t(channels[c]) * kStride];
         for (int j = 0; j < g.count; ++j) {
-            s1[c][j] = s[2 * g.band[j]];
-            s2[c][j] = s[2 * g.band[j] + 1];
+            s[c][j][0] = state0[2 * g.band[j]];
+            s[c][j][1] = state0[2 * g.band[j] + 1];
         }
     }
-    // Lanes past the group's count have zero coefficients; their results are never read.
     if (g.anyZero) {
-        runLanes<true, Channels>(g.k, g.zero, g.count, s1, s2, source, output, frames);
+        runLanes<true, Channels>(g.k, g.zero, g.count, s, source, output, frames);
     } else {
-        runLanes<false, Channels>(g.k, g.zero, g.count, s1, s2, source, output, frames);
+        runLanes<false, Channels>(g.k, g.zero, g.count, s, source, output, frames);
     }
     for (int c = 0; c < Channels; ++c) {
-        float* s = &state[std::size_t(channels[c]) * kStride];
+        float* state0 = &state[std::size_t(channels[c]) * kStride];
         for (int j = 0; j < g.count; ++j) {
-            s[2 * g.band[j]] = s1[c][j];
-            s[2 * g.band[j] + 1] = s2[c][j];
+            state0[2 * g.band[j]] = s[c][j][0];
+            state0[2 * g.band[j] + 1] = s[c][j][1];
         }
     }
 }
@@ -427,10 +384,10 @@ bool EqFilterBank::fastChunk(const Plan& p, const float* const* input, float* co
     bool finite = true;
     for (int ch = 0; ch < channelCount; ++ch) {
         float* out = output[ch];
-        for (int n = 0; n < frames; ++n) {
-            if (p.zeroAfter) out[n] += 0.0f;
-            finite = finite && std::isfinite(out[n]);
+        if (p.zeroAfter) {
+            for (int n = 0; n < frames; ++n) out[n] += 0.0f;
         }
+        for (int n = 0; n < frames; ++n) finite = finite && std::isfinite(out[n]);
     }
     return finite;
 }

@@ -26,10 +26,9 @@ struct EqFilterBank {
     void recompute();
     // Filters the first channelCount channels; in-place blocks are fine. Sections that are exactly
     // the identity and hold no state are reduced to the one operation they perform on finite
-    // input (adding +0); the result is bit-identical to processReference, which runs every
-    // section and which the fast path falls back to for any chunk whose output is not finite.
+    // input (adding +0); the result is bit-identical to running every section, which is what a
+    // chunk whose output is not finite is redone with.
     void process(const float* const* input, float* const* output, int frames);
-    void processReference(const float* const* input, float* const* output, int frames);
 
     int channelCount;  // at most kMaxChannels
     int sampleRate;
@@ -41,13 +40,13 @@ struct EqFilterBank {
   private:
     static constexpr int kChunk = 64;  // frames per fast-path attempt: the chain's block
     static constexpr int kLanes = 4;   // consecutive sections filtered side by side, skewed in time
-    // Up to four active sections in cascade order, their folded coefficients lane by lane, and
-    // what each lane adds to its input: +0 where identity sections were skipped before it, -0
-    // (which changes no value) elsewhere.
+    // Up to four active sections in cascade order, their folded coefficients, and what each
+    // adds to its input first: +0 where identity sections were skipped before it, -0 (which
+    // changes no value) elsewhere.
     struct Group {
         int count = 0;
         int band[kLanes] = {};
-        float k[kCoefficientsPerBand][kLanes] = {};
+        float k[kLanes][kCoefficientsPerBand] = {};
         float zero[kLanes] = {-0.0f, -0.0f, -0.0f, -0.0f};
         bool anyZero = false;
     };
