@@ -35,10 +35,7 @@ void StereoWidener::load(const float* values) {
     const float* hp = highPassFor(sampleRate_);
     std::copy(hp, hp + 10, directHighPass_.coefficients);
     std::copy(hp, hp + 10, secondHighPass_.coefficients);
-    for (FourthOrderFilter* f :
-         {&mid_, &directHighPass_, &secondHighPass_, &directSide_, &secondSide_}) {
-        f->clear();
-    }
+    clearState();
 }
 
 void StereoWidener::design() {
