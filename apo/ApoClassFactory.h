@@ -6,24 +6,29 @@
 
 namespace veltra::apo {
 
-// Creates one of the two processing objects. The factories are static and live as long as the
-// module; only server locks and live objects keep the module loaded.
+class ApoObjectBase;
+
+// Creates one of the two processing objects, stand-alone or aggregated. The factories themselves
+// are static, but every reference a client holds on one keeps the module loaded, as server locks
+// and live objects do.
 class ApoClassFactory final : public IClassFactory {
   public:
-    using Create = IUnknown* (*)();
+    using Create = ApoObjectBase* (*)(IUnknown* outer);
     explicit constexpr ApoClassFactory(Create create) : create_(create) {}
 
     HRESULT QueryInterface(REFIID riid, void** object) override;
-    ULONG AddRef() override { return 2; }
-    ULONG Release() override { return 1; }
+    ULONG AddRef() override;
+    ULONG Release() override;
     HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object) override;
     HRESULT LockServer(int lock) override;
 
-    static long serverLocks() { return locks_; }
+    // Server locks plus factory references held by clients, over both factories.
+    static long moduleHolds() { return locks_ + references_; }
 
   private:
     Create create_;
     static std::atomic<long> locks_;
+    static std::atomic<long> references_;
 };
 
 }  // namespace veltra::apo

@@ -8,9 +8,11 @@ namespace veltra::apo {
 
 std::atomic<long> ApoObjectBase::liveObjects_{0};
 
-ApoObjectBase::ApoObjectBase(const APO_REG_PROPERTIES& registration, const IID& ownInterface)
+ApoObjectBase::ApoObjectBase(const APO_REG_PROPERTIES& registration, const IID& ownInterface,
+                             IUnknown* outer)
     : BaseAudioProcessingObject(registration),
       ownInterface_(ownInterface),
+      outer_(outer != nullptr ? outer : &inner_),
       mode_(AUDIO_SIGNALPROCESSINGMODE_DEFAULT) {
     ++liveObjects_;
 }
@@ -24,30 +26,38 @@ ApoObjectBase::~ApoObjectBase() {
     --liveObjects_;
 }
 
-HRESULT ApoObjectBase::QueryInterface(REFIID riid, void** object) {
+HRESULT ApoObjectBase::InnerUnknown::QueryInterface(REFIID riid, void** object) {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
+    if (riid == IID_IUnknown) {
+        // The identity is always this unknown, so an aggregated object's callers compare equal.
+        *object = this;
+        AddRef();
+        return S_OK;
+    }
+    ApoObjectBase& self = object_;
     // The own interface has no methods, so any of our IUnknown-based pointers serves for it.
-    if (riid == IID_IUnknown || riid == IID_IAudioProcessingObject || riid == ownInterface_) {
-        *object = static_cast<IAudioProcessingObject*>(this);
+    if (riid == IID_IAudioProcessingObject || riid == self.ownInterface_) {
+        *object = static_cast<IAudioProcessingObject*>(&self);
     } else if (riid == IID_IAudioProcessingObjectRT) {
-        *object = static_cast<IAudioProcessingObjectRT*>(this);
+        *object = static_cast<IAudioProcessingObjectRT*>(&self);
     } else if (riid == IID_IAudioProcessingObjectConfiguration) {
-        *object = static_cast<IAudioProcessingObjectConfiguration*>(this);
+        *object = static_cast<IAudioProcessingObjectConfiguration*>(&self);
     } else if (riid == IID_IAudioSystemEffects || riid == IID_IAudioSystemEffects2) {
-        *object = static_cast<IAudioSystemEffects2*>(this);
+        *object = static_cast<IAudioSystemEffects2*>(&self);
     } else if (riid == IID_IMMNotificationClient) {
-        *object = static_cast<IMMNotificationClient*>(this);
+        *object = static_cast<IMMNotificationClient*>(&self);
     } else {
         return E_NOINTERFACE;
     }
-    AddRef();
+    // Through the controlling unknown, as the handed-out interface would count itself.
+    self.AddRef();
     return S_OK;
 }
 
-ULONG ApoObjectBase::Release() {
+ULONG ApoObjectBase::InnerUnknown::Release() {
     const ULONG left = --references_;
-    if (left == 0) delete this;
+    if (left == 0) delete &object_;
     return left;
 }
 

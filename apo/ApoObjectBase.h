@@ -16,9 +16,17 @@ class ApoObjectBase : public BaseAudioProcessingObject,
                       public IMMNotificationClient,
                       public IAudioSystemEffects2 {
   public:
-    HRESULT VELTRA_STDCALL QueryInterface(REFIID riid, void** object) override;
-    ULONG VELTRA_STDCALL AddRef() override { return ++references_; }
-    ULONG VELTRA_STDCALL Release() override;
+    // Every interface's IUnknown goes to the controlling unknown: the object's own inner unknown,
+    // or, when the object is aggregated, the outer object.
+    HRESULT VELTRA_STDCALL QueryInterface(REFIID riid, void** object) override {
+        return outer_->QueryInterface(riid, object);
+    }
+    ULONG VELTRA_STDCALL AddRef() override { return outer_->AddRef(); }
+    ULONG VELTRA_STDCALL Release() override { return outer_->Release(); }
+
+    // The object's own unknown: its identity, and the one count that decides the object's life.
+    // An aggregating outer object holds this one and hands out the others.
+    IUnknown* innerUnknown() { return &inner_; }
 
     HRESULT VELTRA_STDCALL Initialize(UINT32 size, std::uint8_t* data) override;
     HRESULT VELTRA_STDCALL GetEffectsList(GUID** effects, UINT32* count, HANDLE event) override;
@@ -36,7 +44,8 @@ class ApoObjectBase : public BaseAudioProcessingObject,
     static long liveObjects() { return liveObjects_; }
 
   protected:
-    ApoObjectBase(const APO_REG_PROPERTIES& registration, const IID& ownInterface);
+    // `outer` is the aggregating object, or null for a stand-alone object.
+    ApoObjectBase(const APO_REG_PROPERTIES& registration, const IID& ownInterface, IUnknown* outer);
     virtual ~ApoObjectBase();
 
     // Initialisation steps of the concrete class, after the property store is known.
@@ -53,10 +62,24 @@ class ApoObjectBase : public BaseAudioProcessingObject,
     HANDLE effectsChangedEvent() const { return event_; }
 
   private:
+    // Non-delegating: answers for the object itself, whoever controls it.
+    class InnerUnknown final : public IUnknown {
+      public:
+        explicit InnerUnknown(ApoObjectBase& object) : object_(object) {}
+        HRESULT VELTRA_STDCALL QueryInterface(REFIID riid, void** object) override;
+        ULONG VELTRA_STDCALL AddRef() override { return ++references_; }
+        ULONG VELTRA_STDCALL Release() override;
+
+      private:
+        ApoObjectBase& object_;
+        std::atomic<ULONG> references_{1};
+    };
+
     void replaceProperties(IPropertyStore* store);
 
     const IID& ownInterface_;
-    std::atomic<ULONG> references_{1};
+    InnerUnknown inner_{*this};
+    IUnknown* outer_;
     GUID mode_;
     IPropertyStore* properties_ = nullptr;
     IMMDeviceEnumerator* enumerator_ = nullptr;

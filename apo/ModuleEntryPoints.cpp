@@ -20,9 +20,9 @@ using namespace veltra::apo;
 namespace {
 
 template <typename Object>
-IUnknown* createObject() {
+ApoObjectBase* createObject(IUnknown* outer) {
     try {
-        return static_cast<IAudioProcessingObject*>(Object::create());
+        return Object::create(outer);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
@@ -75,7 +75,7 @@ HRESULT writeClass(Registry& registry, const ClassEntry& entry, const std::strin
 }  // namespace
 
 extern "C" HRESULT DllCanUnloadNow() {
-    return ApoObjectBase::liveObjects() == 0 && ApoClassFactory::serverLocks() == 0 ? S_OK
+    return ApoObjectBase::liveObjects() == 0 && ApoClassFactory::moduleHolds() == 0 ? S_OK
                                                                                     : S_FALSE;
 }
 

@@ -15,8 +15,8 @@ VELTRA_RT_CODE void runCapture(void* engine, float* buffer, UINT32 frames) {
 
 }  // namespace
 
-VeltraDspMicAPOMFX::VeltraDspMicAPOMFX()
-    : ApoObjectBase(microphoneRegistration(), IID_IVeltraDspMicAPOMFX) {}
+VeltraDspMicAPOMFX::VeltraDspMicAPOMFX(IUnknown* outer)
+    : ApoObjectBase(microphoneRegistration(), IID_IVeltraDspMicAPOMFX, outer) {}
 
 VeltraDspMicAPOMFX::~VeltraDspMicAPOMFX() {
     destroyCaptureEngine(engine_);

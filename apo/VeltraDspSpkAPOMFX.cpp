@@ -15,8 +15,8 @@ VELTRA_RT_CODE void runPlayback(void* engine, float* buffer, UINT32 frames) {
 
 }  // namespace
 
-VeltraDspSpkAPOMFX::VeltraDspSpkAPOMFX()
-    : ApoObjectBase(speakerRegistration(), IID_IVeltraDspSpkAPOMFX) {}
+VeltraDspSpkAPOMFX::VeltraDspSpkAPOMFX(IUnknown* outer)
+    : ApoObjectBase(speakerRegistration(), IID_IVeltraDspSpkAPOMFX, outer) {}
 
 VeltraDspSpkAPOMFX::~VeltraDspSpkAPOMFX() {
     const std::lock_guard<std::mutex> guard(effectsLock());

@@ -13,7 +13,8 @@ namespace veltra::apo {
 // The speaker mode effect: a playback engine per lock, following the endpoint's enhancement switch.
 class VeltraDspSpkAPOMFX final : public ApoObjectBase {
   public:
-    static VeltraDspSpkAPOMFX* create() { return new VeltraDspSpkAPOMFX(); }
+    // `outer` aggregates the new object; null for a stand-alone one.
+    static VeltraDspSpkAPOMFX* create(IUnknown* outer = nullptr) { return new VeltraDspSpkAPOMFX(outer); }
 
     HRESULT VELTRA_STDCALL LockForProcess(UINT32 inputCount, APO_CONNECTION_DESCRIPTOR** inputs,
                                           UINT32 outputCount,
@@ -27,7 +28,7 @@ class VeltraDspSpkAPOMFX final : public ApoObjectBase {
     bool hasEngine() const { return engine_ != nullptr; }
 
   private:
-    VeltraDspSpkAPOMFX();
+    explicit VeltraDspSpkAPOMFX(IUnknown* outer);
     ~VeltraDspSpkAPOMFX() override;
     void onPropertiesKnown() override;
     void sendEnableState();

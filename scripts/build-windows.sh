@@ -5,7 +5,7 @@ source "$(dirname "$0")/common.sh"
 install_missing g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 cmake
 BUILD="$ROOT/build/windows"
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DVELTRA_BUILD_TESTS=OFF -DVELTRA_BUILD_BENCH=OFF -DVELTRA_BUILD_TOOLS=OFF >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DVELTRA_WERROR=ON -DVELTRA_BUILD_TESTS=OFF -DVELTRA_BUILD_BENCH=OFF -DVELTRA_BUILD_TOOLS=OFF >/dev/null
 cmake --build "$BUILD" -j "$JOBS" --target VeltraDspAPO veltra_wine_host
 mkdir -p "$ROOT/out/windows"
 DLL="$ROOT/out/windows/VeltraDspAPO.dll"

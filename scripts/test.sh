@@ -5,12 +5,12 @@
 source "$(dirname "$0")/common.sh"
 install_missing "${PACKAGES[@]}"
 
-configure_and_build "$ROOT/build/release" -DVELTRA_BUILD_TESTS=ON -DVELTRA_BUILD_BENCH=ON
+configure_and_build "$ROOT/build/release" -DVELTRA_WERROR=ON -DVELTRA_BUILD_TESTS=ON -DVELTRA_BUILD_BENCH=ON
 (cd "$ROOT/build/release" && ctest --output-on-failure -j "$JOBS")
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-configure_and_build "$ROOT/build/sanitize" -DVELTRA_SANITIZE=ON -DVELTRA_BUILD_TESTS=ON -DVELTRA_BUILD_BENCH=OFF
+configure_and_build "$ROOT/build/sanitize" -DVELTRA_WERROR=ON -DVELTRA_SANITIZE=ON -DVELTRA_BUILD_TESTS=ON -DVELTRA_BUILD_BENCH=OFF
 (cd "$ROOT/build/sanitize" && ctest --output-on-failure -j "$JOBS")
 
 # ThreadSanitizer: the suites with threads in them, the speaker object's three-thread stress test

@@ -39,11 +39,13 @@ struct Endpoint {
         format->Release();
         store->Release();
     }
-    HRESULT initialize(BaseAudioProcessingObject& apo) {
+    template <typename Object>
+    HRESULT initialize(Object& apo) {
         return apo.Initialize(sizeof(APOInitSystemEffects2),
                               reinterpret_cast<std::uint8_t*>(&init2));
     }
-    HRESULT lock(BaseAudioProcessingObject& apo) {
+    template <typename Object>
+    HRESULT lock(Object& apo) {
         APO_CONNECTION_DESCRIPTOR* i[1] = {&inDesc};
         APO_CONNECTION_DESCRIPTOR* o[1] = {&outDesc};
         return apo.LockForProcess(1, i, 1, o);

@@ -63,5 +63,7 @@ void checkRegistration(const Module& module);
 void checkUnregistration(const Module& module);
 void checkSpeaker(const Module& module, const std::string& inputWave, const std::string& refWave);
 void checkMicrophone(const Module& module);
+void checkAggregation(const Module& module);
+void checkUnloadRule(const Module& module);
 
 }  // namespace host

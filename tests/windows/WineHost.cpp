@@ -19,7 +19,7 @@ void checkClassObjects(const Module& module) {
     checkHr(module.getClassObject(ids::guid(ids::kAppId), IID_IClassFactory, &factory),
             CLASS_E_CLASSNOTAVAILABLE, "DllGetClassObject of an unknown class");
     check(factory == nullptr, "an unknown class answers null");
-    checkHr(module.canUnloadNow(), S_OK, "DllCanUnloadNow with nothing alive");
+    checkUnloadRule(module);
 
     // After registration COM finds both classes on its own, through InprocServer32.
     for (const wchar_t* clsid : {ids::kSpeakerClass, ids::kMicrophoneClass}) {
@@ -46,6 +46,7 @@ int main(int argc, char** argv) {
     checkClassObjects(module);
     checkSpeaker(module, argv[2], argv[3]);
     checkMicrophone(module);
+    checkAggregation(module);
     checkHr(module.canUnloadNow(), S_OK, "DllCanUnloadNow after the last release");
     checkUnregistration(module);
     CoUninitialize();
