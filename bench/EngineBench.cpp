@@ -64,7 +64,7 @@ void BM_SpeakerQuietInput(benchmark::State& state) {
     }
     std::vector<float> buffer(source.size());
     for (int i = 0; i < 25; ++i) {  // past the fade cycle, with real signal in every state
-        buffer = loud;
+        std::copy(loud.begin(), loud.end(), buffer.begin());
         processPlayback(engine, buffer.data(), buffer.data(), 480);
     }
     timeCalls(state, 480, 48000.0, [&] {

@@ -1,11 +1,16 @@
 #include "engine/PlaybackModule.h"
 
+#include "effects/kernels/KernelSelection.h"
+#include "engine/DebugLog.h"
 #include "engine/ProjectVeltraDspPlayback.h"
 
 namespace veltra {
 
 VeltraDspPlayback* createPlaybackEngine(std::uint32_t inputChannels, std::uint32_t outputChannels,
                                         std::uint32_t sampleRate) {
+    // A stream's kernels are chosen once, before its effects are built.
+    kernels::KernelSelection::choose();
+    if (const char* notice = kernels::KernelSelection::takeFallbackNotice()) logDebug("%s", notice);
     auto* engine = new ProjectVeltraDspPlayback();
     const std::uint32_t configuration[3] = {inputChannels, outputChannels, sampleRate};
     if (!engine->init(configuration)) {

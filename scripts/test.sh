@@ -21,6 +21,8 @@ cmake --build "$ROOT/build/tsan" -j "$JOBS" --target apo_tests engine_tests
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 "$ROOT/build/tsan/tests/apo_tests"
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 "$ROOT/build/tsan/tests/engine_tests"
 
+# Release (-O3) with GCC and clang, as a user builds it, but with warnings as errors.
+bash "$ROOT/scripts/check-release.sh" >/dev/null
 bash "$ROOT/scripts/check-mingw.sh"
 bash "$ROOT/scripts/build-windows.sh"
 bash "$ROOT/scripts/test-wine.sh"

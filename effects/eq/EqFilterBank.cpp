@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "effects/kernels/EqLaneSteps.h"
+#include "effects/kernels/KernelSelection.h"
+
 namespace veltra {
 
 namespace {
@@ -31,7 +34,8 @@ EqFilterBank::EqFilterBank(int channels, int rate)
       coefficients(std::make_unique<float[]>(kBands * kCoefficientsPerBand)),
       state(std::make_unique<float[]>(static_cast<std::size_t>(kMaxChannels) * kStride)),
       savedInput_(std::make_unique<float[]>(static_cast<std::size_t>(kMaxChannels) * kChunk)),
-      savedState_(std::make_unique<float[]>(static_cast<std::size_t>(kMaxChannels) * kStride)) {
+      savedState_(std::make_unique<float[]>(static_cast<std::size_t>(kMaxChannels) * kStride)),
+      kernels_(&kernels::KernelSelection::active()) {
     for (int b = 0; b < kBands; ++b) passThrough(&coefficients[b * kCoefficientsPerBand]);
     fold();
 }
@@ -184,16 +188,6 @@ void EqFilterBank::recompute() {
 
 namespace {
 
-// One transposed direct form II section on folded coefficients k = {b0, b1 + c3*b0, b2 + c4*b0,
-// c3, c4}; every path runs exactly this sequence of single-precision operations.
-inline float section(const float* k, float* s, float x) {
-    const float y = k[0] * x + s[0];
-    const float old = s[0];
-    s[0] = k[1] * x + s[1] + k[3] * old;
-    s[1] = k[2] * x + k[4] * old;
-    return y;
-}
-
 bool isIdentity(const float* k) {
     return k[0] == 1.0f && k[1] == 0.0f && k[2] == 0.0f && k[3] == 0.0f && k[4] == 0.0f;
 }
@@ -203,6 +197,11 @@ bool isPositiveZero(float v) {
 }
 
 }  // namespace
+
+void EqFilterBank::useKernels(const kernels::KernelTable& table) {
+    kernels_ = &table;
+    planValid_ = false;  // the group width may differ
+}
 
 void EqFilterBank::prepare() {
     if (dirty == 1) {
@@ -246,11 +245,12 @@ const EqFilterBank::Plan& EqFilterBank::plan() {
             p.skipsAny = true;
             continue;
         }
-        if (p.groupCount == 0 || p.groups[p.groupCount - 1].count == kLanes) ++p.groupCount;
+        if (p.groupCount == 0 || p.groups[p.groupCount - 1].count == kernels_->eqGroupWidth)
+            ++p.groupCount;
         Group& g = p.groups[p.groupCount - 1];
         const int lane = g.count++;
-        g.band[lane] = b;
-        for (int i = 0; i < kCoefficientsPerBand; ++i) g.k[lane][i] = folded_[b][i];
+        p.band[p.groupCount - 1][lane] = b;
+        for (int i = 0; i < kCoefficientsPerBand; ++i) g.k[i][lane] = folded_[b][i];
         if (pendingZero) {
             g.zero[lane] = 0.0f;
             g.anyZero = true;
@@ -273,7 +273,8 @@ void EqFilterBank::process(const float* const* input, float* const* output, int 
         }
         const Plan& p = plan();
         if (!p.skipsAny) {
-            cascade(in, out, n);
+            // Every section runs, so the groups perform exactly the full cascade's operations.
+            runGroups(p, in, out, n);
             continue;
         }
         // A fallback run needs the chunk's input as it was: in place, it is kept aside first.
@@ -304,83 +305,57 @@ void EqFilterBank::cascade(const float* const* input, float* const* output, int 
         float* out = output[ch];
         for (int n = 0; n < frames; ++n) {
             float x = in[n];
-            for (int b = 0; b < kBands; ++b) x = section(folded_[b], s + 2 * b, x);
+            for (int b = 0; b < kBands; ++b) {
+                const float* k = folded_[b];
+                x = kernels::eqSection(k[0], k[1], k[2], k[3], k[4], s[2 * b], s[2 * b + 1], x);
+            }
             out[n] = x;
         }
     }
 }
 
-namespace {
-
-// A group runs its sections skewed in time: at step t, section j filters the sample that section
-// j-1 produced at step t-1 (section 0 takes input sample t), so four sections that depend on each
-// other within a sample become four independent recursions. Each section still performs
-// section() on its own samples in order, so the skew changes no result. Going from the last
-// section down lets each read its predecessor's previous output before that is replaced; while
-// the pipeline fills and drains only the sections holding a real sample run.
-template <bool AddZero, int Channels>
-void runLanes(const float (&k)[4][5], const float (&zero)[4], int count, float (&s)[Channels][4][2],
-              const float* const* source, float* const* output, int frames) {
-    const int lag = count - 1;  // the last section hands out sample t - lag at step t
-    float y[Channels][4] = {};
-    for (int t = 0; t < frames + lag; ++t) {
-        const int first = std::max(0, t - frames + 1), last = std::min(lag, t);
-        for (int c = 0; c < Channels; ++c) {
-            for (int j = last; j >= first; --j) {
-                float x = j == 0 ? source[c][t] : y[c][j - 1];
-                if constexpr (AddZero) x += zero[j];
-                y[c][j] = section(k[j], s[c][j], x);
-            }
-            if (t >= lag) output[c][t - lag] = y[c][lag];
+void EqFilterBank::runGroup(const Plan& p, int group, int firstChannel, int channels,
+                            const float* const* source, float* const* output, int frames) {
+    const Group& g = p.groups[group];
+    const int* band = p.band[group];
+    kernels::EqLaneState lanes[2];
+    for (int c = 0; c < channels; ++c) {
+        const float* state0 = &state[std::size_t(firstChannel + c) * kStride];
+        for (int j = 0; j < g.count; ++j) {
+            lanes[c].s0[j] = state0[2 * band[j]];
+            lanes[c].s1[j] = state0[2 * band[j] + 1];
+        }
+    }
+    kernels_->eqGroup(g, lanes, channels, source + firstChannel, output + firstChannel, frames);
+    for (int c = 0; c < channels; ++c) {
+        float* state0 = &state[std::size_t(firstChannel + c) * kStride];
+        for (int j = 0; j < g.count; ++j) {
+            state0[2 * band[j]] = lanes[c].s0[j];
+            state0[2 * band[j] + 1] = lanes[c].s1[j];
         }
     }
 }
 
-}  // namespace
-
-template <int Channels>
-void EqFilterBank::runGroup(const Group& g, const int* channels, const float* const* source,
-                            float* const* output, int frames) {
-    float s[Channels][kLanes][2] = {};
-    for (int c = 0; c < Channels; ++c) {
-        const float* state0 = &state[std::size_t(channels[c]) * kStride];
-        for (int j = 0; j < g.count; ++j) {
-            s[c][j][0] = state0[2 * g.band[j]];
-            s[c][j][1] = state0[2 * g.band[j] + 1];
+// The first group reads the input (never the output's memory), every later one works in place
+// on the output; channels go through in pairs.
+void EqFilterBank::runGroups(const Plan& p, const float* const* input, float* const* output,
+                             int frames) {
+    if (p.groupCount == 0) {
+        for (int ch = 0; ch < channelCount; ++ch) {
+            if (input[ch] != output[ch]) std::copy(input[ch], input[ch] + frames, output[ch]);
         }
     }
-    if (g.anyZero) {
-        runLanes<true, Channels>(g.k, g.zero, g.count, s, source, output, frames);
-    } else {
-        runLanes<false, Channels>(g.k, g.zero, g.count, s, source, output, frames);
-    }
-    for (int c = 0; c < Channels; ++c) {
-        float* state0 = &state[std::size_t(channels[c]) * kStride];
-        for (int j = 0; j < g.count; ++j) {
-            state0[2 * g.band[j]] = s[c][j][0];
-            state0[2 * g.band[j] + 1] = s[c][j][1];
-        }
+    for (int gi = 0; gi < p.groupCount; ++gi) {
+        const float* const* source = gi == 0 ? input : output;
+        for (int ch = 0; ch < channelCount; ch += 2)
+            runGroup(p, gi, ch, std::min(2, channelCount - ch), source, output, frames);
     }
 }
 
 bool EqFilterBank::fastChunk(const Plan& p, const float* const* input, float* const* output,
                              int frames) {
     std::copy(state.get(), state.get() + std::size_t(channelCount) * kStride, savedState_.get());
-    if (p.groupCount == 0) {
-        for (int ch = 0; ch < channelCount; ++ch)
-            std::copy(input[ch], input[ch] + frames, output[ch]);
-    }
-    // The first group reads the input (never the output's memory), every later one works in
-    // place on the output.
-    for (int gi = 0; gi < p.groupCount; ++gi) {
-        const float* const* source = gi == 0 ? input : output;
-        int ch = 0;
-        for (; ch + 1 < channelCount; ch += 2) {
-            const int pair[2] = {ch, ch + 1};
-            runGroup<2>(p.groups[gi], pair, source + ch, output + ch, frames);
-        }
-        if (ch < channelCount) runGroup<1>(p.groups[gi], &ch, source + ch, output + ch, frames);
-    }
+    runGroups(p, input, output, frames);
     bool finite = true;
     for (int ch = 0; ch < channelCount; ++ch) {
         float* out = output[ch];

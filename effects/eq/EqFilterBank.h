@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "effects/kernels/KernelTable.h"
+
 namespace veltra {
 
 // Coefficients and state of a 16-section biquad cascade per channel. Each section is transposed
@@ -29,6 +31,8 @@ struct EqFilterBank {
     // input (adding +0); the result is bit-identical to running every section, which is what a
     // chunk whose output is not finite is redone with.
     void process(const float* const* input, float* const* output, int frames);
+    // The kernel table the sections run on; the stream's choice unless a caller sets another.
+    void useKernels(const kernels::KernelTable& table);
 
     int channelCount;  // at most kMaxChannels
     int sampleRate;
@@ -39,19 +43,11 @@ struct EqFilterBank {
 
   private:
     static constexpr int kChunk = 64;  // frames per fast-path attempt: the chain's block
-    static constexpr int kLanes = 4;   // consecutive sections filtered side by side, skewed in time
-    // Up to four active sections in cascade order, their folded coefficients, and what each
-    // adds to its input first: +0 where identity sections were skipped before it, -0 (which
-    // changes no value) elsewhere.
-    struct Group {
-        int count = 0;
-        int band[kLanes] = {};
-        float k[kLanes][kCoefficientsPerBand] = {};
-        float zero[kLanes] = {-0.0f, -0.0f, -0.0f, -0.0f};
-        bool anyZero = false;
-    };
+    static constexpr int kMaxGroups = kBands / 4;  // the narrowest table groups four sections
+    using Group = kernels::EqLanes;
     struct Plan {
-        Group groups[kBands / kLanes];
+        Group groups[kMaxGroups];
+        int band[kMaxGroups][kernels::kMaxEqLanes] = {};  // each lane's section
         int groupCount = 0;
         bool zeroAfter = false;  // identity sections were skipped after the last active one
         bool skipsAny = false;
@@ -61,15 +57,16 @@ struct EqFilterBank {
     const Plan& plan();
     void cascade(const float* const* input, float* const* output, int frames);
     bool fastChunk(const Plan& plan, const float* const* input, float* const* output, int frames);
-    template <int Channels>
-    void runGroup(const Group& group, const int* channels, const float* const* source,
-                  float* const* output, int frames);
+    void runGroups(const Plan& plan, const float* const* input, float* const* output, int frames);
+    void runGroup(const Plan& plan, int group, int firstChannel, int channels,
+                  const float* const* source, float* const* output, int frames);
 
     float folded_[kBands][kCoefficientsPerBand] = {};
     Plan plan_;
     bool planValid_ = false;
     std::unique_ptr<float[]> savedInput_;  // kMaxChannels x kChunk: the chunk for a fallback run
     std::unique_ptr<float[]> savedState_;  // the state before the chunk, for a fallback run
+    const kernels::KernelTable* kernels_;
 };
 
 }  // namespace veltra

@@ -9,6 +9,7 @@
 #include "chain/PlaybackAudioProcessChainProvider.h"
 #include "effects/eq/EqFilterBank.h"
 #include "reference/ScalarEq.h"
+#include "support/KernelPaths.h"
 
 namespace veltra {
 namespace {
@@ -51,12 +52,8 @@ std::vector<float> signal(std::size_t n, unsigned seed, bool hostile) {
     return x;
 }
 
-// Runs the bank and the reference over the same stereo signal in blocks of `block` frames, in
-// place (as a caller may) or into separate blocks (as the chain does).
-void expectSameAsReference(const float* bands, std::size_t frames, int block, bool hostile,
+void expectSameAsReference(EqFilterBank& bank, std::size_t frames, int block, bool hostile,
                            bool inPlace) {
-    EqFilterBank bank(2, kRate);
-    bank.setBandParameters(bands);
     std::vector<float> left = signal(frames, 1, hostile), right = signal(frames, 2, false);
     std::vector<float> refLeft = left, refRight = right;
     std::vector<float> outLeft(frames), outRight(frames);
@@ -76,6 +73,19 @@ void expectSameAsReference(const float* bands, std::size_t frames, int block, bo
     EXPECT_TRUE(sameBits(left, refLeft));
     EXPECT_TRUE(sameBits(right, refRight));
     EXPECT_TRUE(sameBits(bank.state.get(), ref.state.data(), 64));
+}
+
+// Runs the bank on every kernel path and the reference over the same stereo signal in blocks of
+// `block` frames, in place (as a caller may) or into separate blocks (as the chain does).
+void expectSameAsReference(const float* bands, std::size_t frames, int block, bool hostile,
+                           bool inPlace) {
+    for (const kernels::KernelTable* path : testing::kernelPaths()) {
+        SCOPED_TRACE(path->name);
+        EqFilterBank bank(2, kRate);
+        bank.useKernels(*path);
+        bank.setBandParameters(bands);
+        expectSameAsReference(bank, frames, block, hostile, inPlace);
+    }
 }
 
 TEST(EqFastPath, DefaultEqualisersMatchTheFullCascadeBitForBit) {

@@ -1,0 +1,58 @@
+#pragma once
+
+// The kernel layer: the only code in the product that uses SIMD instructions. Effects call the
+// hot loops through a table of plain functions chosen once per stream (KernelSelection); every
+// table computes exactly the scalar table's operations in the scalar table's order per channel,
+// so all of them give the same bits.
+
+// The kernels' per-step helpers must be inlined: called, they would take their registers by
+// reference through memory, and a store followed by a reload is the slowest thing a recursion
+// can do on some CPUs.
+#if defined(_MSC_VER)
+#define VELTRA_KERNEL_INLINE __forceinline
+#else
+#define VELTRA_KERNEL_INLINE inline __attribute__((always_inline))
+#endif
+
+namespace veltra::kernels {
+
+enum class Isa { Scalar, Sse2, Avx2 };
+
+// Widest section group any table takes; a table's own width is KernelTable::eqGroupWidth.
+inline constexpr int kMaxEqLanes = 16;
+
+// Up to eqGroupWidth consecutive active equaliser sections, filtered side by side and skewed in
+// time (section j works on the sample section j-1 produced one step earlier). Coefficients are
+// stored coefficient-major so each row loads as one vector: b0, b1 + c3*b0, b2 + c4*b0, c3, c4.
+struct EqLanes {
+    int count = 0;
+    float k[5][kMaxEqLanes] = {};
+    // What each section adds to its input first: +0 where skipped identity sections stood before
+    // it, -0 (which changes no value) elsewhere.
+    float zero[kMaxEqLanes] = {-0.0f, -0.0f, -0.0f, -0.0f, -0.0f, -0.0f, -0.0f, -0.0f,
+                               -0.0f, -0.0f, -0.0f, -0.0f, -0.0f, -0.0f, -0.0f, -0.0f};
+    bool anyZero = false;
+};
+
+// One channel's state for the sections of a group, lane-major like the coefficients.
+struct EqLaneState {
+    float s0[kMaxEqLanes] = {};
+    float s1[kMaxEqLanes] = {};
+};
+
+struct KernelTable {
+    Isa isa;
+    const char* name;
+    int eqGroupWidth;
+    // Runs one group over `frames` samples of one or two channels (states[c], source[c],
+    // output[c]); the output may be the source's memory.
+    void (*eqGroup)(const EqLanes& lanes, EqLaneState* states, int channels,
+                    const float* const* source, float* const* output, int frames);
+};
+
+const KernelTable& scalarKernels();
+// Null where the build has no such path (other architectures).
+const KernelTable* sse2Kernels();
+const KernelTable* avx2Kernels();
+
+}  // namespace veltra::kernels
