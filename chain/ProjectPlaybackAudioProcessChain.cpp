@@ -7,6 +7,7 @@
 #include "effects/DspAudioEffectObject.h"
 #include "effects/eq/EqAudioEffectObject.h"
 #include "effects/gain/GainAudioEffectObject.h"
+#include "effects/kernels/FiniteCheck.h"
 #include "effects/limiter/LimiterAudioEffectObject.h"
 #include "effects/surround/HalvornSurroundAudioEffectObject.h"
 
@@ -109,9 +110,7 @@ void ProjectPlaybackAudioProcessChain::processBlock(float** input, float** outpu
 // forgets its state, so the next block of clean input comes out clean.
 void ProjectPlaybackAudioProcessChain::recoverFromNonFiniteOutput(float** output, int frames) {
     bool finite = true;
-    for (int c = 0; c < channels_; ++c) {
-        for (int f = 0; f < frames; ++f) finite = finite && std::isfinite(output[c][f]);
-    }
+    for (int c = 0; c < channels_; ++c) finite = finite && kernels::allFinite(output[c], frames);
     if (finite) return;
     for (int c = 0; c < channels_; ++c) std::fill(output[c], output[c] + frames, 0.0f);
     for (AudioEffectObject* stage : stages_) stage->clearState();

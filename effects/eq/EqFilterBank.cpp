@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "effects/kernels/EqLaneSteps.h"
+#include "effects/kernels/ScalarSteps.h"
+#include "effects/kernels/FiniteCheck.h"
 #include "effects/kernels/KernelSelection.h"
 
 namespace veltra {
@@ -362,7 +363,7 @@ bool EqFilterBank::fastChunk(const Plan& p, const float* const* input, float* co
         if (p.zeroAfter) {
             for (int n = 0; n < frames; ++n) out[n] += 0.0f;
         }
-        for (int n = 0; n < frames; ++n) finite = finite && std::isfinite(out[n]);
+        finite = finite && kernels::allFinite(out, frames);
     }
     return finite;
 }

@@ -167,8 +167,129 @@ void eqGroup(const EqLanes& g, EqLaneState* states, int channels, const float* c
     }
 }
 
+// The widener's filters in one register: the low half holds the filters fed by the input
+// (direct high-pass, second high-pass, mid) on sample t, the high half the side filters fed by
+// the high-passes one sample behind, on t - 1, so the two halves step together. Lanes with no
+// filter hold zero coefficients and compute nothing anyone reads.
+constexpr int kLanes[8] = {1, 3, 0, -1, 2, 4, -1, -1};
+
+struct FilterLanes {
+    __m256 c[10];
+    __m256 x1, x2, u1, u2, y1, y2;
+
+    explicit FilterLanes(const WidenerFilters& f) {
+        alignas(32) float lanes[16][8] = {};
+        for (int j = 0; j < 8; ++j) {
+            if (kLanes[j] < 0) continue;
+            for (int i = 0; i < 10; ++i) lanes[i][j] = f.coefficients[kLanes[j]][i];
+            for (int i = 0; i < 6; ++i) lanes[10 + i][j] = f.state[kLanes[j]][i];
+        }
+        for (int i = 0; i < 10; ++i) c[i] = _mm256_load_ps(lanes[i]);
+        x1 = _mm256_load_ps(lanes[10]);
+        x2 = _mm256_load_ps(lanes[11]);
+        u1 = _mm256_load_ps(lanes[12]);
+        u2 = _mm256_load_ps(lanes[13]);
+        y1 = _mm256_load_ps(lanes[14]);
+        y2 = _mm256_load_ps(lanes[15]);
+    }
+    void storeTo(WidenerFilters& f) const {
+        alignas(32) float lanes[6][8];
+        _mm256_store_ps(lanes[0], x1);
+        _mm256_store_ps(lanes[1], x2);
+        _mm256_store_ps(lanes[2], u1);
+        _mm256_store_ps(lanes[3], u2);
+        _mm256_store_ps(lanes[4], y1);
+        _mm256_store_ps(lanes[5], y2);
+        for (int j = 0; j < 8; ++j) {
+            if (kLanes[j] < 0) continue;
+            for (int i = 0; i < 6; ++i) f.state[kLanes[j]][i] = lanes[i][j];
+        }
+    }
+};
+
+// fourthOrderStep in every lane; with Masked, lanes outside `valid` keep their state.
+template <bool Masked>
+VELTRA_KERNEL_INLINE void filterStep(FilterLanes& f, __m256 x, __m256 valid) {
+    const __m256* c = f.c;
+    __m256 u = _mm256_add_ps(_mm256_mul_ps(c[0], x), _mm256_mul_ps(c[1], f.x1));
+    u = _mm256_add_ps(u, _mm256_mul_ps(c[2], f.x2));
+    u = _mm256_add_ps(u, _mm256_mul_ps(c[3], f.u1));
+    u = _mm256_add_ps(u, _mm256_mul_ps(c[4], f.u2));
+    __m256 y = _mm256_add_ps(_mm256_mul_ps(c[5], u), _mm256_mul_ps(c[6], f.u1));
+    y = _mm256_add_ps(y, _mm256_mul_ps(c[7], f.u2));
+    y = _mm256_add_ps(y, _mm256_mul_ps(c[8], f.y1));
+    y = _mm256_add_ps(y, _mm256_mul_ps(c[9], f.y2));
+    if constexpr (Masked) {
+        f.x2 = _mm256_blendv_ps(f.x2, f.x1, valid);
+        f.x1 = _mm256_blendv_ps(f.x1, x, valid);
+        f.u2 = _mm256_blendv_ps(f.u2, f.u1, valid);
+        f.u1 = _mm256_blendv_ps(f.u1, u, valid);
+        f.y2 = _mm256_blendv_ps(f.y2, f.y1, valid);
+        f.y1 = _mm256_blendv_ps(f.y1, y, valid);
+    } else {
+        f.x2 = f.x1;
+        f.x1 = x;
+        f.u2 = f.u1;
+        f.u1 = u;
+        f.y2 = f.y1;
+        f.y1 = y;
+    }
+}
+
+// Step t runs the front filters on sample t and the side filters on sample t - 1, then mixes
+// sample t - 1 exactly as the scalar table does. Step 0 has no sample t - 1 and step `frames`
+// no sample t: those two steps mask the idle half's state.
+template <bool Edge>
+VELTRA_KERNEL_INLINE void widenerStep(FilterLanes& f, const WidenerGains& k, float* left,
+                                      float* right, int t, int frames, float& lastL,
+                                      float& lastR) {
+    const __m128 s = _mm_set_ps(0.0f, k.scale, k.secondScale, k.scale);
+    const __m128 minus = _mm_set_ps(0.0f, k.scale, -k.secondScale, -k.scale);
+    const bool hasFront = !Edge || t < frames, hasBack = !Edge || t > 0;
+    const __m128 front = _mm256_castps256_ps128(f.y1);  // the front filters' sample t - 1
+    // The high-passes' outputs scaled in double, as the scalar table does.
+    const __m128d side = _mm_mul_pd(_mm_cvtps_pd(front), _mm_set_pd(k.secondSide, k.directSide));
+    float l = 0.0f, r = 0.0f;
+    if (hasFront) {
+        l = left[t];
+        r = right[t];
+    }
+    // s*l - s*r is s*l + (-s)*r to the bit: negation is exact and a - b is a + (-b).
+    const __m128 frontIn = _mm_add_ps(_mm_mul_ps(s, _mm_set1_ps(l)), _mm_mul_ps(minus, _mm_set1_ps(r)));
+    const __m256 in = _mm256_insertf128_ps(_mm256_castps128_ps256(frontIn), _mm_cvtpd_ps(side), 1);
+    const float mid = _mm_cvtss_f32(_mm_shuffle_ps(front, front, 0xAA));
+    if constexpr (Edge) {
+        const __m256 valid = _mm256_castsi256_ps(_mm256_set_epi32(
+            hasBack ? -1 : 0, hasBack ? -1 : 0, hasBack ? -1 : 0, hasBack ? -1 : 0,
+            hasFront ? -1 : 0, hasFront ? -1 : 0, hasFront ? -1 : 0, hasFront ? -1 : 0));
+        filterStep<true>(f, in, valid);
+    } else {
+        filterStep<false>(f, in, in);
+    }
+    if (hasBack) {
+        const __m128 sides = _mm256_extractf128_ps(f.y1, 1);
+        const float s1 = _mm_cvtss_f32(sides), s2 = _mm_cvtss_f32(_mm_shuffle_ps(sides, sides, 0x55));
+        const float m2 = k.secondScale * lastL + k.secondScale * lastR;
+        left[t - 1] = ((s2 + m2) * k.mix + (s1 + mid)) * 10.0f * k.output;
+        right[t - 1] = ((m2 - s2) * k.mix + (mid - s1)) * 10.0f * k.output;
+    }
+    lastL = l;
+    lastR = r;
+}
+
+void widener(WidenerFilters& filters, const WidenerGains& k, float* left, float* right,
+             int frames) {
+    if (frames <= 0) return;
+    FilterLanes f(filters);
+    float lastL = 0.0f, lastR = 0.0f;
+    widenerStep<true>(f, k, left, right, 0, frames, lastL, lastR);
+    for (int t = 1; t < frames; ++t) widenerStep<false>(f, k, left, right, t, frames, lastL, lastR);
+    widenerStep<true>(f, k, left, right, frames, frames, lastL, lastR);
+    f.storeTo(filters);
+}
+
 // All sixteen sections in one group: one pass over the block however many are active.
-constexpr KernelTable kAvx2{Isa::Avx2, "avx2", 16, &eqGroup};
+constexpr KernelTable kAvx2{Isa::Avx2, "avx2", 16, &eqGroup, &widener};
 
 }  // namespace
 

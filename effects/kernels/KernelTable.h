@@ -40,6 +40,21 @@ struct EqLaneState {
     float s1[kMaxEqLanes] = {};
 };
 
+// The widener's five fourth-order filters, in the order mid, direct high-pass, direct side,
+// second high-pass, second side: coefficients and state as fourthOrderStep takes them.
+struct WidenerFilters {
+    float coefficients[5][10] = {};
+    float state[5][6] = {};
+};
+
+// The widener's per-block constants: the mid/side scale, the second path's gain times that
+// scale, the side-path and output gains, and the two side paths' gains times sqrt(10) (double,
+// as the side signal is scaled in double precision).
+struct WidenerGains {
+    float scale, secondScale, mix, output;
+    double directSide, secondSide;
+};
+
 struct KernelTable {
     Isa isa;
     const char* name;
@@ -48,6 +63,9 @@ struct KernelTable {
     // output[c]); the output may be the source's memory.
     void (*eqGroup)(const EqLanes& lanes, EqLaneState* states, int channels,
                     const float* const* source, float* const* output, int frames);
+    // The widener over a stereo block, in place.
+    void (*widener)(WidenerFilters& filters, const WidenerGains& gains, float* left, float* right,
+                    int frames);
 };
 
 const KernelTable& scalarKernels();

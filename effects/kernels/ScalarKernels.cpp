@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "effects/kernels/EqLaneSteps.h"
+#include "effects/kernels/ScalarSteps.h"
 #include "effects/kernels/KernelTable.h"
 
 namespace veltra::kernels {
@@ -42,9 +42,32 @@ void eqGroup(const EqLanes& g, EqLaneState* states, int channels, const float* c
     runLanes<false, 1>(g, states, source, output, frames);
 }
 
+// The widener's mid/side matrix, its five filters and the mix, one sample at a time.
+void widener(WidenerFilters& f, const WidenerGains& k, float* left, float* right, int frames) {
+    // Local copies keep the filters' state in registers, out of memory the output might alias.
+    WidenerFilters w = f;
+    auto step = [&w](int filter, float x) {
+        return fourthOrderStep(w.coefficients[filter], w.state[filter], x);
+    };
+    const float s = k.scale, g1s = k.secondScale;
+    for (int n = 0; n < frames; ++n) {
+        const float l = left[n];
+        const float r = right[n];
+        const float m1 = step(0, s * l + s * r);
+        const float h1 = step(1, s * l - s * r);
+        const float s1 = step(2, static_cast<float>(k.directSide * h1));
+        const float m2 = g1s * l + g1s * r;
+        const float h2 = step(3, g1s * l - g1s * r);
+        const float s2 = step(4, static_cast<float>(k.secondSide * h2));
+        left[n] = ((s2 + m2) * k.mix + (s1 + m1)) * 10.0f * k.output;
+        right[n] = ((m2 - s2) * k.mix + (m1 - s1)) * 10.0f * k.output;
+    }
+    f = w;
+}
+
 // Four lanes: wide enough to overlap a section's latency with its neighbours', narrow enough
 // that a group of few active sections does not wait long to fill.
-constexpr KernelTable kScalar{Isa::Scalar, "scalar", 4, &eqGroup};
+constexpr KernelTable kScalar{Isa::Scalar, "scalar", 4, &eqGroup, &widener};
 
 }  // namespace
 

@@ -4,6 +4,12 @@
 #if defined(__x86_64__) || defined(_M_X64)
 #include <emmintrin.h>
 
+#if defined(__GNUC__)
+#define VELTRA_UNROLL _Pragma("GCC unroll 4")
+#else
+#define VELTRA_UNROLL
+#endif
+
 namespace veltra::kernels {
 
 namespace {
@@ -15,94 +21,269 @@ inline __m128 select(__m128 mask, __m128 yes, __m128 no) {
 // A group of Count sections in the lanes of one register per channel (see the scalar table for
 // the skew). Lanes past Count compute values nobody reads; lanes that hold no real sample while
 // the pipeline fills or drains keep their state through a mask.
+// Register r holds sections 4r .. 4r + 3 of one channel; a step moves each lane's output one
+// lane up (pslldq, one cycle) and lane 3 of a register into lane 0 of the next.
 struct Coefficients {
-    explicit Coefficients(const EqLanes& g)
-        : k0(_mm_loadu_ps(g.k[0])), k1(_mm_loadu_ps(g.k[1])), k2(_mm_loadu_ps(g.k[2])),
-          k3(_mm_loadu_ps(g.k[3])), k4(_mm_loadu_ps(g.k[4])), zero(_mm_loadu_ps(g.zero)) {}
-    const __m128 k0, k1, k2, k3, k4, zero;
+    __m128 k0, k1, k2, k3, k4, zero;
+    __m128i index;  // each lane's section
+
+    static Coefficients load(const EqLanes& g, int r) {
+        const int at = 4 * r;
+        return {_mm_loadu_ps(g.k[0] + at), _mm_loadu_ps(g.k[1] + at), _mm_loadu_ps(g.k[2] + at),
+                _mm_loadu_ps(g.k[3] + at), _mm_loadu_ps(g.k[4] + at), _mm_loadu_ps(g.zero + at),
+                _mm_set_epi32(at + 3, at + 2, at + 1, at)};
+    }
 };
 
-// One channel's chain: the sections' outputs of the last step and their state.
 struct Chain {
-    __m128 y, s0, s1;
+    __m128 y, s0, s1;  // the sections' outputs of the last step, and their state
 };
 
-template <int Lag, bool AddZero>
-VELTRA_KERNEL_INLINE void step(const Coefficients& k, Chain& c, __m128 valid, int t, float in,
-                               float* out) {
-    __m128 x = _mm_castsi128_ps(_mm_slli_si128(_mm_castps_si128(c.y), 4));
-    x = _mm_move_ss(x, _mm_set_ss(in));
+template <bool AddZero, bool Masked>
+VELTRA_KERNEL_INLINE void filter(const Coefficients& k, Chain& c, __m128 x, __m128 valid) {
     if constexpr (AddZero) x = _mm_add_ps(x, k.zero);
     c.y = _mm_add_ps(_mm_mul_ps(k.k0, x), c.s0);
     const __m128 n0 = _mm_add_ps(_mm_add_ps(_mm_mul_ps(k.k1, x), c.s1), _mm_mul_ps(k.k3, c.s0));
     const __m128 n1 = _mm_add_ps(_mm_mul_ps(k.k2, x), _mm_mul_ps(k.k4, c.s0));
-    c.s0 = select(valid, n0, c.s0);
-    c.s1 = select(valid, n1, c.s1);
-    if (t >= Lag) out[t - Lag] = _mm_cvtss_f32(_mm_shuffle_ps(c.y, c.y, Lag * 0x55));
+    if constexpr (Masked) {
+        c.s0 = select(valid, n0, c.s0);
+        c.s1 = select(valid, n1, c.s1);
+    } else {
+        c.s0 = n0;
+        c.s1 = n1;
+    }
 }
 
-// A group of Count sections in the lanes of one register per channel (see the scalar table for
-// the skew); two channels run as two independent chains. Lanes past Count compute values nobody
-// reads; lanes that hold no real sample while the pipeline fills or drains keep their state
-// through a mask, which in the steady run is all ones: a blend costs less than a branch.
-template <int Count, int Channels, bool AddZero>
-void runLanes(const EqLanes& g, EqLaneState* states, const float* const* source,
-              float* const* output, int frames) {
-    constexpr int lag = Count - 1;
-    const Coefficients k(g);
-    const __m128i lane = _mm_set_epi32(3, 2, 1, 0);
-    const __m128 all = _mm_castsi128_ps(_mm_set1_epi32(-1));
-    Chain c0{_mm_setzero_ps(), _mm_loadu_ps(states[0].s0), _mm_loadu_ps(states[0].s1)};
-    Chain c1 = c0;
-    if constexpr (Channels == 2)
-        c1 = {_mm_setzero_ps(), _mm_loadu_ps(states[1].s0), _mm_loadu_ps(states[1].s1)};
-    const float* in0 = source[0];
-    const float* in1 = source[Channels - 1];
-    float* out0 = output[0];
-    float* out1 = output[Channels - 1];
-    for (int t = 0; t < frames + lag; ++t) {
-        __m128 valid = all;
-        if (t < lag || t >= frames) {  // filling or draining: lanes first..last hold a sample
-            const int first = t - frames + 1 > 0 ? t - frames + 1 : 0, last = t < lag ? t : lag;
-            valid = _mm_castsi128_ps(
-                _mm_and_si128(_mm_cmplt_epi32(lane, _mm_set1_epi32(last + 1)),
-                              _mm_cmpgt_epi32(lane, _mm_set1_epi32(first - 1))));
+VELTRA_KERNEL_INLINE __m128 shiftUp(__m128 y) {
+    return _mm_castsi128_ps(_mm_slli_si128(_mm_castps_si128(y), 4));
+}
+
+// One step of every register (see the scalar table for the skew). While the pipeline fills or
+// drains (Edge), only lanes whose section lies in [first, last] change their state.
+template <int Regs, bool AddZero, bool Edge>
+VELTRA_KERNEL_INLINE void step(const Coefficients (&k)[Regs], Chain (&c)[Regs], float in,
+                               int first, int last) {
+    __m128 x[Regs];
+    x[0] = _mm_move_ss(shiftUp(c[0].y), _mm_set_ss(in));
+    VELTRA_UNROLL
+    for (int r = 1; r < Regs; ++r) {
+        const __m128 carry = _mm_castsi128_ps(_mm_srli_si128(_mm_castps_si128(c[r - 1].y), 12));
+        x[r] = _mm_move_ss(shiftUp(c[r].y), carry);
+    }
+    VELTRA_UNROLL
+    for (int r = 0; r < Regs; ++r) {
+        if constexpr (Edge) {
+            const __m128i inside =
+                _mm_and_si128(_mm_cmpgt_epi32(k[r].index, _mm_set1_epi32(first - 1)),
+                              _mm_cmplt_epi32(k[r].index, _mm_set1_epi32(last + 1)));
+            filter<AddZero, true>(k[r], c[r], x[r], _mm_castsi128_ps(inside));
+        } else {
+            filter<AddZero, false>(k[r], c[r], x[r], _mm_setzero_ps());
         }
-        const bool inside = t < frames;
-        step<lag, AddZero>(k, c0, valid, t, inside ? in0[t] : 0.0f, out0);
-        if constexpr (Channels == 2) step<lag, AddZero>(k, c1, valid, t, inside ? in1[t] : 0.0f, out1);
-    }
-    _mm_storeu_ps(states[0].s0, c0.s0);
-    _mm_storeu_ps(states[0].s1, c0.s1);
-    if constexpr (Channels == 2) {
-        _mm_storeu_ps(states[1].s0, c1.s0);
-        _mm_storeu_ps(states[1].s1, c1.s1);
     }
 }
 
-template <int Count>
-void runCount(const EqLanes& g, EqLaneState* states, int channels, const float* const* source,
-              float* const* output, int frames) {
-    if (channels == 2) {
-        if (g.anyZero) return runLanes<Count, 2, true>(g, states, source, output, frames);
-        return runLanes<Count, 2, false>(g, states, source, output, frames);
+// A group of up to 4 * Regs sections of one channel. Lanes past the group compute values nobody
+// reads.
+template <int Regs, bool AddZero>
+void runChannel(const EqLanes& g, EqLaneState& state, const float* source, float* output,
+                int frames) {
+    const int lag = g.count - 1;
+    Coefficients k[Regs];
+    Chain c[Regs];
+    VELTRA_UNROLL
+    for (int r = 0; r < Regs; ++r) {
+        k[r] = Coefficients::load(g, r);
+        c[r] = {_mm_setzero_ps(), _mm_loadu_ps(state.s0 + 4 * r), _mm_loadu_ps(state.s1 + 4 * r)};
     }
-    if (g.anyZero) return runLanes<Count, 1, true>(g, states, source, output, frames);
-    runLanes<Count, 1, false>(g, states, source, output, frames);
+    const int outReg = lag / 4, outLane = lag % 4;
+    // The last section's output of this step (selected, never indexed at run time, which would
+    // put the chains in memory).
+    const auto emit = [&](int t) {
+        __m128 y = c[0].y;
+        VELTRA_UNROLL
+        for (int r = 1; r < Regs; ++r) y = r == outReg ? c[r].y : y;
+        switch (outLane) {
+            case 1: y = _mm_shuffle_ps(y, y, 0x55); break;
+            case 2: y = _mm_shuffle_ps(y, y, 0xAA); break;
+            case 3: y = _mm_shuffle_ps(y, y, 0xFF); break;
+            default: break;
+        }
+        output[t - lag] = _mm_cvtss_f32(y);
+    };
+    int t = 0;
+    for (; t < lag; ++t)  // filling (and, for blocks shorter than the group, draining)
+        step<Regs, AddZero, true>(k, c, t < frames ? source[t] : 0.0f,
+                                  t - frames + 1 > 0 ? t - frames + 1 : 0, t);
+    for (; t < frames; ++t) {
+        step<Regs, AddZero, false>(k, c, source[t], 0, lag);
+        emit(t);
+    }
+    for (t = frames > lag ? frames : lag; t < frames + lag; ++t) {  // draining
+        step<Regs, AddZero, true>(k, c, 0.0f, t - frames + 1, lag);
+        emit(t);
+    }
+    VELTRA_UNROLL
+    for (int r = 0; r < Regs; ++r) {
+        _mm_storeu_ps(state.s0 + 4 * r, c[r].s0);
+        _mm_storeu_ps(state.s1 + 4 * r, c[r].s1);
+    }
+}
+
+template <int Regs>
+void runRegs(const EqLanes& g, EqLaneState* states, int channels, const float* const* source,
+             float* const* output, int frames) {
+    // Channel by channel: the registers of one channel already overlap their latencies.
+    for (int ch = 0; ch < channels; ++ch) {
+        if (g.anyZero) {
+            runChannel<Regs, true>(g, states[ch], source[ch], output[ch], frames);
+        } else {
+            runChannel<Regs, false>(g, states[ch], source[ch], output[ch], frames);
+        }
+    }
 }
 
 void eqGroup(const EqLanes& g, EqLaneState* states, int channels, const float* const* source,
              float* const* output, int frames) {
-    switch (g.count) {
-        case 1: return runCount<1>(g, states, channels, source, output, frames);
-        case 2: return runCount<2>(g, states, channels, source, output, frames);
-        case 3: return runCount<3>(g, states, channels, source, output, frames);
-        case 4: return runCount<4>(g, states, channels, source, output, frames);
+    switch ((g.count + 3) / 4) {
+        case 1: return runRegs<1>(g, states, channels, source, output, frames);
+        case 2: return runRegs<2>(g, states, channels, source, output, frames);
+        case 3: return runRegs<3>(g, states, channels, source, output, frames);
+        case 4: return runRegs<4>(g, states, channels, source, output, frames);
         default: return;
     }
 }
 
-constexpr KernelTable kSse2{Isa::Sse2, "sse2", 4, &eqGroup};
+// The widener's filters in two registers: the ones fed by the input ("front": direct high-pass,
+// second high-pass, mid) on sample t, and the side filters fed by the high-passes ("back") one
+// sample behind, on t - 1, so both registers step together without waiting for each other.
+// Lanes of a filter set that is not there hold zero coefficients and compute nothing anyone
+// reads.
+constexpr int kFront[4] = {1, 3, 0, -1};
+constexpr int kBack[4] = {2, 4, -1, -1};
+
+struct FilterLanes {
+    __m128 c[10];
+    __m128 x1, x2, u1, u2, y1, y2;
+
+    FilterLanes(const WidenerFilters& f, const int (&map)[4]) {
+        alignas(16) float lanes[16][4] = {};
+        for (int j = 0; j < 4; ++j) {
+            if (map[j] < 0) continue;
+            for (int i = 0; i < 10; ++i) lanes[i][j] = f.coefficients[map[j]][i];
+            for (int i = 0; i < 6; ++i) lanes[10 + i][j] = f.state[map[j]][i];
+        }
+        for (int i = 0; i < 10; ++i) c[i] = _mm_load_ps(lanes[i]);
+        x1 = _mm_load_ps(lanes[10]);
+        x2 = _mm_load_ps(lanes[11]);
+        u1 = _mm_load_ps(lanes[12]);
+        u2 = _mm_load_ps(lanes[13]);
+        y1 = _mm_load_ps(lanes[14]);
+        y2 = _mm_load_ps(lanes[15]);
+    }
+    void storeTo(WidenerFilters& f, const int (&map)[4]) const {
+        alignas(16) float lanes[6][4];
+        _mm_store_ps(lanes[0], x1);
+        _mm_store_ps(lanes[1], x2);
+        _mm_store_ps(lanes[2], u1);
+        _mm_store_ps(lanes[3], u2);
+        _mm_store_ps(lanes[4], y1);
+        _mm_store_ps(lanes[5], y2);
+        for (int j = 0; j < 4; ++j) {
+            if (map[j] < 0) continue;
+            for (int i = 0; i < 6; ++i) f.state[map[j]][i] = lanes[i][j];
+        }
+    }
+};
+
+// fourthOrderStep in every lane; with Masked, lanes outside `valid` keep their state.
+template <bool Masked>
+VELTRA_KERNEL_INLINE void filterStep(FilterLanes& f, __m128 x, __m128 valid) {
+    const __m128* c = f.c;
+    __m128 u = _mm_add_ps(_mm_mul_ps(c[0], x), _mm_mul_ps(c[1], f.x1));
+    u = _mm_add_ps(_mm_add_ps(_mm_add_ps(u, _mm_mul_ps(c[2], f.x2)), _mm_mul_ps(c[3], f.u1)),
+                   _mm_mul_ps(c[4], f.u2));
+    __m128 y = _mm_add_ps(_mm_mul_ps(c[5], u), _mm_mul_ps(c[6], f.u1));
+    y = _mm_add_ps(_mm_add_ps(_mm_add_ps(y, _mm_mul_ps(c[7], f.u2)), _mm_mul_ps(c[8], f.y1)),
+                   _mm_mul_ps(c[9], f.y2));
+    if constexpr (Masked) {
+        f.x2 = select(valid, f.x1, f.x2);
+        f.x1 = select(valid, x, f.x1);
+        f.u2 = select(valid, f.u1, f.u2);
+        f.u1 = select(valid, u, f.u1);
+        f.y2 = select(valid, f.y1, f.y2);
+        f.y1 = select(valid, y, f.y1);
+    } else {
+        f.x2 = f.x1;
+        f.x1 = x;
+        f.u2 = f.u1;
+        f.u1 = u;
+        f.y2 = f.y1;
+        f.y1 = y;
+    }
+}
+
+VELTRA_KERNEL_INLINE float laneOf(__m128 v, int lane) {
+    switch (lane) {
+        case 1: return _mm_cvtss_f32(_mm_shuffle_ps(v, v, 0x55));
+        case 2: return _mm_cvtss_f32(_mm_shuffle_ps(v, v, 0xAA));
+        default: return _mm_cvtss_f32(v);
+    }
+}
+
+// Step t runs the front filters on sample t and the back ones on sample t - 1, then mixes
+// sample t - 1 exactly as the scalar table does. Step 0 has no back sample and step `frames` no
+// front one: those two steps mask the idle register's state.
+template <bool Edge>
+VELTRA_KERNEL_INLINE void widenerStep(FilterLanes& front, FilterLanes& back, const WidenerGains& k,
+                                      float* left, float* right, int t, int frames, float& lastL,
+                                      float& lastR) {
+    const __m128 s = _mm_set_ps(0.0f, k.scale, k.secondScale, k.scale);
+    const __m128 minus = _mm_set_ps(0.0f, k.scale, -k.secondScale, -k.scale);
+    const __m128 all = _mm_castsi128_ps(_mm_set1_epi32(-1));
+    const bool hasFront = !Edge || t < frames, hasBack = !Edge || t > 0;
+    // The high-passes' outputs of sample t - 1, scaled in double as the scalar table does.
+    const __m128d side = _mm_mul_pd(_mm_cvtps_pd(front.y1), _mm_set_pd(k.secondSide, k.directSide));
+    const __m128 backIn = _mm_cvtpd_ps(side);
+    float l = 0.0f, r = 0.0f;
+    if (hasFront) {
+        l = left[t];
+        r = right[t];
+    }
+    // s*l - s*r is s*l + (-s)*r to the bit: negation is exact and a - b is a + (-b).
+    const __m128 frontIn = _mm_add_ps(_mm_mul_ps(s, _mm_set1_ps(l)), _mm_mul_ps(minus, _mm_set1_ps(r)));
+    const float mid = laneOf(front.y1, 2);  // sample t - 1, before the front steps on
+    if constexpr (Edge) {
+        filterStep<true>(front, frontIn, hasFront ? all : _mm_setzero_ps());
+        filterStep<true>(back, backIn, hasBack ? all : _mm_setzero_ps());
+    } else {
+        filterStep<false>(front, frontIn, all);
+        filterStep<false>(back, backIn, all);
+    }
+    if (hasBack) {
+        const float s1 = laneOf(back.y1, 0), s2 = laneOf(back.y1, 1);
+        const float m2 = k.secondScale * lastL + k.secondScale * lastR;
+        left[t - 1] = ((s2 + m2) * k.mix + (s1 + mid)) * 10.0f * k.output;
+        right[t - 1] = ((m2 - s2) * k.mix + (mid - s1)) * 10.0f * k.output;
+    }
+    lastL = l;
+    lastR = r;
+}
+
+void widener(WidenerFilters& f, const WidenerGains& k, float* left, float* right, int frames) {
+    if (frames <= 0) return;
+    FilterLanes front(f, kFront), back(f, kBack);
+    float lastL = 0.0f, lastR = 0.0f;
+    widenerStep<true>(front, back, k, left, right, 0, frames, lastL, lastR);
+    for (int t = 1; t < frames; ++t)
+        widenerStep<false>(front, back, k, left, right, t, frames, lastL, lastR);
+    widenerStep<true>(front, back, k, left, right, frames, frames, lastL, lastR);
+    front.storeTo(f, kFront);
+    back.storeTo(f, kBack);
+}
+
+// All sixteen sections in one group: one pass over the block however many are active.
+constexpr KernelTable kSse2{Isa::Sse2, "sse2", 16, &eqGroup, &widener};
 
 }  // namespace
 

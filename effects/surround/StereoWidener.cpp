@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "effects/kernels/KernelSelection.h"
+
 namespace veltra {
 
 namespace {
@@ -18,6 +20,8 @@ constexpr float kSecondSide[10] = {1.0f,          -1.870348811f, 0.906991124f,  
                                    -0.906991124f, 1.219387412f,  -1.691761851f, 0.679876387f,
                                    1.782451391f,  -0.808574259f};
 constexpr int kRates[3] = {48000, 44100, 32000};
+// Where each filter sits in the kernels' filter set.
+enum Filter { kMidAt, kDirectHighPassAt, kDirectSideAt, kSecondHighPassAt, kSecondSideAt };
 
 float dbToGain(float dB) {
     return static_cast<float>(std::pow(10.0, static_cast<double>(dB) / 20.0));
@@ -25,17 +29,39 @@ float dbToGain(float dB) {
 
 }  // namespace
 
+StereoWidener::StereoWidener(int sampleRate)
+    : sampleRate_(sampleRate), kernels_(&kernels::KernelSelection::active()) {
+    for (auto& c : filters_.coefficients) {
+        c[0] = c[5] = 1.0f;  // pass-through until a preset is loaded
+    }
+    updateGains();
+}
+
 void StereoWidener::load(const float* values) {
     std::copy(values, values + kPresetValues, values_);
     design();
     updateGains();
-    std::copy(kMid, kMid + 10, mid_.coefficients);
-    std::copy(kDirectSide, kDirectSide + 10, directSide_.coefficients);
-    std::copy(kSecondSide, kSecondSide + 10, secondSide_.coefficients);
+    auto& c = filters_.coefficients;
+    std::copy(kMid, kMid + 10, c[kMidAt]);
+    std::copy(kDirectSide, kDirectSide + 10, c[kDirectSideAt]);
+    std::copy(kSecondSide, kSecondSide + 10, c[kSecondSideAt]);
     const float* hp = highPassFor(sampleRate_);
-    std::copy(hp, hp + 10, directHighPass_.coefficients);
-    std::copy(hp, hp + 10, secondHighPass_.coefficients);
+    std::copy(hp, hp + 10, c[kDirectHighPassAt]);
+    std::copy(hp, hp + 10, c[kSecondHighPassAt]);
     clearState();
+}
+
+void StereoWidener::clearState() {
+    for (auto& s : filters_.state) std::fill(s, s + 6, 0.0f);
+}
+
+std::array<FourthOrderFilter, 5> StereoWidener::filters() const {
+    std::array<FourthOrderFilter, 5> out;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        std::copy(filters_.coefficients[i], filters_.coefficients[i] + 10, out[i].coefficients);
+        std::copy(filters_.state[i], filters_.state[i] + 6, out[i].state);
+    }
+    return out;
 }
 
 void StereoWidener::design() {
@@ -69,8 +95,13 @@ const float* StereoWidener::highPassFor(int sampleRate) const {
 }
 
 void StereoWidener::updateGains() {
-    scale_ = static_cast<float>(std::pow(10.0, -1.175));
-    for (int i = 0; i < 5; ++i) gains_[i] = dbToGain(values_[2 + i]);
+    const float scale = static_cast<float>(std::pow(10.0, -1.175));
+    float g[5];
+    for (int i = 0; i < 5; ++i) g[i] = dbToGain(values_[2 + i]);
+    const double root10 = std::sqrt(10.0);
+    // g * sqrt(10) * h is evaluated left to right in double: folding the first product here
+    // changes no bit.
+    gains_ = {scale, g[1] * scale, g[3], g[4], g[0] * root10, g[2] * root10};
 }
 
 void StereoWidener::setDirectSideGain(float d0) {
@@ -80,31 +111,7 @@ void StereoWidener::setDirectSideGain(float d0) {
 
 void StereoWidener::process(float* left, float* right, int frames) {
     if (values_[0] != 0.0f) return;  // pass-through: the buffers already hold the input
-    const float s = scale_;
-    const float g0 = gains_[0], g1 = gains_[1], g2 = gains_[2], g3 = gains_[3], g4 = gains_[4];
-    const double root10 = std::sqrt(10.0);
-    const float g1s = g1 * s;
-    // The filters run on local copies for the block: their state then lives in registers and
-    // the stack instead of memory the output writes might alias.
-    FourthOrderFilter mid = mid_, directHighPass = directHighPass_, directSide = directSide_;
-    FourthOrderFilter secondHighPass = secondHighPass_, secondSide = secondSide_;
-    for (int n = 0; n < frames; ++n) {
-        const float l = left[n];
-        const float r = right[n];
-        const float m1 = mid.step(s * l + s * r);
-        const float h1 = directHighPass.step(s * l - s * r);
-        const float s1 = directSide.step(static_cast<float>(g0 * root10 * h1));
-        const float m2 = g1s * l + g1s * r;
-        const float h2 = secondHighPass.step(g1s * l - g1s * r);
-        const float s2 = secondSide.step(static_cast<float>(g2 * root10 * h2));
-        left[n] = ((s2 + m2) * g3 + (s1 + m1)) * 10.0f * g4;
-        right[n] = ((m2 - s2) * g3 + (m1 - s1)) * 10.0f * g4;
-    }
-    mid_ = mid;
-    directHighPass_ = directHighPass;
-    directSide_ = directSide;
-    secondHighPass_ = secondHighPass;
-    secondSide_ = secondSide;
+    kernels_->widener(filters_, gains_, left, right, frames);
 }
 
 }  // namespace veltra

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "effects/kernels/KernelTable.h"
 #include "effects/surround/FourthOrderFilter.h"
 
 namespace veltra {
@@ -13,18 +14,16 @@ class StereoWidener {
     // Preset values: pass-through flag, side high-pass Hz, d0 .. d4 in dB.
     static constexpr int kPresetValues = 7;
 
-    explicit StereoWidener(int sampleRate) : sampleRate_(sampleRate) { updateGains(); }
+    explicit StereoWidener(int sampleRate);
 
     // Takes new preset values, redesigns the high-pass sets and clears every filter state.
     void load(const float* values);
     // Replaces only the direct side gain d0; filter states are kept.
     void setDirectSideGain(float d0);
-    void clearState() {
-        for (FourthOrderFilter* f :
-             {&mid_, &directHighPass_, &secondHighPass_, &directSide_, &secondSide_})
-            f->clear();
-    }
+    void clearState();
     void process(float* left, float* right, int frames);
+    // The kernel table the filters run on; the stream's choice unless a caller sets another.
+    void useKernels(const kernels::KernelTable& table) { kernels_ = &table; }
 
     const float* values() const { return values_; }
     // The high-pass set for a rate: 32000 and 44100 have their own, every other rate uses 48000's.
@@ -32,9 +31,7 @@ class StereoWidener {
 
     // The five filters in processing order: mid, direct high-pass, direct side, second high-pass,
     // second side.
-    std::array<FourthOrderFilter, 5> filters() const {
-        return {mid_, directHighPass_, directSide_, secondHighPass_, secondSide_};
-    }
+    std::array<FourthOrderFilter, 5> filters() const;
 
   private:
     void design();
@@ -45,9 +42,9 @@ class StereoWidener {
     float values_[kPresetValues] = {};
     int sampleRate_;
     float highPass_[3][10] = {};  // 48000, 44100, 32000 Hz
-    float scale_ = 0.0f;
-    float gains_[5] = {};
-    FourthOrderFilter mid_, directHighPass_, secondHighPass_, directSide_, secondSide_;
+    kernels::WidenerGains gains_{};
+    kernels::WidenerFilters filters_;
+    const kernels::KernelTable* kernels_;
 };
 
 }  // namespace veltra
