@@ -2,6 +2,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "effects/kernels/KernelSelection.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -19,7 +21,9 @@ inline std::vector<float> noise(std::size_t n, std::uint32_t seed = 12345) {
 }
 
 // Time per frame, shown by the benchmark library in its own unit (for example "35.2n").
+// Per-frame time, labelled with the kernel table that ran (VELTRA_ISA picks one).
 inline void reportPerFrame(benchmark::State& state, double framesPerIteration) {
+    state.SetLabel(veltra::kernels::KernelSelection::active().name);
     state.counters["per_frame"] =
         benchmark::Counter(framesPerIteration, benchmark::Counter::kIsIterationInvariantRate |
                                                    benchmark::Counter::kInvert);

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "effects/kernels/KernelSelection.h"
 #include "tools/AudioFile.h"
 #include "tools/OfflineRunner.h"
 #include "tools/ResponseReport.h"
@@ -100,6 +101,11 @@ int runTool(int argc, char** argv);
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The kernels are chosen here as a stream start would, so that a VELTRA_ISA this CPU cannot
+    // run is reported once, as a line of its own, before any processing.
+    veltra::kernels::KernelSelection::choose();
+    if (const char* notice = veltra::kernels::KernelSelection::takeFallbackNotice())
+        std::fprintf(stderr, "veltradsp: %s\n", notice);
     try {
         return runTool(argc, argv);
     } catch (const std::exception& e) {

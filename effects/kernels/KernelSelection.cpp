@@ -1,6 +1,7 @@
 #include "effects/kernels/KernelSelection.h"
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -30,10 +31,9 @@ const KernelTable& best() {
 void noteFallback(const char* requested, const KernelTable& used) {
     int expected = 0;
     if (!gNotice.compare_exchange_strong(expected, -1)) return;
-    std::strncpy(gNoticeText, "VELTRA_ISA=", sizeof gNoticeText - 1);
-    std::strncat(gNoticeText, requested, 64);
-    std::strncat(gNoticeText, " is not available on this CPU; using ", 48);
-    std::strncat(gNoticeText, used.name, 16);
+    std::snprintf(gNoticeText, sizeof gNoticeText,
+                  "VELTRA_ISA=%.64s names no kernel path this CPU can run; using %s", requested,
+                  used.name);
     gNotice.store(1);
 }
 
