@@ -35,6 +35,8 @@ class AudioProcessChain : public AudioProcessChainProviderCallback {
     virtual void applyParameters(const ParameterList& blocks);
     virtual std::int32_t handleGetParameter(const ParameterMessage& /*message*/) { return 0; }
     virtual std::uint32_t blockSize() const { return blockSize_; }
+    // Frames by which the stages delay the signal as they are now set (not counting re-blocking).
+    virtual int latencyFrames() const { return 0; }
     virtual void afterParametersApplied() {}
     virtual void processBlock(float** /*input*/, float** /*output*/, int /*frames*/) {}
 

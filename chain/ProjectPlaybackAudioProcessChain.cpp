@@ -105,6 +105,12 @@ void ProjectPlaybackAudioProcessChain::processBlock(float** input, float** outpu
     recoverFromNonFiniteOutput(output, frames);
 }
 
+int ProjectPlaybackAudioProcessChain::latencyFrames() const {
+    int frames = 0;
+    for (const AudioEffectObject* stage : stages_) frames += stage->latencyFrames();
+    return frames;
+}
+
 // A NaN or infinity that reached the output has poisoned some stage's recursion and would keep
 // the stream silent or screaming for good. The block goes out as silence instead and every stage
 // forgets its state, so the next block of clean input comes out clean.

@@ -25,6 +25,7 @@ class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain 
     std::int32_t handleGetParameter(const ParameterMessage& /*message*/) override { return 0; }
     void afterParametersApplied() override {}
     void processBlock(float** input, float** output, int frames) override;
+    int latencyFrames() const override;
 
     const std::vector<std::string>& stageOrder() const { return stageOrder_; }
     float fadeGain() const { return fade_.gain(); }

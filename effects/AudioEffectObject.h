@@ -21,6 +21,8 @@ class AudioEffectObject {
     // Forgets everything the stage has heard (filter, delay and gain-recursion state) and keeps
     // its settings; how a chain recovers after a block went non-finite.
     virtual void clearState() {}
+    // Frames by which the stage's output lags its input as it is now set (look-ahead delays).
+    virtual int latencyFrames() const { return 0; }
     virtual void setParameterValues(const std::uint32_t* /*payload*/) {}
     // Kept so the operation table matches the stage interface; nothing calls or overrides it.
     virtual void reserved() {}

@@ -30,6 +30,9 @@ class DspAudioEffectObject : public AudioEffectObject {
     virtual std::string getParameterName(int index) const { return std::to_string(index); }
 
     bool enabled() const { return enabled_ != 0; }
+    // A disabled stage passes its input straight through, so it adds no delay.
+    int latencyFrames() const final { return enabled() ? activeLatencyFrames() : 0; }
+    virtual int activeLatencyFrames() const { return 0; }
     int inputChannels() const { return inputChannels_; }
     int outputChannels() const { return outputChannels_; }
     std::uint32_t sampleRate() const { return sampleRate_; }

@@ -40,4 +40,8 @@ int sendPlaybackParameter(VeltraDspPlayback* engine, std::uint32_t* record) {
     return 0;
 }
 
+std::uint32_t playbackLatency(VeltraDspPlayback* engine) {
+    return engine != nullptr ? static_cast<std::uint32_t>(engine->latencyFrames()) : 0;
+}
+
 }  // namespace veltra

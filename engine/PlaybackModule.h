@@ -14,5 +14,7 @@ int processPlayback(VeltraDspPlayback* engine, const void* input, void* output,
                     std::uint32_t frames);
 int destroyPlaybackEngine(VeltraDspPlayback* engine);
 int sendPlaybackParameter(VeltraDspPlayback* engine, std::uint32_t* record);
+// The path's latency in frames as the engine is now set; 0 for no engine.
+std::uint32_t playbackLatency(VeltraDspPlayback* engine);
 
 }  // namespace veltra

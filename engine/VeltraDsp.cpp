@@ -47,4 +47,9 @@ std::int32_t VeltraDsp::setParameter(std::uint32_t* record) {
     return handleSetParameter(message);
 }
 
+int VeltraDsp::latencyFrames() {
+    const std::lock_guard<std::mutex> guard(lock_);
+    return chain_ ? blockSize_ + chain_->latencyFrames() : 0;
+}
+
 }  // namespace veltra

@@ -28,6 +28,9 @@ class VeltraDsp {
 
     // The record's first word is the identifier; the handler runs under the engine lock.
     std::int32_t setParameter(std::uint32_t* record);
+    // Frames from a sample going in to it coming out: one block of re-blocking plus the stages'
+    // delays as they are now set.
+    int latencyFrames();
 
     std::uint32_t sampleFormat() const { return sampleFormat_; }
     int blockSize() const { return blockSize_; }

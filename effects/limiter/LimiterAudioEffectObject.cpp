@@ -20,4 +20,9 @@ int LimiterAudioEffectObject::processBlock(float** input, float** output, int fr
     return frames;
 }
 
+int LimiterAudioEffectObject::activeLatencyFrames() const {
+    const LimiterKernel* kernel = channelCount() > 0 ? channel(0).kernel() : nullptr;
+    return kernel != nullptr ? kernel->lookAheadFrames() : 0;
+}
+
 }  // namespace veltra

@@ -17,6 +17,8 @@ class LimiterAudioEffectObject final
 
     // Channels in pairs through one loop; the same result as one limiter after the other.
     int processBlock(float** input, float** output, int frames) override;
+    // Every channel has the same settings, so the first speaks for all.
+    int activeLatencyFrames() const override;
 };
 
 }  // namespace veltra

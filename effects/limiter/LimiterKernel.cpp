@@ -71,9 +71,7 @@ void LimiterKernel::recompute() {
     gain = 1.0f;
     holdCounter = 0;
 
-    const double scaled = static_cast<double>(2.0f * fs * p5) * -0.001;
-    const double lead = -1.0 - std::trunc(std::max(scaled, -1.0e9));
-    delay = static_cast<int>(std::clamp(lead, 0.0, static_cast<double>(ringLength - 1)));
+    delay = delayFrames();
     readPosition = 0;
     writePosition = delay;
     std::fill(ring.get(), ring.get() + delay, 0.0f);
@@ -164,6 +162,19 @@ struct LimiterRun {
 };
 
 }  // namespace
+
+int LimiterKernel::delayFrames() const {
+    const float fs = static_cast<float>(sampleRate);
+    const float p5 = std::max(parameters[5], kMinimumTimeMs);
+    const double scaled = static_cast<double>(2.0f * fs * p5) * -0.001;
+    const double lead = -1.0 - std::trunc(std::max(scaled, -1.0e9));
+    return static_cast<int>(std::clamp(lead, 0.0, static_cast<double>(ringLength - 1)));
+}
+
+int LimiterKernel::lookAheadFrames() const {
+    const bool passThrough = parameters[0] >= 1.0f && parameters[0] < 2.0f;
+    return passThrough ? 0 : delayFrames();
+}
 
 bool LimiterKernel::prepareBlock(const float* input, float* output, int frames) {
     if (dirty == 1) {

@@ -16,6 +16,9 @@ struct LimiterKernel {
     void clearRunState();
     void recompute();
     void process(const float* input, float* output, int frames);
+    // How far the output lags the input with the current settings: the look-ahead, or nothing in
+    // pass-through mode.
+    int lookAheadFrames() const;
     // Two channels with their own kernels in one pass; each output equals what process gives.
     static void processPair(LimiterKernel& a, const float* inputA, float* outputA, LimiterKernel& b,
                             const float* inputB, float* outputB, int frames);
@@ -41,6 +44,7 @@ struct LimiterKernel {
     int ringLength;
 
   private:
+    int delayFrames() const;  // the look-ahead the attack time asks for, held to the ring
     // Recomputes when dirty; in pass-through mode copies the block and answers false.
     bool prepareBlock(const float* input, float* output, int frames);
 };

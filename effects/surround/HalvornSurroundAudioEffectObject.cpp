@@ -47,6 +47,12 @@ void HalvornSurroundAudioEffectObject::setParameters(const ParameterBlock& block
     k.limiter.setParameters(limiter);
 }
 
+int HalvornSurroundAudioEffectObject::activeLatencyFrames() const {
+    if (!kernel_ || kernel_->bypass != 0) return 0;
+    // The ring is read q7 frames behind where it is written.
+    return static_cast<int>(kernel_->limiter.parameters()[7]);
+}
+
 int HalvornSurroundAudioEffectObject::processBlock(float** input, float** output, int frames) {
     if (!kernel_ || frames <= 0 || inputChannels_ < 1) return frames;
     const bool stereo = inputChannels_ >= 2;

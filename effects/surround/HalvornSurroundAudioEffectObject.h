@@ -29,6 +29,8 @@ class HalvornSurroundAudioEffectObject final : public DspAudioEffectObject {
     int processBlock(float** input, float** output, int frames) override;
 
     SurroundKernel* kernel() const { return kernel_.get(); }
+    // The limiter's look-ahead, unless the preset bypasses widener and limiter.
+    int activeLatencyFrames() const override;
 
   private:
     std::unique_ptr<SurroundKernel> kernel_;

@@ -1,0 +1,136 @@
+#include "lv2/SpeakerPlugin.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <new>
+
+#include "apo/platform/FlushDenormals.h"
+#include "engine/PlaybackModule.h"
+
+namespace veltra::lv2 {
+
+namespace {
+
+constexpr std::uint32_t kEnableMessage = 10003;
+constexpr double kMaximumRate = 1000000.0;  // the engine's own limit
+constexpr double kBypassFadeSeconds = 0.02;  // long enough to be no click, short enough to feel instant
+
+bool switchedOn(const float* port) {
+    return port == nullptr || *port >= 0.5f;  // an unconnected switch stays at its default, on
+}
+
+}  // namespace
+
+SpeakerPlugin* SpeakerPlugin::create(double sampleRate) {
+    if (!(sampleRate >= 1.0 && sampleRate <= kMaximumRate) || std::floor(sampleRate) != sampleRate) {
+        std::fprintf(stderr, "veltradsp.lv2: cannot run at %g Hz (whole rates up to %g Hz)\n",
+                     sampleRate, kMaximumRate);
+        return nullptr;
+    }
+    const auto rate = static_cast<std::uint32_t>(sampleRate);
+    // A fresh engine has every stage enabled: its latency is the most the path ever has, which
+    // sizes the bypass delay.
+    VeltraDspPlayback* probe = createPlaybackEngine(2, 2, rate);
+    if (probe == nullptr) {
+        std::fprintf(stderr, "veltradsp.lv2: the speaker path does not run at %u Hz\n", rate);
+        return nullptr;
+    }
+    const std::uint32_t maximumLatency = playbackLatency(probe);
+    destroyPlaybackEngine(probe);
+    try {
+        return new SpeakerPlugin(rate, maximumLatency);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "veltradsp.lv2: out of memory\n");
+        return nullptr;
+    }
+}
+
+SpeakerPlugin::SpeakerPlugin(std::uint32_t rate, std::uint32_t maximumLatency)
+    : rate_(rate),
+      interleaved_(std::make_unique<float[]>(2 * kChunk)),
+      ringLength_(maximumLatency + kChunk + 1),
+      mixStep_(static_cast<float>(1.0 / std::max(1.0, kBypassFadeSeconds * rate))) {
+    for (auto& ring : dry_) ring = std::make_unique<float[]>(ringLength_);
+    activate();
+}
+
+SpeakerPlugin::~SpeakerPlugin() {
+    destroyPlaybackEngine(engine_);
+}
+
+void SpeakerPlugin::connect(std::uint32_t port, void* data) {
+    switch (port) {
+        case kInLeft: in_[0] = static_cast<const float*>(data); break;
+        case kInRight: in_[1] = static_cast<const float*>(data); break;
+        case kOutLeft: out_[0] = static_cast<float*>(data); break;
+        case kOutRight: out_[1] = static_cast<float*>(data); break;
+        case kEnhancement: enhancement_ = static_cast<const float*>(data); break;
+        case kEnabled: enabled_ = static_cast<const float*>(data); break;
+        case kLatency: latency_ = static_cast<float*>(data); break;
+        default: break;
+    }
+}
+
+void SpeakerPlugin::activate() {
+    destroyPlaybackEngine(engine_);
+    engine_ = createPlaybackEngine(2, 2, rate_);
+    enhancementSent_ = -1;
+    latencyFrames_ = playbackLatency(engine_);
+    for (auto& ring : dry_) std::fill(ring.get(), ring.get() + ringLength_, 0.0f);
+    ringWrite_ = 0;
+    dryMix_ = -1.0f;  // the first run takes the bypass switch as it finds it, without a fade
+}
+
+void SpeakerPlugin::updateControls() {
+    const int enhancement = switchedOn(enhancement_) ? 1 : 0;
+    if (enhancement != enhancementSent_) {
+        std::uint32_t record[2] = {kEnableMessage, static_cast<std::uint32_t>(enhancement)};
+        sendPlaybackParameter(engine_, record);
+        enhancementSent_ = enhancement;
+    }
+    if (dryMix_ < 0.0f) dryMix_ = switchedOn(enabled_) ? 0.0f : 1.0f;
+}
+
+void SpeakerPlugin::run(std::uint32_t frames) {
+    if (engine_ == nullptr || in_[0] == nullptr || in_[1] == nullptr || out_[0] == nullptr ||
+        out_[1] == nullptr)
+        return;
+    const apo::ScopedFlushDenormals flush;  // as the processing object, for the same samples
+    updateControls();
+    for (std::uint32_t done = 0; done < frames; done += kChunk)
+        runChunk(done, std::min(kChunk, frames - done));
+    if (latency_ != nullptr) *latency_ = static_cast<float>(latencyFrames_);
+}
+
+void SpeakerPlugin::runChunk(std::uint32_t offset, std::uint32_t frames) {
+    float* buffer = interleaved_.get();
+    // Everything is read before anything is written, so input and output may share memory.
+    for (std::uint32_t i = 0; i < frames; ++i) {
+        const std::uint32_t at = (ringWrite_ + i) % ringLength_;
+        for (int c = 0; c < 2; ++c) {
+            const float x = in_[c][offset + i];
+            buffer[2 * i + c] = x;
+            dry_[c][at] = x;
+        }
+    }
+    processPlayback(engine_, buffer, buffer, frames);
+    latencyFrames_ = playbackLatency(engine_);  // the enhancement switch changes it
+    const float target = switchedOn(enabled_) ? 0.0f : 1.0f;
+    for (std::uint32_t i = 0; i < frames; ++i) {
+        if (dryMix_ != target)
+            dryMix_ = target > dryMix_ ? std::min(target, dryMix_ + mixStep_)
+                                       : std::max(target, dryMix_ - mixStep_);
+        const std::uint32_t at = (ringWrite_ + i + ringLength_ - latencyFrames_) % ringLength_;
+        for (int c = 0; c < 2; ++c) {
+            const float wet = buffer[2 * i + c], dry = dry_[c][at];
+            // The ends of the fade give each signal exactly, not through the mix arithmetic.
+            out_[c][offset + i] = dryMix_ == 0.0f   ? wet
+                                  : dryMix_ == 1.0f ? dry
+                                                    : wet + (dry - wet) * dryMix_;
+        }
+    }
+    ringWrite_ = (ringWrite_ + frames) % ringLength_;
+}
+
+}  // namespace veltra::lv2

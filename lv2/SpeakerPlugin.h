@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+namespace veltra {
+
+class VeltraDspPlayback;
+
+namespace lv2 {
+
+// The speaker path as an LV2 plugin instance: stereo in and out, the enhancement switch, a
+// bypass that keeps the path's latency, and the latency report. Everything it needs is
+// allocated when it is created or activated; run() only computes.
+class SpeakerPlugin {
+  public:
+    enum Port : std::uint32_t {
+        kInLeft,
+        kInRight,
+        kOutLeft,
+        kOutRight,
+        kEnhancement,
+        kEnabled,
+        kLatency,
+        kPortCount
+    };
+
+    // Null (with a line on stderr) for a rate the engine does not run at.
+    static SpeakerPlugin* create(double sampleRate);
+    ~SpeakerPlugin();
+    SpeakerPlugin(const SpeakerPlugin&) = delete;
+    SpeakerPlugin& operator=(const SpeakerPlugin&) = delete;
+
+    void connect(std::uint32_t port, void* data);
+    // Starts a stream as the processing object does: a new engine, which opens with the fade
+    // cycle once the first run tells it the enhancement state.
+    void activate();
+    void run(std::uint32_t frames);
+
+  private:
+    static constexpr std::uint32_t kChunk = 1024;  // frames per engine call: its queues' reserve
+
+    SpeakerPlugin(std::uint32_t rate, std::uint32_t maximumLatency);
+    void runChunk(std::uint32_t offset, std::uint32_t frames);
+    void updateControls();
+
+    std::uint32_t rate_;
+    VeltraDspPlayback* engine_ = nullptr;
+    const float* in_[2] = {};
+    float* out_[2] = {};
+    const float* enhancement_ = nullptr;
+    const float* enabled_ = nullptr;
+    float* latency_ = nullptr;
+
+    int enhancementSent_ = -1;  // none yet in this stream
+    std::uint32_t latencyFrames_ = 0;
+    // The bypass: the input delayed by the path's latency, cross-faded with the processed signal.
+    std::unique_ptr<float[]> interleaved_;  // kChunk stereo frames for the engine
+    std::unique_ptr<float[]> dry_[2];       // ring of the input, ringLength_ frames
+    std::uint32_t ringLength_;
+    std::uint32_t ringWrite_ = 0;
+    float dryMix_ = 0.0f;  // 0: processed only, 1: delayed input only
+    float mixStep_;
+};
+
+}  // namespace lv2
+}  // namespace veltra

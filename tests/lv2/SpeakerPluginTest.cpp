@@ -1,0 +1,151 @@
+// The plugin as a host sees it: the shared object from the bundle, opened with dlopen and driven
+// only through lv2_descriptor.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <lv2/core/lv2.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "engine/PlaybackModule.h"
+#include "support/AllocationCounter.h"
+
+namespace {
+
+enum Port { kInL, kInR, kOutL, kOutR, kEnhancement, kEnabled, kLatency };
+
+const LV2_Descriptor* descriptor() {
+    static void* library = dlopen(VELTRA_LV2_BINARY, RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) return nullptr;
+    auto entry = reinterpret_cast<LV2_Descriptor_Function>(dlsym(library, "lv2_descriptor"));
+    return entry != nullptr ? entry(0) : nullptr;
+}
+
+struct Instance {
+    explicit Instance(double rate) : d(descriptor()) {
+        handle = d->instantiate(d, rate, VELTRA_LV2_BUNDLE, nullptr);
+        if (handle == nullptr) return;
+        float* controls[] = {&enhancement, &enabled, &latency};
+        for (std::uint32_t p = kEnhancement; p <= kLatency; ++p)
+            d->connect_port(handle, p, controls[p - kEnhancement]);
+        d->activate(handle);
+    }
+    ~Instance() {
+        if (handle != nullptr) d->cleanup(handle);
+    }
+    // One run over frames [at, at + n) of the stereo signal, in place when asked.
+    void run(std::vector<float>& l, std::vector<float>& r, std::vector<float>& ol,
+             std::vector<float>& orr, std::size_t at, std::uint32_t n, bool inPlace) {
+        float* io[4] = {l.data() + at, r.data() + at, inPlace ? l.data() + at : ol.data() + at,
+                        inPlace ? r.data() + at : orr.data() + at};
+        for (std::uint32_t p = 0; p < 4; ++p) d->connect_port(handle, p, io[p]);
+        d->run(handle, n);
+        if (inPlace) {
+            std::copy(l.begin() + long(at), l.begin() + long(at + n), ol.begin() + long(at));
+            std::copy(r.begin() + long(at), r.begin() + long(at + n), orr.begin() + long(at));
+        }
+    }
+    const LV2_Descriptor* d;
+    LV2_Handle handle = nullptr;
+    float enhancement = 1.0f, enabled = 1.0f, latency = -1.0f;
+};
+
+std::vector<float> tone(std::size_t n, double hz, double level, unsigned seed, float hiss = 0.05f) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> noise(-hiss, hiss);
+    std::vector<float> x(n);
+    for (std::size_t i = 0; i < n; ++i)
+        x[i] = float(level * std::sin(2 * 3.141592653589793 * hz * double(i) / 48000)) + noise(random);
+    return x;
+}
+
+TEST(SpeakerPlugin, RefusesRatesTheEngineCannotRun) {
+    ASSERT_NE(descriptor(), nullptr) << dlerror();
+    EXPECT_STREQ(descriptor()->URI, "urn:veltradsp:speaker");
+    for (double rate : {0.0, -48000.0, 44100.5, 2.0e6, std::numeric_limits<double>::quiet_NaN()})
+        EXPECT_EQ(Instance(rate).handle, nullptr) << rate;
+    EXPECT_NE(Instance(44100).handle, nullptr);
+}
+
+// Any block sizes, in place or not, with the enhancement switched twice: the plugin's output is
+// the engine's, sample for sample, and its runs allocate nothing.
+TEST(SpeakerPlugin, RunsAnyBlockSizesAsTheEngineDoesWithoutAllocating) {
+    const std::uint32_t sizes[] = {0, 1, 64, 333, 4096, 8192, 17, 480, 1000, 2};
+    std::size_t total = 0;
+    for (int pass = 0; pass < 3; ++pass)
+        for (std::uint32_t s : sizes) total += s;
+    std::vector<float> l = tone(total, 220, 0.9, 1), r = tone(total, 1700, 0.6, 2);
+    const std::vector<float> inL = l, inR = r;
+    std::vector<float> ol(total), orr(total);
+
+    Instance plugin(48000);
+    ASSERT_NE(plugin.handle, nullptr);
+    const long beforeActivate = veltra::support::allocationCount();
+    plugin.d->activate(plugin.handle);  // a new stream: the counter sees the plugin's allocations
+    ASSERT_GT(veltra::support::allocationCount(), beforeActivate);
+    veltra::VeltraDspPlayback* engine = veltra::createPlaybackEngine(2, 2, 48000);
+    std::vector<float> reference(2 * total);
+    for (std::size_t i = 0; i < total; ++i) {
+        reference[2 * i] = inL[i];
+        reference[2 * i + 1] = inR[i];
+    }
+    std::size_t at = 0;
+    int step = 0, sent = -1;
+    long allocations = 0;
+    for (int pass = 0; pass < 3; ++pass) {
+        for (std::uint32_t n : sizes) {
+            plugin.enhancement = (step++ / 7) % 2 == 0 ? 1.0f : 0.0f;
+            const long before = veltra::support::allocationCount();
+            plugin.run(l, r, ol, orr, at, n, step % 2 == 0);
+            allocations += veltra::support::allocationCount() - before;
+            if (int(plugin.enhancement) != sent) {
+                std::uint32_t record[2] = {10003, std::uint32_t(plugin.enhancement)};
+                veltra::sendPlaybackParameter(engine, record);
+                sent = int(plugin.enhancement);
+            }
+            veltra::processPlayback(engine, reference.data() + 2 * at, reference.data() + 2 * at, n);
+            at += n;
+        }
+    }
+    veltra::destroyPlaybackEngine(engine);
+    EXPECT_EQ(allocations, 0);
+    std::size_t differ = 0;
+    for (std::size_t i = 0; i < total; ++i)
+        differ += (ol[i] != reference[2 * i]) + (orr[i] != reference[2 * i + 1]);
+    EXPECT_EQ(differ, 0u);
+}
+
+// The latency from the default settings: one 64-frame block, the two look-ahead limiters (their
+// 10 ms attack asks for 959 frames, held to the 16-frame ring they are built with: 15 each) and
+// the widener's limiter (131 frames); with the enhancement off the surround stages, Limiter2
+// among them, are out of the path. Bypassed, the output is the input delayed by exactly that.
+TEST(SpeakerPlugin, ReportsItsLatencyAndBypassesWithTheSameDelayWithoutAClick) {
+    const std::size_t n = 48000;
+    // Pure low tones: any step between neighbouring samples beyond theirs would be a click.
+    std::vector<float> l = tone(n, 100, 0.25, 3, 0), r = tone(n, 150, 0.25, 4, 0), ol(n), orr(n);
+    Instance plugin(48000);
+    plugin.enabled = 0.0f;
+    plugin.run(l, r, ol, orr, 0, 4800, false);
+    EXPECT_EQ(plugin.latency, 64.0f + 15.0f + 131.0f + 15.0f);
+    const std::size_t delay = 225;
+    for (std::size_t i = 0; i < 4800; ++i)
+        ASSERT_EQ(ol[i], i < delay ? 0.0f : l[i - delay]) << i;
+
+    plugin.enabled = 1.0f;  // back in, then out again: 20 ms fades, no jump
+    plugin.run(l, r, ol, orr, 4800, 19200, false);
+    plugin.enabled = 0.0f;
+    plugin.run(l, r, ol, orr, 24000, 24000, false);
+    float jump = 0.0f;
+    for (std::size_t i = 4801; i < n; ++i) jump = std::max(jump, std::fabs(ol[i] - ol[i - 1]));
+    EXPECT_LT(jump, 0.02f);
+    for (std::size_t i = 24000 + 960; i < n; ++i) ASSERT_EQ(ol[i], l[i - delay]) << i;
+
+    plugin.enhancement = 0.0f;  // the fade cycle moves the surround group out of the path
+    plugin.run(l, r, ol, orr, 0, 24000, false);
+    EXPECT_EQ(plugin.latency, 64.0f + 15.0f);
+}
+
+}  // namespace
