@@ -4,7 +4,8 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 JOBS="$(nproc 2>/dev/null || echo 2)"
 
 PACKAGES=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-          libsndfile1-dev libcli11-dev gnuplot-nox sox g++-mingw-w64-x86-64)
+          libsndfile1-dev libcli11-dev gnuplot-nox sox g++-mingw-w64-x86-64
+          lv2-dev lilv-utils sordi)
 
 install_missing() {
     local missing=()

@@ -23,6 +23,8 @@ TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 "$ROOT/build/tsan/tests/eng
 
 # Release (-O3) with GCC and clang, as a user builds it, but with warnings as errors.
 bash "$ROOT/scripts/check-release.sh" >/dev/null
+# The LV2 plugin live in a private PipeWire.
+bash "$ROOT/scripts/test-pipewire.sh"
 bash "$ROOT/scripts/check-mingw.sh"
 bash "$ROOT/scripts/build-windows.sh"
 bash "$ROOT/scripts/test-wine.sh"
