@@ -6,21 +6,27 @@ install_missing g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 cmake
 BUILD="$ROOT/build/windows"
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DVELTRA_WERROR=ON -DVELTRA_BUILD_TESTS=OFF -DVELTRA_BUILD_BENCH=OFF -DVELTRA_BUILD_TOOLS=OFF >/dev/null
-cmake --build "$BUILD" -j "$JOBS" --target VeltraDspAPO veltra_wine_host
+cmake --build "$BUILD" -j "$JOBS" --target VeltraDspAPO veltra_wine_host VeltraDspSetup veltra_key_lock
 mkdir -p "$ROOT/out/windows"
 DLL="$ROOT/out/windows/VeltraDspAPO.dll"
 cp "$BUILD/apo/VeltraDspAPO.dll" "$DLL"
+cp "$BUILD/setup/VeltraDspSetup.exe" "$ROOT/out/windows/"
+
+# Windows system DLLs only: the C++ runtime is linked in.
+allowed='^(ADVAPI32|KERNEL32|msvcrt|ole32|OLEAUT32|USER32|api-ms-win-.*)\.dll$'
+imports_ok() {
+    while read -r name; do
+        [[ "$name" =~ $allowed ]] || { echo "$1 has an unexpected import: $name"; exit 1; }
+    done < <(x86_64-w64-mingw32-objdump -p "$1" | awk '/DLL Name:/ {print $3}')
+}
+imports_ok "$ROOT/out/windows/VeltraDspSetup.exe"
 
 dump="$(x86_64-w64-mingw32-objdump -p "$DLL")"
 exports="$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | awk '/\]/ {print $NF}' | grep -v Table | sort | tr '\n' ' ')"
 want="DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer "
 [[ "$exports" == "$want" ]] || { echo "unexpected exports: $exports"; exit 1; }
-# Windows system DLLs only: the C++ runtime is linked in.
-allowed='^(ADVAPI32|KERNEL32|msvcrt|ole32|OLEAUT32|USER32|api-ms-win-.*)\.dll$'
-while read -r name; do
-    [[ "$name" =~ $allowed ]] || { echo "unexpected import: $name"; exit 1; }
-done < <(awk '/DLL Name:/ {print $3}' <<<"$dump")
-echo "built $DLL: exports the four entry points, imports only system DLLs"
+imports_ok "$DLL"
+echo "built $DLL: exports the four entry points, imports only system DLLs; and VeltraDspSetup.exe"
 
 # The real-time entry, the registration records and the constant tables have their own sections.
 for section in RT_CODE RT_DATA RT_CONST; do

@@ -28,5 +28,6 @@ bash "$ROOT/scripts/test-pipewire.sh"
 bash "$ROOT/scripts/check-mingw.sh"
 bash "$ROOT/scripts/build-windows.sh"
 bash "$ROOT/scripts/test-wine.sh"
+bash "$ROOT/scripts/test-setup-wine.sh"
 # Each fuzzer briefly, so that they keep building and their seeds keep passing.
 bash "$ROOT/scripts/fuzz.sh" 30

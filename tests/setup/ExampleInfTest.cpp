@@ -1,0 +1,126 @@
+// The example INF must install exactly what the module itself registers and what the setup tool
+// writes: every HKCR line is compared with the records DllRegisterServer puts in the registry,
+// and every endpoint property and identifier with the module's and the setup's own constants.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "apo/ApoRegistrationRecords.h"
+#include "apo/EndpointProperties.h"
+#include "apo/ModuleEntryPoints.h"
+#include "apo/platform/GuidText.h"
+#include "apo/platform/MemoryRegistry.h"
+#include "apo/platform/ModulePath.h"
+#include "setup/Identifiers.h"
+
+namespace veltra::apo {
+namespace {
+
+std::string narrow(const wchar_t* text) {
+    return std::string(text, text + std::wcslen(text));
+}
+
+struct Inf {
+    std::map<std::string, std::string> strings;
+    std::map<std::string, std::vector<std::string>> sections;  // lines, comments dropped
+
+    explicit Inf(const std::string& path) {
+        std::ifstream in(path);
+        std::string line, section;
+        while (std::getline(in, line)) {
+            line = std::regex_replace(line, std::regex(R"(\s*;.*$|\r)"), "");
+            std::smatch m;
+            if (std::regex_match(line, m, std::regex(R"(\[(.+)\])"))) {
+                section = m[1];
+            } else if (!line.empty()) {
+                sections[section].push_back(line);
+                if (section == "Strings" &&
+                    std::regex_match(line, m, std::regex(R"((\w+)\s*=\s*\"?([^\"]*)\"?)")))
+                    strings[m[1]] = m[2];
+            }
+        }
+    }
+    // %NAME% replaced by its string.
+    std::string expand(const std::string& text) const {
+        std::string out = text;
+        std::smatch m;
+        while (std::regex_search(out, m, std::regex(R"(%(\w+)%)")) && strings.count(m[1]))
+            out = m.prefix().str() + strings.at(m[1]) + m.suffix().str();
+        return out;
+    }
+};
+
+// The comma-separated fields of a line, each with its %NAME%s replaced (after splitting: the
+// property-key names hold commas of their own).
+std::vector<std::string> fields(const Inf& inf, const std::string& line) {
+    std::vector<std::string> out;
+    std::string field;
+    for (char c : line + ",") {
+        if (c == ',') {
+            out.push_back(inf.expand(std::regex_replace(field, std::regex(R"(^\s+|\s+$|\")"), "")));
+            field.clear();
+        } else {
+            field += c;
+        }
+    }
+    return out;
+}
+
+TEST(ExampleInf, InstallsWhatTheModuleRegistersAndAttachesWhatTheSetupWrites) {
+    const Inf inf(VELTRA_SOURCE_DIR "/setup/VeltraDspApoExample.inf");
+    ASSERT_FALSE(inf.strings.empty());
+    EXPECT_EQ(inf.strings.at("SPK_CLSID"), guidToRegistryString(CLSID_VeltraDspSpkAPOMFX));
+    EXPECT_EQ(inf.strings.at("MIC_CLSID"), guidToRegistryString(CLSID_VeltraDspMicAPOMFX));
+    EXPECT_EQ(inf.strings.at("SPK_CLSID"), narrow(setup::ids::kSpeakerClass));
+    EXPECT_EQ(inf.strings.at("MIC_CLSID"), narrow(setup::ids::kMicrophoneClass));
+    EXPECT_EQ(inf.strings.at("AUDIO_SIGNALPROCESSINGMODE_DEFAULT"),
+              guidToRegistryString(AUDIO_SIGNALPROCESSINGMODE_DEFAULT));
+    EXPECT_EQ(inf.strings.at("AUDIO_SIGNALPROCESSINGMODE_DEFAULT"),
+              narrow(setup::ids::kDefaultMode));
+    EXPECT_EQ(inf.strings.at("PKEY_FX_ModeEffectClsid"), narrow(setup::ids::kModeEffect));
+    EXPECT_EQ(inf.strings.at("PKEY_MFX_ProcessingModes_Supported_For_Streaming"),
+              narrow(setup::ids::kModeEffectModes));
+
+    // Every HKCR value the INF writes, against the module's own registration (the server path
+    // differs by design: the INF names the driver store).
+    auto& registry = static_cast<MemoryRegistry&>(moduleRegistry());
+    registry.clear();
+    ASSERT_EQ(DllRegisterServer(), S_OK);
+    std::size_t checked = 0;
+    for (const std::string& line : inf.sections.at("VeltraDspApo.AddReg")) {
+        const std::vector<std::string> f = fields(inf, line);
+        ASSERT_GE(f.size(), 5u) << line;
+        if (f[0] != "HKCR" || (f[1].ends_with("InprocServer32") && f[2].empty())) continue;
+        SCOPED_TRACE(line);
+        const auto value = registry.value(f[1], f[2]);
+        ASSERT_TRUE(value.has_value());
+        if (f[3] == "0x00010001") {
+            EXPECT_EQ(*value, MemoryRegistry::Value{std::uint32_t(std::stoul(f[4], nullptr, 0))});
+        } else {
+            EXPECT_EQ(*value, MemoryRegistry::Value{f[4]});
+        }
+        ++checked;
+    }
+    EXPECT_EQ(checked, 28u);  // 2 x (class name, threading model, 12 processing-object values)
+    DllUnregisterServer();
+
+    // Both endpoints get their own class as the mode effect, streaming in the default mode.
+    for (const auto& [section, clsid] :
+         {std::pair{"VeltraDspApo.Speaker.AddReg", setup::ids::kSpeakerClass},
+          std::pair{"VeltraDspApo.Microphone.AddReg", setup::ids::kMicrophoneClass}}) {
+        std::map<std::string, std::string> fx;
+        for (const std::string& line : inf.sections.at(section)) {
+            const std::vector<std::string> f = fields(inf, line);
+            fx[f[2]] = f[4];
+        }
+        EXPECT_EQ(fx.at(narrow(setup::ids::kModeEffect)), narrow(clsid));
+        EXPECT_EQ(fx.at(narrow(setup::ids::kModeEffectModes)), narrow(setup::ids::kDefaultMode));
+    }
+}
+
+}  // namespace
+}  // namespace veltra::apo
