@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
 #include "apo/ApoRegistrationRecords.h"
@@ -37,31 +36,10 @@ class TestObject final : public BaseAudioProcessingObject {
     }
 };
 
-TEST(BaseAudioProcessingObject, NegotiationAcceptsFloatAndProposesTheOppositeFormat) {
-    TestObject apo;
-    Types types;
-    IAudioMediaType* input = types.make(floatFormat(2, 48000.0f));
-    UNCOMPRESSEDAUDIOFORMAT pcm16 = floatFormat(2, 44100.0f);
-    pcm16.guidFormatType.Data1 = 1;  // KSDATAFORMAT_SUBTYPE_PCM
-    pcm16.dwBytesPerSampleContainer = 2;
-    pcm16.dwValidBitsPerSample = 16;
-    IAudioMediaType* request = types.make(pcm16);
-
-    IAudioMediaType* answer = nullptr;
-    ASSERT_EQ(apo.IsOutputFormatSupported(input, request, &answer), S_FALSE);
-    UNCOMPRESSEDAUDIOFORMAT proposed{};
-    answer->GetUncompressedAudioFormat(&proposed);
-    EXPECT_TRUE(AudioMediaType::sameFormat(proposed, floatFormat(2, 48000.0f)));
-    answer->Release();
-
-    ASSERT_EQ(apo.IsInputFormatSupported(nullptr, input, &answer), S_OK);
-    EXPECT_EQ(answer, input);  // the request itself, with a reference added
-    answer->Release();
-    EXPECT_EQ(apo.IsInputFormatSupported(request, input, &answer), APOERR_FORMAT_NOT_SUPPORTED);
-    answer = input;
-    EXPECT_EQ(apo.IsInputFormatSupported(nullptr, nullptr, &answer), E_POINTER);
-    EXPECT_EQ(answer, nullptr);
-
+// Negotiation, the registration copy, latency and channel count are checked through the real
+// DLL by the Wine host; here the lock's order of checks and the format clamps, which it does
+// not reach.
+TEST(BaseAudioProcessingObject, FormatsAreClampedToWhatTheEngineRuns) {
     UNCOMPRESSEDAUDIOFORMAT f = floatFormat(0, 5.0f);
     EXPECT_TRUE(BaseAudioProcessingObject::correctFormat(f));
     EXPECT_EQ(f.dwSamplesPerFrame, 1u);
@@ -105,26 +83,6 @@ TEST(BaseAudioProcessingObject, LockChecksReportTheirOwnCodes) {
     EXPECT_EQ(apo.format().dwSamplesPerFrame, 2u);
     EXPECT_EQ(apo.UnlockForProcess(), S_OK);
     EXPECT_EQ(apo.UnlockForProcess(), APOERR_NOT_LOCKED);
-}
-
-TEST(BaseAudioProcessingObject, RegistrationCopyLatencyAndChannelCount) {
-    TestObject apo;
-    APO_REG_PROPERTIES* copy = nullptr;
-    ASSERT_EQ(apo.GetRegistrationProperties(&copy), S_OK);
-    EXPECT_EQ(std::memcmp(copy, &speakerRegistration(), sizeof(APO_REG_PROPERTIES)), 0);
-    taskFree(copy);
-    EXPECT_EQ(apo.GetRegistrationProperties(nullptr), E_POINTER);
-    std::int64_t latency = 99;
-    EXPECT_EQ(apo.GetLatency(&latency), S_OK);
-    EXPECT_EQ(latency, 0);
-    EXPECT_EQ(apo.GetLatency(nullptr), E_POINTER);
-    UINT32 channels = 0;
-    EXPECT_EQ(apo.GetInputChannelCount(&channels), APOERR_NOT_INITIALIZED);
-    apo.initialize();
-    EXPECT_EQ(apo.GetInputChannelCount(&channels), S_OK);
-    EXPECT_EQ(apo.GetInputChannelCount(nullptr), E_POINTER);
-    EXPECT_EQ(apo.CalcInputFrames(441), 441u);
-    EXPECT_EQ(apo.CalcOutputFrames(7), 7u);
 }
 
 }  // namespace

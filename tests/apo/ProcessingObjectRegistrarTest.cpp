@@ -15,39 +15,24 @@ namespace {
 const std::string kSpeakerKey =
     "AudioEngine\\AudioProcessingObjects\\{6F1D2A90-3B7E-4C15-9A2D-7E40C8B1D352}";
 
-TEST(Registration, GuidTextAndErrorMapping) {
-    EXPECT_EQ(guidToRegistryString(CLSID_VeltraDspMicAPOMFX),
-              "{A4E7C3B2-5D19-4F08-8B6E-2C9F71D0E4A6}");
-    EXPECT_EQ(guidToRegistryString(IID_IVeltraDspSpkAPOMFX),
-              "{1B93F5C7-8E24-4A6D-B0C1-5F7A2E9D6C38}");
-    EXPECT_EQ(guidToRegistryString(APPID_VeltraDspAPODll),
-              "{5C08B9E3-2F61-47D4-9A3B-E1D6F0724B8C}");
+TEST(Registration, ErrorsBecomeHresults) {
     EXPECT_EQ(hresultFromSystemError(ERROR_FILE_NOT_FOUND), static_cast<HRESULT>(0x80070002u));
     EXPECT_EQ(hresultFromSystemError(0x12345), static_cast<HRESULT>(0x80072345u));
     EXPECT_EQ(hresultFromSystemError(E_POINTER), E_POINTER);
     EXPECT_EQ(hresultFromSystemError(ERROR_SUCCESS), S_OK);
 }
 
-TEST(Registration, RegisteringTwiceLeavesOneRecordWithTheTabledValues) {
+// Every value of the records is read back through the real DLL by the Wine host and compared
+// with the example INF by ExampleInfTest; here what neither reaches: stale values, a record
+// with several interfaces, bad text and the error paths.
+TEST(Registration, RegisteringTwiceLeavesOneRecordWithoutStaleValues) {
     MemoryRegistry registry;
     ProcessingObjectRegistrar registrar(registry);
     ASSERT_EQ(registrar.registerProcessingObject(&speakerRegistration()), S_OK);
     registry.setNumber(kSpeakerKey, "Stale", 1);
     ASSERT_EQ(registrar.registerProcessingObject(&speakerRegistration()), S_OK);
-    ASSERT_EQ(registrar.registerProcessingObject(&microphoneRegistration()), S_OK);
-    EXPECT_EQ(registry.subkeyCount(ProcessingObjectRegistrar::kRoot), 2u);
     EXPECT_FALSE(registry.value(kSpeakerKey, "Stale"));
     EXPECT_EQ(registry.valueCount(kSpeakerKey), 12u);
-    using V = MemoryRegistry::Value;
-    EXPECT_EQ(registry.value(kSpeakerKey, "FriendlyName"), V{std::string("VeltraDspSpkAPOMFX")});
-    EXPECT_EQ(registry.value(kSpeakerKey, "Flags"), V{14u});
-    EXPECT_EQ(registry.value(kSpeakerKey, "MajorVersion"), V{1u});
-    EXPECT_EQ(registry.value(kSpeakerKey, "MinorVersion"), V{0u});
-    EXPECT_EQ(registry.value(kSpeakerKey, "MaxOutputConnections"), V{1u});
-    EXPECT_EQ(registry.value(kSpeakerKey, "MaxInstances"), V{0xFFFFFFFFu});
-    EXPECT_EQ(registry.value(kSpeakerKey, "NumAPOInterfaces"), V{1u});
-    EXPECT_EQ(registry.value(kSpeakerKey, "APOInterface0"),
-              V{std::string("{1B93F5C7-8E24-4A6D-B0C1-5F7A2E9D6C38}")});
     EXPECT_EQ(registrationSize(speakerRegistration()), sizeof(APO_REG_PROPERTIES));
 }
 
