@@ -12,7 +12,9 @@ namespace veltra::apo {
 class VeltraDspMicAPOMFX final : public ApoObjectBase {
   public:
     // `outer` aggregates the new object; null for a stand-alone one.
-    static VeltraDspMicAPOMFX* create(IUnknown* outer = nullptr) { return new VeltraDspMicAPOMFX(outer); }
+    static VeltraDspMicAPOMFX* create(IUnknown* outer = nullptr) {
+        return new VeltraDspMicAPOMFX(outer);
+    }
 
     void VELTRA_STDCALL APOProcess(UINT32 inputCount, APO_CONNECTION_PROPERTY** inputs,
                                    UINT32 outputCount, APO_CONNECTION_PROPERTY** outputs) override;

@@ -14,7 +14,9 @@ namespace veltra::apo {
 class VeltraDspSpkAPOMFX final : public ApoObjectBase {
   public:
     // `outer` aggregates the new object; null for a stand-alone one.
-    static VeltraDspSpkAPOMFX* create(IUnknown* outer = nullptr) { return new VeltraDspSpkAPOMFX(outer); }
+    static VeltraDspSpkAPOMFX* create(IUnknown* outer = nullptr) {
+        return new VeltraDspSpkAPOMFX(outer);
+    }
 
     HRESULT VELTRA_STDCALL LockForProcess(UINT32 inputCount, APO_CONNECTION_DESCRIPTOR** inputs,
                                           UINT32 outputCount,

@@ -2,10 +2,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include "effects/kernels/KernelSelection.h"
-
 #include <cstdint>
 #include <vector>
+
+#include "effects/kernels/KernelSelection.h"
 
 namespace veltra::bench {
 

@@ -30,13 +30,15 @@ void timeCalls(benchmark::State& state, double frames, double rate, Process proc
         const auto start = std::chrono::steady_clock::now();
         process();
         if (periods.size() < periods.capacity())
-            periods.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+            periods.push_back(
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     state.counters["allocs_per_call"] =
         double(support::allocationCount() - before) / double(state.iterations());
     if (!periods.empty()) {
         const double worst = *std::max_element(periods.begin(), periods.end());
-        std::nth_element(periods.begin(), periods.begin() + long(periods.size() / 2), periods.end());
+        std::nth_element(periods.begin(), periods.begin() + long(periods.size() / 2),
+                         periods.end());
         state.counters["worst_over_median"] = worst / periods[periods.size() / 2];
     }
     bench::reportPerFrame(state, frames);

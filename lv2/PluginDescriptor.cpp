@@ -37,9 +37,14 @@ const void* extensionData(const char* /*uri*/) {
     return nullptr;
 }
 
-const LV2_Descriptor kDescriptor = {
-    "urn:veltradsp:speaker", instantiate, connectPort, activate, run, nullptr, cleanup,
-    extensionData};
+const LV2_Descriptor kDescriptor = {"urn:veltradsp:speaker",
+                                    instantiate,
+                                    connectPort,
+                                    activate,
+                                    run,
+                                    nullptr,
+                                    cleanup,
+                                    extensionData};
 
 }  // namespace
 

@@ -14,7 +14,8 @@ namespace {
 
 constexpr std::uint32_t kEnableMessage = 10003;
 constexpr double kMaximumRate = 1000000.0;  // the engine's own limit
-constexpr double kBypassFadeSeconds = 0.02;  // long enough to be no click, short enough to feel instant
+constexpr double kBypassFadeSeconds =
+    0.02;  // long enough to be no click, short enough to feel instant
 
 bool switchedOn(const float* port) {
     return port == nullptr || *port >= 0.5f;  // an unconnected switch stays at its default, on
@@ -23,7 +24,8 @@ bool switchedOn(const float* port) {
 }  // namespace
 
 SpeakerPlugin* SpeakerPlugin::create(double sampleRate) {
-    if (!(sampleRate >= 1.0 && sampleRate <= kMaximumRate) || std::floor(sampleRate) != sampleRate) {
+    if (!(sampleRate >= 1.0 && sampleRate <= kMaximumRate) ||
+        std::floor(sampleRate) != sampleRate) {
         std::fprintf(stderr, "veltradsp.lv2: cannot run at %g Hz (whole rates up to %g Hz)\n",
                      sampleRate, kMaximumRate);
         return nullptr;
@@ -61,14 +63,29 @@ SpeakerPlugin::~SpeakerPlugin() {
 
 void SpeakerPlugin::connect(std::uint32_t port, void* data) {
     switch (port) {
-        case kInLeft: in_[0] = static_cast<const float*>(data); break;
-        case kInRight: in_[1] = static_cast<const float*>(data); break;
-        case kOutLeft: out_[0] = static_cast<float*>(data); break;
-        case kOutRight: out_[1] = static_cast<float*>(data); break;
-        case kEnhancement: enhancement_ = static_cast<const float*>(data); break;
-        case kEnabled: enabled_ = static_cast<const float*>(data); break;
-        case kLatency: latency_ = static_cast<float*>(data); break;
-        default: break;
+        case kInLeft:
+            in_[0] = static_cast<const float*>(data);
+            break;
+        case kInRight:
+            in_[1] = static_cast<const float*>(data);
+            break;
+        case kOutLeft:
+            out_[0] = static_cast<float*>(data);
+            break;
+        case kOutRight:
+            out_[1] = static_cast<float*>(data);
+            break;
+        case kEnhancement:
+            enhancement_ = static_cast<const float*>(data);
+            break;
+        case kEnabled:
+            enabled_ = static_cast<const float*>(data);
+            break;
+        case kLatency:
+            latency_ = static_cast<float*>(data);
+            break;
+        default:
+            break;
     }
 }
 

@@ -25,8 +25,8 @@ std::wstring AttachmentBackup::keyPath(const Endpoint& endpoint) {
 
 bool AttachmentBackup::exists(const Endpoint& endpoint) const {
     Key key;
-    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath(endpoint).c_str(), 0, KEY_READ,
-                         &key.handle) == ERROR_SUCCESS;
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath(endpoint).c_str(), 0, KEY_READ, &key.handle) ==
+           ERROR_SUCCESS;
 }
 
 LONG AttachmentBackup::save(const Endpoint& endpoint, const SavedValues& values,

@@ -35,8 +35,8 @@ std::wstring AudioService::restart() {
     Handle manager, service;
     manager.h = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
     if (manager.h == nullptr) return failed(L"opening the service control manager");
-    service.h = OpenServiceW(manager.h, L"Audiosrv",
-                             SERVICE_STOP | SERVICE_START | SERVICE_QUERY_STATUS);
+    service.h =
+        OpenServiceW(manager.h, L"Audiosrv", SERVICE_STOP | SERVICE_START | SERVICE_QUERY_STATUS);
     if (service.h == nullptr) return failed(L"opening the audio service");
     SERVICE_STATUS status{};
     if (!ControlService(service.h, SERVICE_CONTROL_STOP, &status) &&

@@ -48,14 +48,15 @@ LONG EndpointRegistry::list(std::vector<Endpoint>& endpoints) const {
         Key key;
         const std::wstring path =
             std::wstring(kTree) + (flow == Flow::Render ? L"\\Render" : L"\\Capture");
-        const LONG error = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key.handle);
+        const LONG error =
+            RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key.handle);
         if (error == ERROR_FILE_NOT_FOUND) continue;
         if (error != ERROR_SUCCESS) return error;
         wchar_t name[256];
         for (DWORD i = 0;; ++i) {
             DWORD length = 256;
-            const LONG e = RegEnumKeyExW(key.handle, i, name, &length, nullptr, nullptr, nullptr,
-                                         nullptr);
+            const LONG e =
+                RegEnumKeyExW(key.handle, i, name, &length, nullptr, nullptr, nullptr, nullptr);
             if (e == ERROR_NO_MORE_ITEMS) break;
             if (e != ERROR_SUCCESS) return e;
             if (isGuid(name)) endpoints.push_back({flow, name});

@@ -23,10 +23,11 @@ bool holdsDefaultMode(const RegistryValue& modes) {
 Outcome failure(LONG error, const std::wstring& what) {
     if (error == ERROR_ACCESS_DENIED) {
         return {kAccessDenied,
-                what + L": access denied. Run the setup from an elevated prompt (Run as "
-                       L"administrator); where the endpoint's keys belong to the system, give "
-                       L"Administrators full control of its FxProperties key first (see "
-                       L"docs/endpoint-setup.md). Nothing was changed."};
+                what +
+                    L": access denied. Run the setup from an elevated prompt (Run as "
+                    L"administrator); where the endpoint's keys belong to the system, give "
+                    L"Administrators full control of its FxProperties key first (see "
+                    L"docs/endpoint-setup.md). Nothing was changed."};
     }
     return {kFailed, what + L": system error " + std::to_wstring(error) +
                          L". What had been written was put back."};
@@ -36,11 +37,16 @@ Outcome failure(LONG error, const std::wstring& what) {
 
 const char* EndpointSetup::statusName(Status status) {
     switch (status) {
-        case Status::Attached: return "attached";
-        case Status::Replaced: return "replaced";
-        case Status::ModuleMissing: return "module missing";
-        case Status::Malformed: return "malformed";
-        case Status::NotAttached: break;
+        case Status::Attached:
+            return "attached";
+        case Status::Replaced:
+            return "replaced";
+        case Status::ModuleMissing:
+            return "module missing";
+        case Status::Malformed:
+            return "malformed";
+        case Status::NotAttached:
+            break;
     }
     return "not attached";
 }
@@ -64,7 +70,7 @@ Status EndpointSetup::status(const Endpoint& endpoint) const {
     if (values == Status::Malformed) return values;
     if (values == Status::Attached)
         return ModuleRegistration::problem(endpoint.flow).empty() ? Status::Attached
-                                                                 : Status::ModuleMissing;
+                                                                  : Status::ModuleMissing;
     return backup_.exists(endpoint) ? Status::Replaced : Status::NotAttached;
 }
 
@@ -99,8 +105,9 @@ Outcome EndpointSetup::attach(const Endpoint& endpoint) const {
         return {kMalformed, L"its effect values have the wrong type; nothing was changed"};
     const bool backed = backup_.exists(endpoint);
     if (values == Status::Attached) {
-        return {kOk, backed ? L"already attached"
-                            : L"already attached, not by this setup: detach has nothing to restore"};
+        return {kOk, backed
+                         ? L"already attached"
+                         : L"already attached, not by this setup: detach has nothing to restore"};
     }
     const SavedValues current = {{ids::kModeEffect, effect}, {ids::kModeEffectModes, modes}};
     const bool newKey = !registry_.hasEffectsKey(endpoint);
@@ -114,8 +121,8 @@ Outcome EndpointSetup::attach(const Endpoint& endpoint) const {
         if (!backed) backup_.remove(endpoint);
         return out;
     }
-    out.message = backed ? L"attached again; the values saved at the first attach are kept"
-                         : L"attached";
+    out.message =
+        backed ? L"attached again; the values saved at the first attach are kept" : L"attached";
     return out;
 }
 
@@ -150,8 +157,9 @@ Outcome EndpointSetup::repair(const Endpoint& endpoint) const {
     if (now == Status::Malformed)
         return {kMalformed, L"its effect values have the wrong type; nothing was changed"};
     if (now == Status::ModuleMissing)
-        return {kNotRegistered, L"attached, but the module is not registered any more: run "
-                                L"regsvr32 VeltraDspAPO.dll again"};
+        return {kNotRegistered,
+                L"attached, but the module is not registered any more: run "
+                L"regsvr32 VeltraDspAPO.dll again"};
     if (now != Status::Replaced)
         return {kOk, std::wstring(L"nothing to repair: ") +
                          (now == Status::Attached ? L"attached" : L"not attached by this setup")};

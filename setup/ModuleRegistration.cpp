@@ -18,7 +18,8 @@ std::wstring ModuleRegistration::problem(Flow flow) {
     RegistryValue path;
     const LONG error = readValue(key, L"", path);
     RegCloseKey(key);
-    if (error != ERROR_SUCCESS || !path.present || (path.type != REG_SZ && path.type != REG_EXPAND_SZ))
+    if (error != ERROR_SUCCESS || !path.present ||
+        (path.type != REG_SZ && path.type != REG_EXPAND_SZ))
         return L"the class " + clsid + L" names no server file";
     wchar_t expanded[MAX_PATH];
     const DWORD length = ExpandEnvironmentStringsW(path.text().c_str(), expanded, MAX_PATH);

@@ -73,13 +73,20 @@ LONG writeValue(HKEY key, const std::wstring& name, const RegistryValue& value) 
 
 const char* typeName(DWORD type) {
     switch (type) {
-        case REG_SZ: return "REG_SZ";
-        case REG_EXPAND_SZ: return "REG_EXPAND_SZ";
-        case REG_MULTI_SZ: return "REG_MULTI_SZ";
-        case REG_DWORD: return "REG_DWORD";
-        case REG_QWORD: return "REG_QWORD";
-        case REG_BINARY: return "REG_BINARY";
-        default: return "another type";
+        case REG_SZ:
+            return "REG_SZ";
+        case REG_EXPAND_SZ:
+            return "REG_EXPAND_SZ";
+        case REG_MULTI_SZ:
+            return "REG_MULTI_SZ";
+        case REG_DWORD:
+            return "REG_DWORD";
+        case REG_QWORD:
+            return "REG_QWORD";
+        case REG_BINARY:
+            return "REG_BINARY";
+        default:
+            return "another type";
     }
 }
 

@@ -1,8 +1,7 @@
 // VeltraDspSetup.exe: attaches the module's mode effects to audio endpoints, shows and repairs
 // what it attached, and undoes it. See --help and docs/endpoint-setup.md.
-#include <windows.h>
-
 #include <mmdeviceapi.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <optional>
@@ -115,11 +114,16 @@ std::wstring effectText(const EndpointRegistry& registry, const Endpoint& e, con
 std::wstring stateText(std::optional<DWORD> state) {
     if (!state) return L"state unknown";
     switch (*state) {
-        case DEVICE_STATE_ACTIVE: return L"active";
-        case DEVICE_STATE_DISABLED: return L"disabled";
-        case DEVICE_STATE_NOTPRESENT: return L"not present";
-        case DEVICE_STATE_UNPLUGGED: return L"unplugged";
-        default: return L"state " + std::to_wstring(*state);
+        case DEVICE_STATE_ACTIVE:
+            return L"active";
+        case DEVICE_STATE_DISABLED:
+            return L"disabled";
+        case DEVICE_STATE_NOTPRESENT:
+            return L"not present";
+        case DEVICE_STATE_UNPLUGGED:
+            return L"unplugged";
+        default:
+            return L"state " + std::to_wstring(*state);
     }
 }
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "effects/kernels/ScalarSteps.h"
 #include "effects/kernels/FiniteCheck.h"
 #include "effects/kernels/KernelSelection.h"
+#include "effects/kernels/ScalarSteps.h"
 
 namespace veltra {
 

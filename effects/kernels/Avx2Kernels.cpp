@@ -31,9 +31,12 @@ struct Coefficients {
 
     static Coefficients load(const EqLanes& g, int r) {
         const int at = 4 * r;
-        return {halves(g.k[0] + at, g.k[0] + at), halves(g.k[1] + at, g.k[1] + at),
-                halves(g.k[2] + at, g.k[2] + at), halves(g.k[3] + at, g.k[3] + at),
-                halves(g.k[4] + at, g.k[4] + at), halves(g.zero + at, g.zero + at),
+        return {halves(g.k[0] + at, g.k[0] + at),
+                halves(g.k[1] + at, g.k[1] + at),
+                halves(g.k[2] + at, g.k[2] + at),
+                halves(g.k[3] + at, g.k[3] + at),
+                halves(g.k[4] + at, g.k[4] + at),
+                halves(g.zero + at, g.zero + at),
                 _mm256_set_epi32(at + 3, at + 2, at + 1, at, at + 3, at + 2, at + 1, at)};
     }
 };
@@ -76,7 +79,8 @@ VELTRA_KERNEL_INLINE void step(const Coefficients (&k)[Regs], Chain (&c)[Regs], 
     x[0] = _mm256_blend_ps(shiftUp(c[0].y), in, 0x11);
     VELTRA_UNROLL
     for (int r = 1; r < Regs; ++r) {  // lane 0 of a half takes lane 3 of the register below
-        const __m256 carry = _mm256_castsi256_ps(_mm256_srli_si256(_mm256_castps_si256(c[r - 1].y), 12));
+        const __m256 carry =
+            _mm256_castsi256_ps(_mm256_srli_si256(_mm256_castps_si256(c[r - 1].y), 12));
         x[r] = _mm256_blend_ps(shiftUp(c[r].y), carry, 0x11);
     }
     VELTRA_UNROLL
@@ -159,11 +163,16 @@ void runRegs(const EqLanes& g, EqLaneState* states, int channels, const float* c
 void eqGroup(const EqLanes& g, EqLaneState* states, int channels, const float* const* source,
              float* const* output, int frames) {
     switch ((g.count + 3) / 4) {
-        case 1: return runRegs<1>(g, states, channels, source, output, frames);
-        case 2: return runRegs<2>(g, states, channels, source, output, frames);
-        case 3: return runRegs<3>(g, states, channels, source, output, frames);
-        case 4: return runRegs<4>(g, states, channels, source, output, frames);
-        default: return;
+        case 1:
+            return runRegs<1>(g, states, channels, source, output, frames);
+        case 2:
+            return runRegs<2>(g, states, channels, source, output, frames);
+        case 3:
+            return runRegs<3>(g, states, channels, source, output, frames);
+        case 4:
+            return runRegs<4>(g, states, channels, source, output, frames);
+        default:
+            return;
     }
 }
 
@@ -241,8 +250,7 @@ VELTRA_KERNEL_INLINE void filterStep(FilterLanes& f, __m256 x, __m256 valid) {
 // no sample t: those two steps mask the idle half's state.
 template <bool Edge>
 VELTRA_KERNEL_INLINE void widenerStep(FilterLanes& f, const WidenerGains& k, float* left,
-                                      float* right, int t, int frames, float& lastL,
-                                      float& lastR) {
+                                      float* right, int t, int frames, float& lastL, float& lastR) {
     const __m128 s = _mm_set_ps(0.0f, k.scale, k.secondScale, k.scale);
     const __m128 minus = _mm_set_ps(0.0f, k.scale, -k.secondScale, -k.scale);
     const bool hasFront = !Edge || t < frames, hasBack = !Edge || t > 0;
@@ -255,7 +263,8 @@ VELTRA_KERNEL_INLINE void widenerStep(FilterLanes& f, const WidenerGains& k, flo
         r = right[t];
     }
     // s*l - s*r is s*l + (-s)*r to the bit: negation is exact and a - b is a + (-b).
-    const __m128 frontIn = _mm_add_ps(_mm_mul_ps(s, _mm_set1_ps(l)), _mm_mul_ps(minus, _mm_set1_ps(r)));
+    const __m128 frontIn =
+        _mm_add_ps(_mm_mul_ps(s, _mm_set1_ps(l)), _mm_mul_ps(minus, _mm_set1_ps(r)));
     const __m256 in = _mm256_insertf128_ps(_mm256_castps128_ps256(frontIn), _mm_cvtpd_ps(side), 1);
     const float mid = _mm_cvtss_f32(_mm_shuffle_ps(front, front, 0xAA));
     if constexpr (Edge) {
@@ -268,7 +277,8 @@ VELTRA_KERNEL_INLINE void widenerStep(FilterLanes& f, const WidenerGains& k, flo
     }
     if (hasBack) {
         const __m128 sides = _mm256_extractf128_ps(f.y1, 1);
-        const float s1 = _mm_cvtss_f32(sides), s2 = _mm_cvtss_f32(_mm_shuffle_ps(sides, sides, 0x55));
+        const float s1 = _mm_cvtss_f32(sides),
+                    s2 = _mm_cvtss_f32(_mm_shuffle_ps(sides, sides, 0x55));
         const float m2 = k.secondScale * lastL + k.secondScale * lastR;
         left[t - 1] = ((s2 + m2) * k.mix + (s1 + mid)) * 10.0f * k.output;
         right[t - 1] = ((m2 - s2) * k.mix + (mid - s1)) * 10.0f * k.output;

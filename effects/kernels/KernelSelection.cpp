@@ -41,9 +41,12 @@ void noteFallback(const char* requested, const KernelTable& used) {
 
 const KernelTable* KernelSelection::supported(Isa isa) {
     switch (isa) {
-        case Isa::Scalar: return &scalarKernels();
-        case Isa::Sse2: return sse2Kernels();
-        case Isa::Avx2: return CpuFeatures::hasAvx2() ? avx2Kernels() : nullptr;
+        case Isa::Scalar:
+            return &scalarKernels();
+        case Isa::Sse2:
+            return sse2Kernels();
+        case Isa::Avx2:
+            return CpuFeatures::hasAvx2() ? avx2Kernels() : nullptr;
     }
     return nullptr;
 }

@@ -1,7 +1,7 @@
 #include <algorithm>
 
-#include "effects/kernels/ScalarSteps.h"
 #include "effects/kernels/KernelTable.h"
+#include "effects/kernels/ScalarSteps.h"
 
 namespace veltra::kernels {
 

@@ -29,8 +29,12 @@ struct Coefficients {
 
     static Coefficients load(const EqLanes& g, int r) {
         const int at = 4 * r;
-        return {_mm_loadu_ps(g.k[0] + at), _mm_loadu_ps(g.k[1] + at), _mm_loadu_ps(g.k[2] + at),
-                _mm_loadu_ps(g.k[3] + at), _mm_loadu_ps(g.k[4] + at), _mm_loadu_ps(g.zero + at),
+        return {_mm_loadu_ps(g.k[0] + at),
+                _mm_loadu_ps(g.k[1] + at),
+                _mm_loadu_ps(g.k[2] + at),
+                _mm_loadu_ps(g.k[3] + at),
+                _mm_loadu_ps(g.k[4] + at),
+                _mm_loadu_ps(g.zero + at),
                 _mm_set_epi32(at + 3, at + 2, at + 1, at)};
     }
 };
@@ -61,8 +65,8 @@ VELTRA_KERNEL_INLINE __m128 shiftUp(__m128 y) {
 // One step of every register (see the scalar table for the skew). While the pipeline fills or
 // drains (Edge), only lanes whose section lies in [first, last] change their state.
 template <int Regs, bool AddZero, bool Edge>
-VELTRA_KERNEL_INLINE void step(const Coefficients (&k)[Regs], Chain (&c)[Regs], float in,
-                               int first, int last) {
+VELTRA_KERNEL_INLINE void step(const Coefficients (&k)[Regs], Chain (&c)[Regs], float in, int first,
+                               int last) {
     __m128 x[Regs];
     x[0] = _mm_move_ss(shiftUp(c[0].y), _mm_set_ss(in));
     VELTRA_UNROLL
@@ -104,10 +108,17 @@ void runChannel(const EqLanes& g, EqLaneState& state, const float* source, float
         VELTRA_UNROLL
         for (int r = 1; r < Regs; ++r) y = r == outReg ? c[r].y : y;
         switch (outLane) {
-            case 1: y = _mm_shuffle_ps(y, y, 0x55); break;
-            case 2: y = _mm_shuffle_ps(y, y, 0xAA); break;
-            case 3: y = _mm_shuffle_ps(y, y, 0xFF); break;
-            default: break;
+            case 1:
+                y = _mm_shuffle_ps(y, y, 0x55);
+                break;
+            case 2:
+                y = _mm_shuffle_ps(y, y, 0xAA);
+                break;
+            case 3:
+                y = _mm_shuffle_ps(y, y, 0xFF);
+                break;
+            default:
+                break;
         }
         output[t - lag] = _mm_cvtss_f32(y);
     };
@@ -146,11 +157,16 @@ void runRegs(const EqLanes& g, EqLaneState* states, int channels, const float* c
 void eqGroup(const EqLanes& g, EqLaneState* states, int channels, const float* const* source,
              float* const* output, int frames) {
     switch ((g.count + 3) / 4) {
-        case 1: return runRegs<1>(g, states, channels, source, output, frames);
-        case 2: return runRegs<2>(g, states, channels, source, output, frames);
-        case 3: return runRegs<3>(g, states, channels, source, output, frames);
-        case 4: return runRegs<4>(g, states, channels, source, output, frames);
-        default: return;
+        case 1:
+            return runRegs<1>(g, states, channels, source, output, frames);
+        case 2:
+            return runRegs<2>(g, states, channels, source, output, frames);
+        case 3:
+            return runRegs<3>(g, states, channels, source, output, frames);
+        case 4:
+            return runRegs<4>(g, states, channels, source, output, frames);
+        default:
+            return;
     }
 }
 
@@ -225,9 +241,12 @@ VELTRA_KERNEL_INLINE void filterStep(FilterLanes& f, __m128 x, __m128 valid) {
 
 VELTRA_KERNEL_INLINE float laneOf(__m128 v, int lane) {
     switch (lane) {
-        case 1: return _mm_cvtss_f32(_mm_shuffle_ps(v, v, 0x55));
-        case 2: return _mm_cvtss_f32(_mm_shuffle_ps(v, v, 0xAA));
-        default: return _mm_cvtss_f32(v);
+        case 1:
+            return _mm_cvtss_f32(_mm_shuffle_ps(v, v, 0x55));
+        case 2:
+            return _mm_cvtss_f32(_mm_shuffle_ps(v, v, 0xAA));
+        default:
+            return _mm_cvtss_f32(v);
     }
 }
 
@@ -251,7 +270,8 @@ VELTRA_KERNEL_INLINE void widenerStep(FilterLanes& front, FilterLanes& back, con
         r = right[t];
     }
     // s*l - s*r is s*l + (-s)*r to the bit: negation is exact and a - b is a + (-b).
-    const __m128 frontIn = _mm_add_ps(_mm_mul_ps(s, _mm_set1_ps(l)), _mm_mul_ps(minus, _mm_set1_ps(r)));
+    const __m128 frontIn =
+        _mm_add_ps(_mm_mul_ps(s, _mm_set1_ps(l)), _mm_mul_ps(minus, _mm_set1_ps(r)));
     const float mid = laneOf(front.y1, 2);  // sample t - 1, before the front steps on
     if constexpr (Edge) {
         filterStep<true>(front, frontIn, hasFront ? all : _mm_setzero_ps());

@@ -25,7 +25,8 @@ std::vector<float> music(int rate, unsigned seed) {
     for (std::size_t n = 0; n < frames; ++n) {
         const double t = double(n) / rate;
         const double level = (n / (rate / 4)) % 3 == 0 ? 1.6 : 0.2;
-        const double chord = std::sin(2 * std::numbers::pi * 220 * t) + 0.5 * std::sin(2 * std::numbers::pi * 277 * t);
+        const double chord = std::sin(2 * std::numbers::pi * 220 * t) +
+                             0.5 * std::sin(2 * std::numbers::pi * 277 * t);
         const double sweep = std::sin(2 * std::numbers::pi * (50 + 4000 * t) * t);
         const float burst = (n / 2000) % 5 == 0 ? noise(random) : 0.0f;
         x[2 * n] = float(level * 0.5 * chord) + burst;

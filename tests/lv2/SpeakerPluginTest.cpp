@@ -58,7 +58,8 @@ std::vector<float> tone(std::size_t n, double hz, double level, unsigned seed, f
     std::uniform_real_distribution<float> noise(-hiss, hiss);
     std::vector<float> x(n);
     for (std::size_t i = 0; i < n; ++i)
-        x[i] = float(level * std::sin(2 * 3.141592653589793 * hz * double(i) / 48000)) + noise(random);
+        x[i] =
+            float(level * std::sin(2 * 3.141592653589793 * hz * double(i) / 48000)) + noise(random);
     return x;
 }
 
@@ -106,7 +107,8 @@ TEST(SpeakerPlugin, RunsAnyBlockSizesAsTheEngineDoesWithoutAllocating) {
                 veltra::sendPlaybackParameter(engine, record);
                 sent = int(plugin.enhancement);
             }
-            veltra::processPlayback(engine, reference.data() + 2 * at, reference.data() + 2 * at, n);
+            veltra::processPlayback(engine, reference.data() + 2 * at, reference.data() + 2 * at,
+                                    n);
             at += n;
         }
     }
@@ -131,8 +133,7 @@ TEST(SpeakerPlugin, ReportsItsLatencyAndBypassesWithTheSameDelayWithoutAClick) {
     plugin.run(l, r, ol, orr, 0, 4800, false);
     EXPECT_EQ(plugin.latency, 64.0f + 15.0f + 131.0f + 15.0f);
     const std::size_t delay = 225;
-    for (std::size_t i = 0; i < 4800; ++i)
-        ASSERT_EQ(ol[i], i < delay ? 0.0f : l[i - delay]) << i;
+    for (std::size_t i = 0; i < 4800; ++i) ASSERT_EQ(ol[i], i < delay ? 0.0f : l[i - delay]) << i;
 
     plugin.enabled = 1.0f;  // back in, then out again: 20 ms fades, no jump
     plugin.run(l, r, ol, orr, 4800, 19200, false);

@@ -2,9 +2,9 @@
 // everyone (a DACL that grants reading only) or gives everyone full control again, as an
 // administrator's "take ownership" step would.
 //   veltra_key_lock.exe lock|unlock SUBKEY
+#include <aclapi.h>
 #include <windows.h>
 
-#include <aclapi.h>
 #include <cstdio>
 #include <cwchar>
 

@@ -35,12 +35,12 @@ void checkAggregated(const Module& module, const wchar_t* clsid) {
     if (factory.p == nullptr) return;
     Outer outer;
     void* refused = reinterpret_cast<void*>(1);
-    checkHr(factory->CreateInstance(&outer, ids::guid(ids::kApo), &refused),
-            CLASS_E_NOAGGREGATION, "aggregation asks for anything but IUnknown");
+    checkHr(factory->CreateInstance(&outer, ids::guid(ids::kApo), &refused), CLASS_E_NOAGGREGATION,
+            "aggregation asks for anything but IUnknown");
     check(refused == nullptr, "a refused aggregation answers null");
-    if (!checkHr(factory->CreateInstance(&outer, IID_IUnknown,
-                                         reinterpret_cast<void**>(&outer.inner)),
-                 S_OK, "aggregated CreateInstance"))
+    if (!checkHr(
+            factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&outer.inner)),
+            S_OK, "aggregated CreateInstance"))
         return;
     IAudioProcessingObject* apo = nullptr;
     IAudioProcessingObjectConfiguration* config = nullptr;
