@@ -27,3 +27,17 @@ configure_and_build() {  # build-dir, extra cmake arguments...
     cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
     cmake --build "$dir" -j "$JOBS"
 }
+
+# A throw-away Wine prefix in a fresh work folder, quiet, with a null ALSA device (Wine's audio
+# driver needs one to list endpoints). Sets WORK, WINEPREFIX and WINE.
+fresh_wine_prefix() {  # work-folder
+    WORK="$1"
+    rm -rf "$WORK"
+    mkdir -p "$WORK"
+    export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$WORK/asound.conf"
+    export ALSA_CONFIG_PATH="$WORK/asound.conf"
+    WINE=/usr/lib/wine/wine64
+    [[ -x "$WINE" ]] || WINE="$(command -v wine64 || command -v wine)"
+    "$WINE" wineboot -i >/dev/null 2>&1 || true
+}

@@ -9,15 +9,7 @@ install_missing wine wine64
 OUT="$ROOT/out/windows"
 SETUP="$OUT/VeltraDspSetup.exe"
 LOCK="$ROOT/build/windows/tests/setup/veltra_key_lock.exe"
-WORK="$ROOT/build/setup-test"
-rm -rf "$WORK"
-mkdir -p "$WORK"
-export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$WORK/asound.conf"
-export ALSA_CONFIG_PATH="$WORK/asound.conf"
-WINE=/usr/lib/wine/wine64
-[[ -x "$WINE" ]] || WINE="$(command -v wine64 || command -v wine)"
-"$WINE" wineboot -i >/dev/null 2>&1 || true
+fresh_wine_prefix "$ROOT/build/setup-test"
 cp "$OUT/VeltraDspAPO.dll" "$WORK/prefix/drive_c/windows/system32/"
 
 TREE='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\MMDevices\Audio'

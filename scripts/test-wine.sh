@@ -9,15 +9,7 @@ install_missing wine wine64 sox
 DLL="$ROOT/out/windows/VeltraDspAPO.dll"
 HOST="$ROOT/build/windows/tests/windows/veltra_wine_host.exe"
 TOOL="$ROOT/build/release/tools/veltradsp"
-WORK="$ROOT/build/wine-test"
-rm -rf "$WORK"
-mkdir -p "$WORK"
-export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-WINE=/usr/lib/wine/wine64
-[[ -x "$WINE" ]] || WINE="$(command -v wine64 || command -v wine)"
-# Wine's audio driver needs an ALSA device to list endpoints; a null one keeps the machine quiet.
-printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$WORK/asound.conf"
-export ALSA_CONFIG_PATH="$WORK/asound.conf"
+fresh_wine_prefix "$ROOT/build/wine-test"
 windows_path() { local p="${1//\//\\}"; echo "Z:$p"; }
 
 # One second of stereo 48 kHz float: a sweep on the left, a tone over noise on the right, loud
@@ -28,7 +20,6 @@ sox -q -n -r 48000 -c 1 -e floating-point -b 32 "$WORK/right.wav" synth 1 sine 9
 sox -q -M "$WORK/left.wav" "$WORK/right.wav" -e floating-point -b 32 "$WORK/input.wav"
 "$TOOL" speaker "$WORK/input.wav" "$WORK/reference.wav" --host-frames 480 --format float --quiet
 
-"$WINE" wineboot -i >/dev/null 2>&1 || true
 # Once per kernel path: each must give the native build's output to the bit (a path the CPU
 # lacks falls back, and must then still match).
 for isa in scalar sse2 avx2; do
