@@ -11,18 +11,26 @@ install_missing pipewire pipewire-bin wireplumber dbus sox python3
 WORK="$ROOT/build/pipewire-test"
 TOOL="$ROOT/build/release/tools/veltradsp"
 rm -rf "$WORK"
-mkdir -p "$WORK/run" "$WORK/conf/pipewire.conf.d"
-chmod 700 "$WORK/run"
+mkdir -p "$WORK/conf/pipewire.conf.d"
 cp "$ROOT/tests/lv2/pipewire-daemon.conf" "$WORK/conf/pipewire.conf"
 cp "$ROOT/lv2/pipewire/veltradsp-speaker.conf" "$WORK/conf/pipewire.conf.d/"
-export XDG_RUNTIME_DIR="$WORK/run" LV2_PATH="$ROOT/build/release/lib/lv2"
+# The socket's path must stay short (108 bytes), whatever the checkout's path.
+RUNTIME="$(mktemp -d /tmp/veltra-pipewire.XXXXXX)"
+export XDG_RUNTIME_DIR="$RUNTIME" LV2_PATH="$ROOT/build/release/lib/lv2"
 
 pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; }
+cleanup() {
+    for p in "${pids[@]}"; do
+        pkill -P "$p" 2>/dev/null || true  # wireplumber under dbus-run-session
+        kill "$p" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+    rm -rf "$RUNTIME"
+}
 trap cleanup EXIT
 PIPEWIRE_CONFIG_DIR="$WORK/conf" pipewire >"$WORK/pipewire.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 50); do [[ -S "$WORK/run/pipewire-0" ]] && break; sleep 0.1; done
+for _ in $(seq 50); do [[ -S "$RUNTIME/pipewire-0" ]] && break; sleep 0.1; done
 dbus-run-session -- wireplumber >"$WORK/wireplumber.log" 2>&1 &
 pids+=($!)
 # Ready when the filter's output is linked to the speakers.
