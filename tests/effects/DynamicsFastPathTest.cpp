@@ -11,6 +11,7 @@
 #include "reference/ScalarLimiter.h"
 #include "reference/ScalarWidener.h"
 #include "support/KernelPaths.h"
+#include "support/SameBits.h"
 
 namespace veltra {
 namespace {
@@ -28,9 +29,7 @@ std::vector<float> bursts(std::size_t n, double hz, std::size_t period) {
     return x;
 }
 
-bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
-    return std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
-}
+using testing::sameBits;
 
 // The two default limiters' settings and one with a hold time, a floor and input gain.
 std::vector<std::vector<float>> settings() {

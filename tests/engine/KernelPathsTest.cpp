@@ -11,6 +11,7 @@
 #include "effects/kernels/KernelSelection.h"
 #include "engine/PlaybackModule.h"
 #include "support/KernelPaths.h"
+#include "support/SameBits.h"
 
 namespace veltra {
 namespace {
@@ -63,8 +64,7 @@ TEST(KernelPaths, EveryPathGivesTheScalarPathsBitsThroughTheWholeSpeakerPath) {
         for (const kernels::KernelTable* path : testing::kernelPaths()) {
             SCOPED_TRACE(::testing::Message() << path->name << " at " << rate);
             const std::vector<float> out = speaker(path->name, rate, input);
-            ASSERT_EQ(out.size(), reference.size());
-            EXPECT_EQ(std::memcmp(out.data(), reference.data(), out.size() * sizeof(float)), 0);
+            EXPECT_TRUE(testing::sameBits(out, reference));
         }
     }
 }
