@@ -5,7 +5,6 @@
 
 #include <fstream>
 #include <map>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -24,6 +23,12 @@ std::string narrow(const wchar_t* text) {
     return std::string(text, text + std::wcslen(text));
 }
 
+std::string trim(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r\"");
+    const auto last = text.find_last_not_of(" \t\r\"");
+    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
+}
+
 struct Inf {
     std::map<std::string, std::string> strings;
     std::map<std::string, std::vector<std::string>> sections;  // lines, comments dropped
@@ -32,25 +37,31 @@ struct Inf {
         std::ifstream in(path);
         std::string line, section;
         while (std::getline(in, line)) {
-            line = std::regex_replace(line, std::regex(R"(\s*;.*$|\r)"), "");
-            std::smatch m;
-            if (std::regex_match(line, m, std::regex(R"(\[(.+)\])"))) {
-                section = m[1];
-            } else if (!line.empty()) {
-                sections[section].push_back(line);
-                if (section == "Strings" &&
-                    std::regex_match(line, m, std::regex(R"((\w+)\s*=\s*\"?([^\"]*)\"?)")))
-                    strings[m[1]] = m[2];
+            line = trim(line.substr(0, line.find(';')));  // no quoted text here holds a ';'
+            if (line.empty()) continue;
+            if (line.front() == '[' && line.back() == ']') {
+                section = line.substr(1, line.size() - 2);
+                continue;
             }
+            sections[section].push_back(line);
+            const auto equals = line.find('=');
+            if (section == "Strings" && equals != std::string::npos)
+                strings[trim(line.substr(0, equals))] = trim(line.substr(equals + 1));
         }
     }
     // %NAME% replaced by its string.
-    std::string expand(const std::string& text) const {
-        std::string out = text;
-        std::smatch m;
-        while (std::regex_search(out, m, std::regex(R"(%(\w+)%)")) && strings.count(m[1]))
-            out = m.prefix().str() + strings.at(m[1]) + m.suffix().str();
-        return out;
+    std::string expand(std::string text) const {
+        for (auto open = text.find('%'); open != std::string::npos; open = text.find('%', open)) {
+            const auto close = text.find('%', open + 1);
+            if (close == std::string::npos) break;
+            const auto name = strings.find(text.substr(open + 1, close - open - 1));
+            if (name == strings.end()) {
+                open = close + 1;
+                continue;
+            }
+            text.replace(open, close - open + 1, name->second);
+        }
+        return text;
     }
 };
 
@@ -61,7 +72,7 @@ std::vector<std::string> fields(const Inf& inf, const std::string& line) {
     std::string field;
     for (char c : line + ",") {
         if (c == ',') {
-            out.push_back(inf.expand(std::regex_replace(field, std::regex(R"(^\s+|\s+$|\")"), "")));
+            out.push_back(inf.expand(trim(field)));
             field.clear();
         } else {
             field += c;
