@@ -5,6 +5,7 @@
 
 #include "chain/PlaybackAudioProcessChainProvider.h"
 #include "chain/ProjectPlaybackAudioProcessChain.h"
+#include "engine/CaptureModule.h"
 #include "engine/PlaybackModule.h"
 #include "engine/VeltraDspPlayback.h"
 
@@ -68,6 +69,9 @@ TEST(PlaybackEngine, ModuleFunctionsToleratNullAndRefuseAbsurdConfigurations) {
     EXPECT_EQ(processPlayback(nullptr, buffer.data(), buffer.data(), 4), 0);
     EXPECT_EQ(sendPlaybackParameter(nullptr, nullptr), 0);
     EXPECT_EQ(destroyPlaybackEngine(nullptr), 0);
+    EXPECT_EQ(playbackLatency(nullptr), 0u);
+    EXPECT_EQ(processCapture(nullptr, nullptr, nullptr, nullptr, 5), 0);
+    EXPECT_EQ(destroyCaptureEngine(nullptr), 0);
     EXPECT_EQ(createPlaybackEngine(1000, 2, 48000), nullptr);
     EXPECT_EQ(buffer[0], 0.5f);
 
