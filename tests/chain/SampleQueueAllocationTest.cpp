@@ -1,46 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "chain/ChannelBlock.h"
-#include "chain/PlaybackInputAudioBuffer.h"
-#include "chain/PlaybackOutputAudioBuffer.h"
-#include "chain/SampleFormat.h"
+#include "chain/SampleQueue.h"
 #include "support/AllocationCounter.h"
 
 namespace veltra {
 namespace {
-
-// Drives the queues the way the playback engine does: host buffers of 441 frames, blocks of 64.
-TEST(SampleQueue, SteadyStateReblockingDoesNotAllocate) {
-    constexpr int kChannels = 2;
-    constexpr int kBlock = 64;
-    constexpr int kHost = 441;
-    PlaybackInputAudioBuffer in(kChannels, kSampleFormatFloat32);
-    PlaybackOutputAudioBuffer out(kChannels, kSampleFormatFloat32);
-    float** scratch = allocateChannelBlock(kChannels, kBlock);
-    std::vector<float> host(kHost * kChannels);
-    std::vector<float> result(kHost * kChannels);
-    for (int i = 0; i < kBlock * kChannels; ++i) out.queue().pushBack(0.0f);
-
-    float next = 0.0f;
-    auto runCall = [&] {
-        for (float& s : host) s = next++;
-        in.write(host.data(), kHost);
-        while (in.queue().size() >= kBlock * kChannels) {
-            in.queue().popDeinterleaved(scratch, kChannels, kBlock);
-            out.queue().pushDeinterleaved(scratch, kChannels, kBlock);
-        }
-        out.read(result.data(), kHost);
-    };
-    for (int i = 0; i < 8; ++i) runCall();  // reach the working size
-    const long before = support::allocationCount();
-    for (int i = 0; i < 200; ++i) runCall();
-    EXPECT_EQ(support::allocationCount(), before);
-
-    // The path is a pure delay of one block: output sample n is input sample n - 128.
-    const float lastWritten = next - 1.0f;
-    EXPECT_EQ(result.back(), lastWritten - kBlock * kChannels);
-    freeChannelBlock(scratch, kChannels);
-}
 
 TEST(SampleQueue, GrowthAcrossTheWrapKeepsOrder) {
     SampleQueue queue;
