@@ -28,7 +28,7 @@ unsigned long long enabledRegisterState() {
 #elif defined(VELTRA_CPUID_GNU)
 Registers cpuid(unsigned leaf, unsigned subleaf) {
     Registers r;
-    if (__get_cpuid_max(0, nullptr) < leaf) return r;
+    if (static_cast<unsigned>(__get_cpuid_max(0, nullptr)) < leaf) return r;
     __cpuid_count(leaf, subleaf, r.a, r.b, r.c, r.d);
     return r;
 }
