@@ -45,12 +45,14 @@ struct Chain {
     __m256 y, s0, s1;  // the sections' outputs of the last step, and their state
 };
 
-VELTRA_KERNEL_INLINE __m256 pair(float low, float high) {
-    return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_set_ss(low)), _mm_set_ss(high), 1);
+VELTRA_KERNEL_INLINE __m256 pair(float low, float high) {  // each value in all of its half
+    return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_set1_ps(low)), _mm_set1_ps(high), 1);
 }
 
-VELTRA_KERNEL_INLINE __m256 shiftUp(__m256 y) {  // lane j takes lane j - 1 in each half
-    return _mm256_castsi256_ps(_mm256_slli_si256(_mm256_castps_si256(y), 4));
+// Lane j of each half takes lane j - 1 of `y`, lane 0 takes lane 3 of `below`.
+VELTRA_KERNEL_INLINE __m256 alignUp(__m256 y, __m256 below) {
+    return _mm256_castsi256_ps(
+        _mm256_alignr_epi8(_mm256_castps_si256(y), _mm256_castps_si256(below), 12));
 }
 
 template <bool AddZero, bool Masked>
@@ -75,14 +77,12 @@ VELTRA_KERNEL_INLINE void filter(const Coefficients& k, Chain& c, __m256 x, __m2
 template <int Regs, bool AddZero, bool Edge>
 VELTRA_KERNEL_INLINE void step(const Coefficients (&k)[Regs], Chain (&c)[Regs], __m256 in,
                                int first, int last) {
+    // One byte-align per register moves every lane up and brings in lane 3 of the register
+    // below (for the first register: of `in`, which holds the new samples in lane 3 of each half).
     __m256 x[Regs];
-    x[0] = _mm256_blend_ps(shiftUp(c[0].y), in, 0x11);
+    x[0] = alignUp(c[0].y, in);
     VELTRA_UNROLL
-    for (int r = 1; r < Regs; ++r) {  // lane 0 of a half takes lane 3 of the register below
-        const __m256 carry =
-            _mm256_castsi256_ps(_mm256_srli_si256(_mm256_castps_si256(c[r - 1].y), 12));
-        x[r] = _mm256_blend_ps(shiftUp(c[r].y), carry, 0x11);
-    }
+    for (int r = 1; r < Regs; ++r) x[r] = alignUp(c[r].y, c[r - 1].y);
     VELTRA_UNROLL
     for (int r = 0; r < Regs; ++r) {
         if constexpr (Edge) {
