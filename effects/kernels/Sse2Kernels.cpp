@@ -58,8 +58,11 @@ VELTRA_KERNEL_INLINE void filter(const Coefficients& k, Chain& c, __m128 x, __m1
     }
 }
 
-VELTRA_KERNEL_INLINE __m128 shiftUp(__m128 y) {
-    return _mm_castsi128_ps(_mm_slli_si128(_mm_castps_si128(y), 4));
+// {below[3], y[0], y[1], y[2]}: every lane moves up and lane 0 takes the register below's last,
+// in two shuffles (SSE2 has no byte-align).
+VELTRA_KERNEL_INLINE __m128 alignUp(__m128 y, __m128 below) {
+    const __m128 edge = _mm_shuffle_ps(below, y, _MM_SHUFFLE(0, 0, 3, 3));
+    return _mm_shuffle_ps(edge, y, _MM_SHUFFLE(2, 1, 2, 0));
 }
 
 // One step of every register (see the scalar table for the skew). While the pipeline fills or
@@ -68,12 +71,9 @@ template <int Regs, bool AddZero, bool Edge>
 VELTRA_KERNEL_INLINE void step(const Coefficients (&k)[Regs], Chain (&c)[Regs], float in, int first,
                                int last) {
     __m128 x[Regs];
-    x[0] = _mm_move_ss(shiftUp(c[0].y), _mm_set_ss(in));
+    x[0] = alignUp(c[0].y, _mm_set1_ps(in));
     VELTRA_UNROLL
-    for (int r = 1; r < Regs; ++r) {
-        const __m128 carry = _mm_castsi128_ps(_mm_srli_si128(_mm_castps_si128(c[r - 1].y), 12));
-        x[r] = _mm_move_ss(shiftUp(c[r].y), carry);
-    }
+    for (int r = 1; r < Regs; ++r) x[r] = alignUp(c[r].y, c[r - 1].y);
     VELTRA_UNROLL
     for (int r = 0; r < Regs; ++r) {
         if constexpr (Edge) {
