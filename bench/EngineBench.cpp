@@ -1,7 +1,6 @@
 // The whole speaker and microphone paths through their engines, as the processing objects call
 // them, with the heap allocations of the timed calls counted (the steady state must make none).
 #include <benchmark/benchmark.h>
-
 #include <time.h>
 
 #include <algorithm>

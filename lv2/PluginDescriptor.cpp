@@ -1,4 +1,4 @@
-// The plugin's entry points as the LV2 specification defines them: one descriptor, for
+// The plugin's entry points as LV2 defines them: one descriptor, for
 // urn:veltradsp:speaker, whose functions forward to SpeakerPlugin.
 #include <lv2/core/lv2.h>
 
