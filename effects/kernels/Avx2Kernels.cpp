@@ -3,6 +3,7 @@
 // beyond the intrinsics, so no AVX2-compiled copy of a shared inline function can end up used
 // by the rest of the module. No fused multiply-add: the scalar arithmetic has none.
 #include "effects/kernels/KernelTable.h"
+#include "effects/kernels/WidenerLanes.h"
 
 #if defined(__x86_64__) || defined(_M_X64)
 #include <immintrin.h>
@@ -187,32 +188,21 @@ struct FilterLanes {
     __m256 x1, x2, u1, u2, y1, y2;
 
     explicit FilterLanes(const WidenerFilters& f) {
-        alignas(32) float lanes[16][8] = {};
-        for (int j = 0; j < 8; ++j) {
-            if (kLanes[j] < 0) continue;
-            for (int i = 0; i < 10; ++i) lanes[i][j] = f.coefficients[kLanes[j]][i];
-            for (int i = 0; i < 6; ++i) lanes[10 + i][j] = f.state[kLanes[j]][i];
-        }
-        for (int i = 0; i < 10; ++i) c[i] = _mm256_load_ps(lanes[i]);
-        x1 = _mm256_load_ps(lanes[10]);
-        x2 = _mm256_load_ps(lanes[11]);
-        u1 = _mm256_load_ps(lanes[12]);
-        u2 = _mm256_load_ps(lanes[13]);
-        y1 = _mm256_load_ps(lanes[14]);
-        y2 = _mm256_load_ps(lanes[15]);
+        alignas(32) float rows[kWidenerRows][8];
+        gatherWidenerLanes(f, kLanes, 8, rows[0]);
+        for (int i = 0; i < 10; ++i) c[i] = _mm256_load_ps(rows[i]);
+        x1 = _mm256_load_ps(rows[10]);
+        x2 = _mm256_load_ps(rows[11]);
+        u1 = _mm256_load_ps(rows[12]);
+        u2 = _mm256_load_ps(rows[13]);
+        y1 = _mm256_load_ps(rows[14]);
+        y2 = _mm256_load_ps(rows[15]);
     }
     void storeTo(WidenerFilters& f) const {
-        alignas(32) float lanes[6][8];
-        _mm256_store_ps(lanes[0], x1);
-        _mm256_store_ps(lanes[1], x2);
-        _mm256_store_ps(lanes[2], u1);
-        _mm256_store_ps(lanes[3], u2);
-        _mm256_store_ps(lanes[4], y1);
-        _mm256_store_ps(lanes[5], y2);
-        for (int j = 0; j < 8; ++j) {
-            if (kLanes[j] < 0) continue;
-            for (int i = 0; i < 6; ++i) f.state[kLanes[j]][i] = lanes[i][j];
-        }
+        alignas(32) float rows[6][8];
+        const __m256 state[6] = {x1, x2, u1, u2, y1, y2};
+        for (int i = 0; i < 6; ++i) _mm256_store_ps(rows[i], state[i]);
+        scatterWidenerState(f, kLanes, 8, rows[0]);
     }
 };
 

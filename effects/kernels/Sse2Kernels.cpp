@@ -1,5 +1,6 @@
 // SSE2: every x86-64 CPU has it, so this table needs no compiler flag and no CPU check.
 #include "effects/kernels/KernelTable.h"
+#include "effects/kernels/WidenerLanes.h"
 
 #if defined(__x86_64__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -183,32 +184,21 @@ struct FilterLanes {
     __m128 x1, x2, u1, u2, y1, y2;
 
     FilterLanes(const WidenerFilters& f, const int (&map)[4]) {
-        alignas(16) float lanes[16][4] = {};
-        for (int j = 0; j < 4; ++j) {
-            if (map[j] < 0) continue;
-            for (int i = 0; i < 10; ++i) lanes[i][j] = f.coefficients[map[j]][i];
-            for (int i = 0; i < 6; ++i) lanes[10 + i][j] = f.state[map[j]][i];
-        }
-        for (int i = 0; i < 10; ++i) c[i] = _mm_load_ps(lanes[i]);
-        x1 = _mm_load_ps(lanes[10]);
-        x2 = _mm_load_ps(lanes[11]);
-        u1 = _mm_load_ps(lanes[12]);
-        u2 = _mm_load_ps(lanes[13]);
-        y1 = _mm_load_ps(lanes[14]);
-        y2 = _mm_load_ps(lanes[15]);
+        alignas(16) float rows[kWidenerRows][4];
+        gatherWidenerLanes(f, map, 4, rows[0]);
+        for (int i = 0; i < 10; ++i) c[i] = _mm_load_ps(rows[i]);
+        x1 = _mm_load_ps(rows[10]);
+        x2 = _mm_load_ps(rows[11]);
+        u1 = _mm_load_ps(rows[12]);
+        u2 = _mm_load_ps(rows[13]);
+        y1 = _mm_load_ps(rows[14]);
+        y2 = _mm_load_ps(rows[15]);
     }
     void storeTo(WidenerFilters& f, const int (&map)[4]) const {
-        alignas(16) float lanes[6][4];
-        _mm_store_ps(lanes[0], x1);
-        _mm_store_ps(lanes[1], x2);
-        _mm_store_ps(lanes[2], u1);
-        _mm_store_ps(lanes[3], u2);
-        _mm_store_ps(lanes[4], y1);
-        _mm_store_ps(lanes[5], y2);
-        for (int j = 0; j < 4; ++j) {
-            if (map[j] < 0) continue;
-            for (int i = 0; i < 6; ++i) f.state[map[j]][i] = lanes[i][j];
-        }
+        alignas(16) float rows[6][4];
+        const __m128 state[6] = {x1, x2, u1, u2, y1, y2};
+        for (int i = 0; i < 6; ++i) _mm_store_ps(rows[i], state[i]);
+        scatterWidenerState(f, map, 4, rows[0]);
     }
 };
 
