@@ -94,10 +94,24 @@ void checkLockRules(IAudioProcessingObjectConfiguration* config, Stream& stream)
     checkHr(config->UnlockForProcess(), APOERR_NOT_LOCKED, "unlock before lock");
     APO_CONNECTION_DESCRIPTOR* in[2] = {&stream.inDesc, &stream.inDesc};
     APO_CONNECTION_DESCRIPTOR* out[1] = {&stream.outDesc};
+    checkHr(config->LockForProcess(1, nullptr, 1, out), E_POINTER, "no input descriptors");
     checkHr(config->LockForProcess(2, in, 1, out), APOERR_NUM_CONNECTIONS_INVALID, "two inputs");
     stream.inDesc.u32Signature = 0;
     checkHr(stream.lock(config), E_INVALIDARG, "descriptor without its signature");
     stream.inDesc.u32Signature = APO_CONNECTION_DESCRIPTOR_SIGNATURE;
+    stream.outDesc.u32MaxFrameCount = stream.inDesc.u32MaxFrameCount - 1;
+    checkHr(stream.lock(config), APOERR_INVALID_OUTPUT_MAXFRAMECOUNT, "short output buffer");
+    stream.outDesc.u32MaxFrameCount = stream.inDesc.u32MaxFrameCount;
+    const UINT_PTR outBuffer = stream.outDesc.pBuffer;
+    stream.outDesc.pBuffer = stream.inDesc.pBuffer + 4;
+    checkHr(stream.lock(config), APOERR_BUFFERS_OVERLAP, "overlapping buffers");
+    stream.outDesc.pBuffer = outBuffer;
+    IAudioMediaType* mono =
+        AudioMediaType::create({KSDATAFORMAT_SUBTYPE_IEEE_FLOAT, 1, 4, 32, 48000.0f, 0});
+    stream.outDesc.pFormat = mono;
+    checkHr(stream.lock(config), APOERR_FORMAT_NOT_SUPPORTED, "output format unlike the input's");
+    stream.outDesc.pFormat = stream.format;
+    mono->Release();
     checkHr(stream.lock(config), S_OK, "LockForProcess");
     checkHr(stream.lock(config), APOERR_ALREADY_LOCKED, "second lock");
 }
