@@ -10,13 +10,6 @@ constexpr const wchar_t* kRoot = L"SOFTWARE\\VeltraDsp\\Setup\\Backup";
 constexpr const wchar_t* kAbsent = L"Absent";
 constexpr const wchar_t* kCreatedKey = L"CreatedKey";
 
-struct Key {
-    HKEY handle = nullptr;
-    ~Key() {
-        if (handle != nullptr) RegCloseKey(handle);
-    }
-};
-
 }  // namespace
 
 std::wstring AttachmentBackup::keyPath(const Endpoint& endpoint) {
@@ -24,14 +17,14 @@ std::wstring AttachmentBackup::keyPath(const Endpoint& endpoint) {
 }
 
 bool AttachmentBackup::exists(const Endpoint& endpoint) const {
-    Key key;
+    KeyHandle key;
     return RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath(endpoint).c_str(), 0, KEY_READ, &key.handle) ==
            ERROR_SUCCESS;
 }
 
 LONG AttachmentBackup::save(const Endpoint& endpoint, const SavedValues& values,
                             bool createdEffectsKey) const {
-    Key key;
+    KeyHandle key;
     LONG error = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath(endpoint).c_str(), 0, nullptr, 0,
                                  KEY_WRITE, nullptr, &key.handle, nullptr);
     std::vector<std::wstring> absent;
@@ -61,7 +54,7 @@ LONG AttachmentBackup::save(const Endpoint& endpoint, const SavedValues& values,
 LONG AttachmentBackup::load(const Endpoint& endpoint, const std::vector<std::wstring>& names,
                             SavedValues& values, bool& createdEffectsKey) const {
     values.clear();
-    Key key;
+    KeyHandle key;
     LONG error =
         RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath(endpoint).c_str(), 0, KEY_READ, &key.handle);
     if (error != ERROR_SUCCESS) return error;

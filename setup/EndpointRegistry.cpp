@@ -21,17 +21,6 @@ bool isGuid(const std::wstring& text) {
     return true;
 }
 
-bool sameText(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
-}
-
-struct Key {
-    HKEY handle = nullptr;
-    ~Key() {
-        if (handle != nullptr) RegCloseKey(handle);
-    }
-};
-
 }  // namespace
 
 std::wstring Endpoint::id() const {
@@ -45,7 +34,7 @@ std::wstring EndpointRegistry::keyPath(const Endpoint& endpoint) {
 LONG EndpointRegistry::list(std::vector<Endpoint>& endpoints) const {
     endpoints.clear();
     for (Flow flow : {Flow::Render, Flow::Capture}) {
-        Key key;
+        KeyHandle key;
         const std::wstring path =
             std::wstring(kTree) + (flow == Flow::Render ? L"\\Render" : L"\\Capture");
         const LONG error =
@@ -77,7 +66,7 @@ std::optional<Endpoint> EndpointRegistry::find(const std::wstring& idOrGuid) con
 LONG EndpointRegistry::readEffect(const Endpoint& endpoint, const std::wstring& name,
                                   RegistryValue& value) const {
     value = {};
-    Key key;
+    KeyHandle key;
     const std::wstring path = keyPath(endpoint) + L"\\FxProperties";
     const LONG error = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key.handle);
     if (error == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;  // no effects set at all
@@ -87,7 +76,7 @@ LONG EndpointRegistry::readEffect(const Endpoint& endpoint, const std::wstring& 
 
 LONG EndpointRegistry::writeEffect(const Endpoint& endpoint, const std::wstring& name,
                                    const RegistryValue& value) const {
-    Key key;
+    KeyHandle key;
     const std::wstring path = keyPath(endpoint) + L"\\FxProperties";
     const LONG error = RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
                                        KEY_READ | KEY_SET_VALUE, nullptr, &key.handle, nullptr);
@@ -96,7 +85,7 @@ LONG EndpointRegistry::writeEffect(const Endpoint& endpoint, const std::wstring&
 }
 
 bool EndpointRegistry::hasEffectsKey(const Endpoint& endpoint) const {
-    Key key;
+    KeyHandle key;
     const std::wstring path = keyPath(endpoint) + L"\\FxProperties";
     return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key.handle) ==
            ERROR_SUCCESS;
@@ -106,7 +95,7 @@ LONG EndpointRegistry::removeEmptyEffectsKey(const Endpoint& endpoint) const {
     const std::wstring path = keyPath(endpoint) + L"\\FxProperties";
     DWORD subkeys = 0, values = 0;
     {
-        Key key;
+        KeyHandle key;
         LONG error = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key.handle);
         if (error == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
         if (error != ERROR_SUCCESS) return error;
@@ -119,7 +108,7 @@ LONG EndpointRegistry::removeEmptyEffectsKey(const Endpoint& endpoint) const {
 }
 
 std::wstring EndpointRegistry::storedName(const Endpoint& endpoint) const {
-    Key key;
+    KeyHandle key;
     const std::wstring path = keyPath(endpoint) + L"\\Properties";
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key.handle) != ERROR_SUCCESS)
         return L"";
@@ -133,7 +122,7 @@ std::wstring EndpointRegistry::storedName(const Endpoint& endpoint) const {
 }
 
 std::optional<DWORD> EndpointRegistry::storedState(const Endpoint& endpoint) const {
-    Key key;
+    KeyHandle key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath(endpoint).c_str(), 0, KEY_READ, &key.handle) !=
         ERROR_SUCCESS)
         return std::nullopt;

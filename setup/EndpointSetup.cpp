@@ -9,10 +9,6 @@ namespace veltra::setup {
 
 namespace {
 
-bool sameText(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
-}
-
 bool holdsDefaultMode(const RegistryValue& modes) {
     if (!modes.present) return false;
     const std::vector<std::wstring> items = modes.items();

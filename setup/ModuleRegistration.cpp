@@ -11,13 +11,16 @@ const wchar_t* ModuleRegistration::classFor(Flow flow) {
 
 std::wstring ModuleRegistration::problem(Flow flow) {
     const std::wstring clsid = classFor(flow);
-    HKEY key = nullptr;
     const std::wstring server = L"CLSID\\" + clsid + L"\\InprocServer32";
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, server.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return L"the class " + clsid + L" is not registered";
     RegistryValue path;
-    const LONG error = readValue(key, L"", path);
-    RegCloseKey(key);
+    LONG error = ERROR_SUCCESS;
+    {
+        KeyHandle key;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, server.c_str(), 0, KEY_READ, &key.handle) !=
+            ERROR_SUCCESS)
+            return L"the class " + clsid + L" is not registered";
+        error = readValue(key.handle, L"", path);
+    }
     if (error != ERROR_SUCCESS || !path.present ||
         (path.type != REG_SZ && path.type != REG_EXPAND_SZ))
         return L"the class " + clsid + L" names no server file";
@@ -26,9 +29,9 @@ std::wstring ModuleRegistration::problem(Flow flow) {
     if (length == 0 || length > MAX_PATH || GetFileAttributesW(expanded) == INVALID_FILE_ATTRIBUTES)
         return L"the module " + path.text() + L" is missing";
     const std::wstring record = L"AudioEngine\\AudioProcessingObjects\\" + clsid;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, record.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    KeyHandle key;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, record.c_str(), 0, KEY_READ, &key.handle) != ERROR_SUCCESS)
         return L"the audio engine has no record of " + clsid;
-    RegCloseKey(key);
     return L"";
 }
 

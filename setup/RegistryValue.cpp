@@ -71,6 +71,10 @@ LONG writeValue(HKEY key, const std::wstring& name, const RegistryValue& value) 
                           static_cast<DWORD>(value.data.size()));
 }
 
+bool sameText(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
 const char* typeName(DWORD type) {
     switch (type) {
         case REG_SZ:

@@ -31,4 +31,18 @@ LONG writeValue(HKEY key, const std::wstring& name, const RegistryValue& value);
 
 const char* typeName(DWORD type);
 
+// Registry names and class identifiers compare without regard to case, as Windows compares them.
+bool sameText(const std::wstring& a, const std::wstring& b);
+
+// An open key, closed when it goes out of scope.
+struct KeyHandle {
+    HKEY handle = nullptr;
+    KeyHandle() = default;
+    KeyHandle(const KeyHandle&) = delete;
+    KeyHandle& operator=(const KeyHandle&) = delete;
+    ~KeyHandle() {
+        if (handle != nullptr) RegCloseKey(handle);
+    }
+};
+
 }  // namespace veltra::setup
