@@ -1,18 +1,13 @@
 // AVX2: built with AVX2 code generation for this file only and used only where the CPU and the
-// operating system support it (KernelSelection). It includes nothing with inline functions
-// beyond the intrinsics, so no AVX2-compiled copy of a shared inline function can end up used
-// by the rest of the module. No fused multiply-add: the scalar arithmetic has none.
+// operating system support it (KernelSelection). Beyond the intrinsics it includes inline code
+// only with internal linkage (WidenerMix.h), so no AVX2-compiled copy of a shared inline function
+// can end up used by the rest of the module. No fused multiply-add: the scalar arithmetic has none.
 #include "effects/kernels/KernelTable.h"
 #include "effects/kernels/WidenerLanes.h"
+#include "effects/kernels/WidenerMix.h"
 
-#if defined(__x86_64__) || defined(_M_X64)
+#if defined(VELTRA_X86_64)
 #include <immintrin.h>
-
-#if defined(__GNUC__)
-#define VELTRA_UNROLL _Pragma("GCC unroll 4")
-#else
-#define VELTRA_UNROLL
-#endif
 
 namespace veltra::kernels {
 
@@ -269,9 +264,7 @@ VELTRA_KERNEL_INLINE void widenerStep(FilterLanes& f, const WidenerGains& k, flo
         const __m128 sides = _mm256_extractf128_ps(f.y1, 1);
         const float s1 = _mm_cvtss_f32(sides),
                     s2 = _mm_cvtss_f32(_mm_shuffle_ps(sides, sides, 0x55));
-        const float m2 = k.secondScale * lastL + k.secondScale * lastR;
-        left[t - 1] = ((s2 + m2) * k.mix + (s1 + mid)) * 10.0f * k.output;
-        right[t - 1] = ((m2 - s2) * k.mix + (mid - s1)) * 10.0f * k.output;
+        widenerMix(k, mid, s1, s2, lastL, lastR, left[t - 1], right[t - 1]);
     }
     lastL = l;
     lastR = r;
@@ -297,14 +290,6 @@ const KernelTable* avx2Kernels() {
     return &kAvx2;
 }
 
-}  // namespace veltra::kernels
-
-#else
-
-namespace veltra::kernels {
-const KernelTable* avx2Kernels() {
-    return nullptr;
-}
 }  // namespace veltra::kernels
 
 #endif

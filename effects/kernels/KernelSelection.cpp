@@ -43,10 +43,16 @@ const KernelTable* KernelSelection::supported(Isa isa) {
     switch (isa) {
         case Isa::Scalar:
             return &scalarKernels();
+#if defined(VELTRA_X86_64)
         case Isa::Sse2:
             return sse2Kernels();
         case Isa::Avx2:
             return CpuFeatures::hasAvx2() ? avx2Kernels() : nullptr;
+#else
+        case Isa::Sse2:
+        case Isa::Avx2:
+            break;
+#endif
     }
     return nullptr;
 }

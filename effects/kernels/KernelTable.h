@@ -13,6 +13,16 @@
 #else
 #define VELTRA_KERNEL_INLINE inline __attribute__((always_inline))
 #endif
+// Loops over a kernel's registers are unrolled, so every register stays a register.
+#if defined(__GNUC__)
+#define VELTRA_UNROLL _Pragma("GCC unroll 4")
+#else
+#define VELTRA_UNROLL
+#endif
+// The SSE2 and AVX2 tables exist on x86-64 only.
+#if defined(__x86_64__) || defined(_M_X64)
+#define VELTRA_X86_64 1
+#endif
 
 namespace veltra::kernels {
 
@@ -69,8 +79,9 @@ struct KernelTable {
 };
 
 const KernelTable& scalarKernels();
-// Null where the build has no such path (other architectures).
+#if defined(VELTRA_X86_64)
 const KernelTable* sse2Kernels();
 const KernelTable* avx2Kernels();
+#endif
 
 }  // namespace veltra::kernels

@@ -2,6 +2,7 @@
 
 #include "effects/kernels/KernelTable.h"
 #include "effects/kernels/ScalarSteps.h"
+#include "effects/kernels/WidenerMix.h"
 
 namespace veltra::kernels {
 
@@ -56,11 +57,9 @@ void widener(WidenerFilters& f, const WidenerGains& k, float* left, float* right
         const float m1 = step(0, s * l + s * r);
         const float h1 = step(1, s * l - s * r);
         const float s1 = step(2, static_cast<float>(k.directSide * h1));
-        const float m2 = g1s * l + g1s * r;
         const float h2 = step(3, g1s * l - g1s * r);
         const float s2 = step(4, static_cast<float>(k.secondSide * h2));
-        left[n] = ((s2 + m2) * k.mix + (s1 + m1)) * 10.0f * k.output;
-        right[n] = ((m2 - s2) * k.mix + (m1 - s1)) * 10.0f * k.output;
+        widenerMix(k, m1, s1, s2, l, r, left[n], right[n]);
     }
     f = w;
 }

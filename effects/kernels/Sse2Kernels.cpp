@@ -1,15 +1,10 @@
 // SSE2: every x86-64 CPU has it, so this table needs no compiler flag and no CPU check.
 #include "effects/kernels/KernelTable.h"
 #include "effects/kernels/WidenerLanes.h"
+#include "effects/kernels/WidenerMix.h"
 
-#if defined(__x86_64__) || defined(_M_X64)
+#if defined(VELTRA_X86_64)
 #include <emmintrin.h>
-
-#if defined(__GNUC__)
-#define VELTRA_UNROLL _Pragma("GCC unroll 4")
-#else
-#define VELTRA_UNROLL
-#endif
 
 namespace veltra::kernels {
 
@@ -272,9 +267,7 @@ VELTRA_KERNEL_INLINE void widenerStep(FilterLanes& front, FilterLanes& back, con
     }
     if (hasBack) {
         const float s1 = laneOf(back.y1, 0), s2 = laneOf(back.y1, 1);
-        const float m2 = k.secondScale * lastL + k.secondScale * lastR;
-        left[t - 1] = ((s2 + m2) * k.mix + (s1 + mid)) * 10.0f * k.output;
-        right[t - 1] = ((m2 - s2) * k.mix + (mid - s1)) * 10.0f * k.output;
+        widenerMix(k, mid, s1, s2, lastL, lastR, left[t - 1], right[t - 1]);
     }
     lastL = l;
     lastR = r;
@@ -301,14 +294,6 @@ const KernelTable* sse2Kernels() {
     return &kSse2;
 }
 
-}  // namespace veltra::kernels
-
-#else
-
-namespace veltra::kernels {
-const KernelTable* sse2Kernels() {
-    return nullptr;
-}
 }  // namespace veltra::kernels
 
 #endif
