@@ -1,6 +1,7 @@
 #include "HostModule.h"
 
 #include "HostChecks.h"
+#include "HostIdentifiers.h"
 #include "apo/AudioMediaType.h"
 
 namespace host {
@@ -30,6 +31,14 @@ IUnknown* Module::create(const CLSID& clsid) const {
     if (FAILED(factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&object))))
         return nullptr;
     return object;
+}
+
+ProcessingObject::ProcessingObject(const Module& module, const CLSID& clsid) {
+    object.p = module.create(clsid);
+    ok = object.p != nullptr &&
+         SUCCEEDED(object->QueryInterface(ids::guid(ids::kApo), apo.out())) &&
+         SUCCEEDED(object->QueryInterface(ids::guid(ids::kApoRT), rt.out())) &&
+         SUCCEEDED(object->QueryInterface(ids::guid(ids::kApoConfiguration), config.out()));
 }
 
 Stream::Stream(UINT32 channelCount, float rate, UINT32 maxFrames)

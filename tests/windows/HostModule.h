@@ -56,6 +56,17 @@ struct Held {
     void** out() { return reinterpret_cast<void**>(&p); }
 };
 
+// A new object of a class with the three processing interfaces the audio service uses, released
+// at scope end; `ok` says whether all of them were there.
+struct ProcessingObject {
+    ProcessingObject(const Module& module, const CLSID& clsid);
+    Held<IUnknown> object;
+    Held<veltra::apo::IAudioProcessingObject> apo;
+    Held<veltra::apo::IAudioProcessingObjectRT> rt;
+    Held<veltra::apo::IAudioProcessingObjectConfiguration> config;
+    bool ok = false;
+};
+
 std::wstring guidText(const GUID& guid);
 std::wstring widen(const std::string& text);
 

@@ -42,17 +42,11 @@ void checkStream(IAudioProcessingObjectRT* rt, Stream& stream) {
 void checkMicrophone(const Module& module) {
     HostPropertyStore* store = new HostPropertyStore;
     {
-        Held<IUnknown> object;
-        object.p = module.create(ids::guid(ids::kMicrophoneClass));
-        Held<IAudioProcessingObject> apo;
-        Held<IAudioProcessingObjectRT> rt;
-        Held<IAudioProcessingObjectConfiguration> config;
-        if (!check(object.p && SUCCEEDED(object->QueryInterface(ids::guid(ids::kApo), apo.out())) &&
-                       SUCCEEDED(object->QueryInterface(ids::guid(ids::kApoRT), rt.out())) &&
-                       SUCCEEDED(
-                           object->QueryInterface(ids::guid(ids::kApoConfiguration), config.out())),
-                   "microphone object and its interfaces"))
-            return;
+        ProcessingObject microphone(module, ids::guid(ids::kMicrophoneClass));
+        if (!check(microphone.ok, "microphone object and its interfaces")) return;
+        auto& apo = microphone.apo;
+        auto& rt = microphone.rt;
+        auto& config = microphone.config;
         // The 56-byte structure of the older audio engines: no mode, no device collection.
         APOInitSystemEffects init{};
         init.APOInit = {sizeof(init), ids::guid(ids::kMicrophoneClass)};

@@ -203,17 +203,11 @@ void checkRegistrationCopy(IAudioProcessingObject* apo) {
 
 // A raw-mode stream is left exactly as it is.
 void checkRawMode(const Module& module, IMMDeviceCollection* devices) {
-    Held<IUnknown> object;
-    object.p = module.create(ids::guid(ids::kSpeakerClass));
-    Held<IAudioProcessingObject> apo;
-    Held<IAudioProcessingObjectRT> rt;
-    Held<IAudioProcessingObjectConfiguration> config;
-    if (!object.p || FAILED(object->QueryInterface(ids::guid(ids::kApo), apo.out())) ||
-        FAILED(object->QueryInterface(ids::guid(ids::kApoRT), rt.out())) ||
-        FAILED(object->QueryInterface(ids::guid(ids::kApoConfiguration), config.out()))) {
-        check(false, "raw-mode speaker object");
-        return;
-    }
+    ProcessingObject speaker(module, ids::guid(ids::kSpeakerClass));
+    if (!check(speaker.ok, "raw-mode speaker object")) return;
+    auto& apo = speaker.apo;
+    auto& rt = speaker.rt;
+    auto& config = speaker.config;
     HostPropertyStore* store = new HostPropertyStore;
     store->setUInt32(key(ids::kEnableSpkMfx, 0), 1);
     APOInitSystemEffects2 init = initFor(store, devices, ids::kModeRaw);
@@ -235,16 +229,13 @@ void checkSpeaker(const Module& module, const std::string& inputWave, const std:
     IMMDeviceCollection* devices = renderDevices();
     check(devices != nullptr, "the system enumerator lists render endpoints");
     {
-        Held<IUnknown> object;
-        object.p = module.create(ids::guid(ids::kSpeakerClass));
-        if (!check(object.p != nullptr, "speaker object created")) return;
-        checkInterfaces(object.p, ids::kSpeakerInterface, ids::kMicrophoneInterface);
-        Held<IAudioProcessingObject> apo;
-        Held<IAudioProcessingObjectRT> rt;
-        Held<IAudioProcessingObjectConfiguration> config;
-        object->QueryInterface(ids::guid(ids::kApo), apo.out());
-        object->QueryInterface(ids::guid(ids::kApoRT), rt.out());
-        object->QueryInterface(ids::guid(ids::kApoConfiguration), config.out());
+        ProcessingObject speaker(module, ids::guid(ids::kSpeakerClass));
+        if (!check(speaker.ok, "speaker object and its interfaces")) return;
+        checkInterfaces(speaker.object.p, ids::kSpeakerInterface, ids::kMicrophoneInterface);
+        auto& object = speaker.object;
+        auto& apo = speaker.apo;
+        auto& rt = speaker.rt;
+        auto& config = speaker.config;
 
         UINT32 channels = 0;
         checkHr(apo->GetInputChannelCount(&channels), APOERR_NOT_INITIALIZED, "channels early");
