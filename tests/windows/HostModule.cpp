@@ -1,5 +1,8 @@
 #include "HostModule.h"
 
+#include <fstream>
+#include <type_traits>
+
 #include "HostChecks.h"
 #include "HostIdentifiers.h"
 #include "apo/AudioMediaType.h"
@@ -13,15 +16,14 @@ bool Module::load(const std::wstring& file) {
     if (handle == nullptr) return false;
     wchar_t full[MAX_PATH];
     path.assign(full, GetModuleFileNameW(handle, full, MAX_PATH));
-    canUnloadNow = reinterpret_cast<decltype(canUnloadNow)>(
-        reinterpret_cast<void*>(GetProcAddress(handle, "DllCanUnloadNow")));
-    getClassObject = reinterpret_cast<decltype(getClassObject)>(
-        reinterpret_cast<void*>(GetProcAddress(handle, "DllGetClassObject")));
-    registerServer = reinterpret_cast<decltype(registerServer)>(
-        reinterpret_cast<void*>(GetProcAddress(handle, "DllRegisterServer")));
-    unregisterServer = reinterpret_cast<decltype(unregisterServer)>(
-        reinterpret_cast<void*>(GetProcAddress(handle, "DllUnregisterServer")));
-    return canUnloadNow && getClassObject && registerServer && unregisterServer;
+    auto entry = [&](auto& pointer, const char* name) {
+        pointer = reinterpret_cast<std::remove_reference_t<decltype(pointer)>>(
+            reinterpret_cast<void*>(GetProcAddress(handle, name)));
+        return pointer != nullptr;
+    };
+    return entry(canUnloadNow, "DllCanUnloadNow") && entry(getClassObject, "DllGetClassObject") &&
+           entry(registerServer, "DllRegisterServer") &&
+           entry(unregisterServer, "DllUnregisterServer");
 }
 
 IUnknown* Module::create(const CLSID& clsid) const {
@@ -71,14 +73,15 @@ void Stream::process(IAudioProcessingObjectRT* apo, UINT32 frames, APO_BUFFER_FL
     apo->APOProcess(1, in, 1, out);
 }
 
-std::wstring guidText(const GUID& guid) {
-    wchar_t text[64];
-    const int n = StringFromGUID2(guid, text, 64);
-    return std::wstring(text, n > 0 ? std::size_t(n - 1) : 0);
-}
-
 std::wstring widen(const std::string& text) {
     return std::wstring(text.begin(), text.end());
+}
+
+std::vector<float> readFloats(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<float> samples;
+    for (float v; in.read(reinterpret_cast<char*>(&v), sizeof v);) samples.push_back(v);
+    return samples;
 }
 
 }  // namespace host

@@ -67,12 +67,13 @@ struct ProcessingObject {
     bool ok = false;
 };
 
-std::wstring guidText(const GUID& guid);
 std::wstring widen(const std::string& text);
+// Raw 32-bit float samples, as sox writes them with `-t f32`.
+std::vector<float> readFloats(const std::string& path);
 
-void checkRegistration(const Module& module);
+void checkRegistration(const Module& module, const std::string& infPath);
 void checkUnregistration(const Module& module);
-void checkSpeaker(const Module& module, const std::string& inputWave, const std::string& refWave);
+void checkSpeaker(const Module& module, const std::string& input, const std::string& reference);
 void checkMicrophone(const Module& module);
 void checkAggregation(const Module& module);
 void checkUnloadRule(const Module& module);

@@ -1,10 +1,10 @@
 // Compile-time only: where MinGW-w64 declares a processing-object structure itself, ours must agree
 // with it field by field, since both describe what the audio engine passes.
-#include "apo/platform/AudioEngineApoTypes.h"
-
 #include <audioapotypes.h>
 
 #include <cstddef>
+
+#include "apo/platform/AudioEngineApoTypes.h"
 
 // The one processing-object structure MinGW-w64 does declare must agree with ours field by field.
 static_assert(sizeof(::APO_CONNECTION_PROPERTY) == sizeof(veltra::apo::APO_CONNECTION_PROPERTY));

@@ -44,9 +44,7 @@ void checkMicrophone(const Module& module) {
     {
         ProcessingObject microphone(module, ids::guid(ids::kMicrophoneClass));
         if (!check(microphone.ok, "microphone object and its interfaces")) return;
-        auto& apo = microphone.apo;
-        auto& rt = microphone.rt;
-        auto& config = microphone.config;
+        auto& [object, apo, rt, config, ok] = microphone;
         // The 56-byte structure of the older audio engines: no mode, no device collection.
         APOInitSystemEffects init{};
         init.APOInit = {sizeof(init), ids::guid(ids::kMicrophoneClass)};

@@ -9,7 +9,6 @@
 #include "HostIdentifiers.h"
 #include "HostModule.h"
 #include "HostPropertyStore.h"
-#include "WaveFile.h"
 #include "apo/AudioMediaType.h"
 
 namespace host {
@@ -96,21 +95,22 @@ void checkLockRules(IAudioProcessingObjectConfiguration* config, Stream& stream)
     APO_CONNECTION_DESCRIPTOR* out[1] = {&stream.outDesc};
     checkHr(config->LockForProcess(1, nullptr, 1, out), E_POINTER, "no input descriptors");
     checkHr(config->LockForProcess(2, in, 1, out), APOERR_NUM_CONNECTIONS_INVALID, "two inputs");
-    stream.inDesc.u32Signature = 0;
-    checkHr(stream.lock(config), E_INVALIDARG, "descriptor without its signature");
-    stream.inDesc.u32Signature = APO_CONNECTION_DESCRIPTOR_SIGNATURE;
-    stream.outDesc.u32MaxFrameCount = stream.inDesc.u32MaxFrameCount - 1;
-    checkHr(stream.lock(config), APOERR_INVALID_OUTPUT_MAXFRAMECOUNT, "short output buffer");
-    stream.outDesc.u32MaxFrameCount = stream.inDesc.u32MaxFrameCount;
-    const UINT_PTR outBuffer = stream.outDesc.pBuffer;
-    stream.outDesc.pBuffer = stream.inDesc.pBuffer + 4;
-    checkHr(stream.lock(config), APOERR_BUFFERS_OVERLAP, "overlapping buffers");
-    stream.outDesc.pBuffer = outBuffer;
     IAudioMediaType* mono =
         AudioMediaType::create({KSDATAFORMAT_SUBTYPE_IEEE_FLOAT, 1, 4, 32, 48000.0f, 0});
-    stream.outDesc.pFormat = mono;
-    checkHr(stream.lock(config), APOERR_FORMAT_NOT_SUPPORTED, "output format unlike the input's");
-    stream.outDesc.pFormat = stream.format;
+    // Each refusal from one wrong field of otherwise good descriptors.
+    auto refused = [&](auto spoil, HRESULT expected, const char* what) {
+        const APO_CONNECTION_DESCRIPTOR goodIn = stream.inDesc, goodOut = stream.outDesc;
+        spoil(stream.inDesc, stream.outDesc);
+        checkHr(stream.lock(config), expected, what);
+        stream.inDesc = goodIn, stream.outDesc = goodOut;
+    };
+    using D = APO_CONNECTION_DESCRIPTOR;
+    refused([](D& i, D&) { i.u32Signature = 0; }, E_INVALIDARG, "descriptor without signature");
+    refused([](D&, D& o) { --o.u32MaxFrameCount; }, APOERR_INVALID_OUTPUT_MAXFRAMECOUNT,
+            "short output buffer");
+    refused([](D& i, D& o) { o.pBuffer = i.pBuffer + 4; }, APOERR_BUFFERS_OVERLAP, "overlap");
+    refused([&](D&, D& o) { o.pFormat = mono; }, APOERR_FORMAT_NOT_SUPPORTED,
+            "output format unlike the input's");
     mono->Release();
     checkHr(stream.lock(config), S_OK, "LockForProcess");
     checkHr(stream.lock(config), APOERR_ALREADY_LOCKED, "second lock");
@@ -118,22 +118,21 @@ void checkLockRules(IAudioProcessingObjectConfiguration* config, Stream& stream)
 
 // One second of the bundled signal in 10 ms buffers must equal, sample for sample, what the native
 // build of the playback engine produced for the same signal and the same buffer size.
-void checkAudio(IAudioProcessingObjectRT* rt, Stream& stream, const WaveFile& in,
-                const WaveFile& ref) {
-    if (!check(in.channels == 2 && in.sampleRate == 48000 &&
-                   ref.samples.size() == in.samples.size() && in.samples.size() >= 2 * 48000,
-               "input and reference are one second of stereo 48 kHz float"))
+void checkAudio(IAudioProcessingObjectRT* rt, Stream& stream, const std::vector<float>& in,
+                const std::vector<float>& ref) {
+    if (!check(ref.size() == in.size() && in.size() >= 2 * 48000,
+               "input and reference are one second of stereo float"))
         return;
     std::size_t mismatches = 0;
     double worst = 0.0;
     for (std::size_t at = 0; at + 2 * kHostFrames <= 2 * 48000; at += 2 * kHostFrames) {
-        std::copy_n(in.samples.begin() + std::ptrdiff_t(at), 2 * kHostFrames, stream.input.begin());
+        std::copy_n(in.begin() + std::ptrdiff_t(at), 2 * kHostFrames, stream.input.begin());
         stream.process(rt, kHostFrames);
         check(stream.outProp.u32ValidFrameCount == kHostFrames &&
                   stream.outProp.u32BufferFlags == BUFFER_VALID,
               "output frame count and flags");
         for (std::size_t i = 0; i < 2 * kHostFrames; ++i) {
-            const float want = ref.samples[at + i];
+            const float want = ref[at + i];
             if (stream.output[i] != want) ++mismatches;
             worst = std::max(worst, std::fabs(double(stream.output[i]) - double(want)));
         }
@@ -205,25 +204,23 @@ void checkRegistrationCopy(IAudioProcessingObject* apo) {
 void checkRawMode(const Module& module, IMMDeviceCollection* devices) {
     ProcessingObject speaker(module, ids::guid(ids::kSpeakerClass));
     if (!check(speaker.ok, "raw-mode speaker object")) return;
-    auto& apo = speaker.apo;
-    auto& rt = speaker.rt;
-    auto& config = speaker.config;
     HostPropertyStore* store = new HostPropertyStore;
     store->setUInt32(key(ids::kEnableSpkMfx, 0), 1);
     APOInitSystemEffects2 init = initFor(store, devices, ids::kModeRaw);
-    checkHr(apo->Initialize(sizeof(init), reinterpret_cast<BYTE*>(&init)), S_OK, "raw Initialize");
+    checkHr(speaker.apo->Initialize(sizeof(init), reinterpret_cast<BYTE*>(&init)), S_OK,
+            "raw Initialize");
     Stream stream(2, 48000.0f, kHostFrames);
-    checkHr(stream.lock(config.p), S_OK, "raw LockForProcess");
+    checkHr(stream.lock(speaker.config.p), S_OK, "raw LockForProcess");
     for (std::size_t i = 0; i < stream.input.size(); ++i) stream.input[i] = float(i % 97) / 97.0f;
-    stream.process(rt.p, kHostFrames);
+    stream.process(speaker.rt.p, kHostFrames);
     check(stream.output == stream.input, "raw mode copies the buffer through");
-    checkHr(config->UnlockForProcess(), S_OK, "raw UnlockForProcess");
+    checkHr(speaker.config->UnlockForProcess(), S_OK, "raw UnlockForProcess");
     store->Release();
 }
 
 }  // namespace
 
-void checkSpeaker(const Module& module, const std::string& inputWave, const std::string& refWave) {
+void checkSpeaker(const Module& module, const std::string& input, const std::string& reference) {
     HostPropertyStore* store = new HostPropertyStore;
     store->setUInt32(key(ids::kEnableSpkMfx, 0), 1);  // enhancement on, system effects allowed
     IMMDeviceCollection* devices = renderDevices();
@@ -232,10 +229,7 @@ void checkSpeaker(const Module& module, const std::string& inputWave, const std:
         ProcessingObject speaker(module, ids::guid(ids::kSpeakerClass));
         if (!check(speaker.ok, "speaker object and its interfaces")) return;
         checkInterfaces(speaker.object.p, ids::kSpeakerInterface, ids::kMicrophoneInterface);
-        auto& object = speaker.object;
-        auto& apo = speaker.apo;
-        auto& rt = speaker.rt;
-        auto& config = speaker.config;
+        auto& [object, apo, rt, config, ok] = speaker;
 
         UINT32 channels = 0;
         checkHr(apo->GetInputChannelCount(&channels), APOERR_NOT_INITIALIZED, "channels early");
@@ -258,7 +252,7 @@ void checkSpeaker(const Module& module, const std::string& inputWave, const std:
         checkLockRules(config.p, stream);
         checkHr(apo->GetInputChannelCount(&channels), S_OK, "GetInputChannelCount");
         check(channels == 2, "two channels locked");
-        checkAudio(rt.p, stream, readFloatWave(inputWave), readFloatWave(refWave));
+        checkAudio(rt.p, stream, readFloats(input), readFloats(reference));
         checkEnhancementSwitch(object.p, store, stream, rt.p);
         checkHr(config->UnlockForProcess(), S_OK, "UnlockForProcess");
     }

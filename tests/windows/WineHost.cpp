@@ -2,7 +2,7 @@
 // it, and drives both processing objects only through the module's exports and COM interfaces, as
 // the audio service does. Exit status 0 when every check holds.
 //
-//   veltra_wine_host.exe MODULE INPUT.wav REFERENCE.wav
+//   veltra_wine_host.exe MODULE INPUT.f32 REFERENCE.f32 EXAMPLE.inf
 #include <cstdio>
 #include <string>
 
@@ -34,15 +34,15 @@ void checkClassObjects(const Module& module) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s MODULE INPUT.wav REFERENCE.wav\n", argv[0]);
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: %s MODULE INPUT.f32 REFERENCE.f32 EXAMPLE.inf\n", argv[0]);
         return 64;
     }
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     Module module;
     if (!check(module.load(widen(argv[1])), "the module loads and exports its four entry points"))
         return 1;
-    checkRegistration(module);
+    checkRegistration(module, argv[4]);
     checkClassObjects(module);
     checkSpeaker(module, argv[2], argv[3]);
     checkMicrophone(module);
