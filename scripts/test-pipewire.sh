@@ -60,8 +60,8 @@ play_and_compare() {  # enhancement on|off
     sleep 0.5
     kill -INT "$recorder"
     wait "$recorder" || true
-    sox -V1 "recording-$1.wav" -t f32 "recording-$1.raw"
-    sox -V1 "reference-$1.wav" -t f32 "reference-$1.raw"
+    "$ROOT/tests/support/wav_samples.py" "recording-$1.wav" "recording-$1.raw"
+    "$ROOT/tests/support/wav_samples.py" "reference-$1.wav" "reference-$1.raw"
     echo -n "PipeWire, enhancement $1: "
     /usr/bin/python3 "$ROOT/tests/lv2/compare_aligned.py" "recording-$1.raw" "reference-$1.raw" 1e-6
 }

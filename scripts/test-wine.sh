@@ -19,19 +19,9 @@ sox -q -n -r 48000 -c 1 -e floating-point -b 32 "$WORK/right.wav" synth 1 sine 9
     pinknoise mix gain -2
 sox -q -M "$WORK/left.wav" "$WORK/right.wav" -e floating-point -b 32 "$WORK/input.wav"
 "$TOOL" speaker "$WORK/input.wav" "$WORK/reference.wav" --host-frames 480 --format float --quiet
-# The host reads the bare float samples of the files' data chunks (sox would convert through
-# its 32-bit integer samples and round the reference).
-data_chunk() {
-    /usr/bin/python3 - "$1" "$2" <<'PY'
-import struct, sys
-b, at = open(sys.argv[1], "rb").read(), 12
-while b[at:at + 4] != b"data":
-    at += 8 + struct.unpack_from("<I", b, at + 4)[0] + (b[at + 4] & 1)
-open(sys.argv[2], "wb").write(b[at + 8:at + 8 + struct.unpack_from("<I", b, at + 4)[0]])
-PY
-}
-data_chunk "$WORK/input.wav" "$WORK/input.f32"
-data_chunk "$WORK/reference.wav" "$WORK/reference.f32"
+# The host reads the bare float samples of the files' data chunks.
+"$ROOT/tests/support/wav_samples.py" "$WORK/input.wav" "$WORK/input.f32"
+"$ROOT/tests/support/wav_samples.py" "$WORK/reference.wav" "$WORK/reference.f32"
 
 # Once per kernel path: each must give the native build's output to the bit (a path the CPU
 # lacks falls back, and must then still match).

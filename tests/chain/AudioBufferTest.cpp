@@ -98,25 +98,3 @@ TEST(AudioBuffer, CaptureInputsKeepEveryChannelIgnoringTheOtherStreamCount) {
 
 }  // namespace
 }  // namespace veltra
-
-namespace veltra {
-namespace {
-
-// Block moves across the ring's end keep the order, and a short pop reports what it found.
-TEST(SampleQueue, BlockMovesWrapAroundTheRingInOrder) {
-    SampleQueue queue;
-    std::vector<float> ramp(400);
-    for (std::size_t i = 0; i < ramp.size(); ++i) ramp[i] = float(i);
-    queue.pushSamples(ramp.data(), 200);
-    std::vector<float> out(400, -1.0f);
-    EXPECT_EQ(queue.popSamples(out.data(), 150), 150u);
-    queue.pushSamples(ramp.data() + 200, 200);  // 250 held in a 256-sample ring: wraps
-    EXPECT_EQ(queue.capacity(), 256u);
-    EXPECT_EQ(queue.popSamples(out.data() + 150, 300), 250u);
-    out.resize(400);
-    EXPECT_EQ(out, ramp);
-    EXPECT_TRUE(queue.empty());
-}
-
-}  // namespace
-}  // namespace veltra

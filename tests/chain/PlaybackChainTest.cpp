@@ -119,6 +119,7 @@ TEST(PlaybackChain, EnableMessageFadesOutSwitchesTheGroupAtSilenceAndFadesIn) {
             EXPECT_GT(out[silent + 1], 0.0f) << c.rate;
             EXPECT_EQ(out[2 * silent + 1], 1.0f) << c.rate;  // back at full level
             EXPECT_LT(out[2 * silent], 1.0f) << c.rate;
+            EXPECT_EQ(h.lastOtherChannel, out.back());  // one fade gain for every channel
         }
     }
 }

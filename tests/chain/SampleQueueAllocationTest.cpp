@@ -1,30 +1,35 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
 #include "chain/SampleQueue.h"
+#include "engine/CaptureModule.h"
+#include "engine/DebugLog.h"
+#include "engine/PlaybackModule.h"
 #include "support/AllocationCounter.h"
 
 namespace veltra {
 namespace {
 
-TEST(SampleQueue, GrowthAcrossTheWrapKeepsOrder) {
+// Single samples and block moves across the ring's end keep the order, growth keeps what was
+// held, and a short pop reports what it found.
+TEST(SampleQueue, WrapAndGrowthKeepOrder) {
     SampleQueue queue;
-    for (int i = 0; i < 200; ++i) queue.pushBack(static_cast<float>(i));
-    for (int i = 0; i < 150; ++i) ASSERT_EQ(queue.popFront(), static_cast<float>(i));
-    for (int i = 200; i < 1000; ++i) queue.pushBack(static_cast<float>(i));  // wraps, then grows
-    for (int i = 150; i < 1000; ++i) ASSERT_EQ(queue.popFront(), static_cast<float>(i));
+    std::vector<float> ramp(1000), out(1000, -1.0f);
+    for (std::size_t i = 0; i < ramp.size(); ++i) ramp[i] = float(i);
+    queue.pushSamples(ramp.data(), 200);
+    EXPECT_EQ(queue.popSamples(out.data(), 150), 150u);
+    queue.pushSamples(ramp.data() + 200, 100);  // 150 held in a 256-sample ring: wraps
+    EXPECT_EQ(queue.capacity(), 256u);
+    for (std::size_t i = 300; i < 1000; ++i) queue.pushBack(ramp[i]);  // grows while wrapped
+    for (std::size_t i = 150; i < 300; ++i) out[i] = queue.popFront();
+    EXPECT_EQ(queue.popSamples(out.data() + 300, 900), 700u);
+    EXPECT_EQ(out, ramp);
     EXPECT_EQ(queue.popFront(), 0.0f);
     EXPECT_TRUE(queue.empty());
 }
-
-}  // namespace
-}  // namespace veltra
-
-#include "engine/CaptureModule.h"
-#include "engine/DebugLog.h"
-#include "engine/PlaybackModule.h"
-
-namespace veltra {
-namespace {
 
 // The whole speaker path, fade included, on the real-time thread's calls: no heap traffic once
 // the engine exists.
@@ -41,7 +46,11 @@ TEST(RealTimePath, PlaybackAndCaptureCallsDoNotAllocate) {
     processPlayback(playback, buffer.data(), buffer.data(), 480);
     processCapture(capture, buffer.data(), buffer.data(), buffer.data(), 160);
     static int traceLines = 0;
-    setDebugSink([](const char*) { ++traceLines; });
+    static char lastLine[128];  // a copy the sink can keep without allocating
+    setDebugSink([](const char* line) {
+        ++traceLines;
+        std::snprintf(lastLine, sizeof lastLine, "%s", line);
+    });
     const long before = support::allocationCount();
     // 4 s of speaker audio (the fade cycle and the limiters all run) and 21 s of microphone
     // audio, which crosses two of the capture chain's ten-second timing reports.
@@ -53,6 +62,11 @@ TEST(RealTimePath, PlaybackAndCaptureCallsDoNotAllocate) {
     setDebugSink(nullptr);
     EXPECT_EQ(traceLines, 2);
     EXPECT_EQ(support::allocationCount(), before);
+    const std::string report = lastLine,
+                      prefix = "[VeltraDsp] capture chain process samples(160000): ";
+    EXPECT_EQ(report.rfind(prefix, 0), 0u) << report;
+    EXPECT_GT(report.size(), prefix.size() + 1);  // the time in microseconds, then a newline
+    EXPECT_EQ(report.find_first_not_of("0123456789", prefix.size()), report.size() - 1) << report;
     destroyPlaybackEngine(playback);
     destroyCaptureEngine(capture);
 }

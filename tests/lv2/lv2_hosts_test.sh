@@ -6,6 +6,7 @@
 set -euo pipefail
 export LV2_PATH="$1"
 TOOL="$2"
+SAMPLES="$(dirname "$0")/../support/wav_samples.py"
 BUNDLE="$LV2_PATH/veltradsp.lv2"
 WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
@@ -31,8 +32,8 @@ for setting in on off; do
     [[ $setting == off ]] && value=0
     lv2apply -i "$WORK/in.wav" -o "$WORK/plugin.wav" -c enhancement "$value" urn:veltradsp:speaker
     "$TOOL" speaker "$WORK/in.wav" "$WORK/tool.wav" --enhancement "$setting" --format float --quiet
-    sox -V1 "$WORK/plugin.wav" -t f32 "$WORK/plugin.raw"
-    sox -V1 "$WORK/tool.wav" -t f32 "$WORK/tool.raw"
+    "$SAMPLES" "$WORK/plugin.wav" "$WORK/plugin.raw"
+    "$SAMPLES" "$WORK/tool.wav" "$WORK/tool.raw"
     cmp -s "$WORK/plugin.raw" "$WORK/tool.raw" ||
         { echo "lv2apply output differs from veltradsp speaker (enhancement $setting)"; exit 1; }
     echo "lv2apply, enhancement $setting: bit-identical to veltradsp speaker"

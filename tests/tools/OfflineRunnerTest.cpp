@@ -3,8 +3,6 @@
 #include <cmath>
 #include <vector>
 
-#include "engine/CaptureModule.h"
-#include "engine/PlaybackModule.h"
 #include "tools/OfflineRunner.h"
 #include "tools/ResponseReport.h"
 
@@ -20,22 +18,9 @@ std::vector<float> stereoTone(std::size_t frames) {
     return x;
 }
 
-TEST(OfflineRunner, SpeakerEqualsTheEngineDrivenDirectly) {
-    auto viaTool = stereoTone(5000);
-    ASSERT_TRUE(runSpeaker(viaTool, 2, 48000, true, 441));
-
-    auto direct = stereoTone(5000);
-    VeltraDspPlayback* engine = createPlaybackEngine(2, 2, 48000);
-    std::uint32_t record[2] = {10003, 1};
-    sendPlaybackParameter(engine, record);
-    for (std::size_t done = 0; done < 5000; done += 441) {
-        const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(441, 5000 - done));
-        processPlayback(engine, direct.data() + 2 * done, direct.data() + 2 * done, n);
-    }
-    destroyPlaybackEngine(engine);
-    EXPECT_EQ(viaTool, direct);
-    for (int i = 0; i < 128; ++i) EXPECT_EQ(viaTool[i], 0.0f);  // the one-block lead
-
+// The speaker path through the tool is compared with the engine by the LV2 host test (lv2apply
+// against veltradsp) and with the Windows module by the Wine host; here what only the tool does.
+TEST(OfflineRunner, SpeakerLeavesAMonoFileAsItIs) {
     auto mono = std::vector<float>{0.1f, 0.2f, 0.3f};
     ASSERT_TRUE(runSpeaker(mono, 1, 48000, true, 2));
     EXPECT_EQ(mono, (std::vector<float>{0.1f, 0.2f, 0.3f}));
