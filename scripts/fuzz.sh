@@ -8,7 +8,7 @@ install_missing clang libclang-rt-14-dev libsndfile1-dev pkg-config cmake
 SECONDS_EACH="${1:-600}"
 shift || true
 TARGETS=("$@")
-((${#TARGETS[@]})) || TARGETS=(parameter_blocks apo_negotiation apo_process audio_file)
+((${#TARGETS[@]})) || TARGETS=(parameter_blocks apo_object audio_file)
 
 BUILD="$ROOT/build/fuzz"
 CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRA_FUZZ=ON \

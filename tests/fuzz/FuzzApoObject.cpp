@@ -1,0 +1,154 @@
+// Either processing object driven by arbitrary calls, in any order, as a faulty or hostile audio
+// service might: format negotiation and LockForProcess with arbitrary formats and descriptors, a
+// good stream of 1 to 8 channels at any acceptable rate, APOProcess with arbitrary flags, frame
+// counts and sample bits, unlocks, enhancement toggles and effects-list calls in between. Whatever
+// arrives, an HRESULT comes back and nothing is touched outside the buffers.
+#include <vector>
+
+#include "FuzzInput.h"
+#include "apo/AudioMediaType.h"
+#include "apo/EndpointProperties.h"
+#include "apo/VeltraDspMicAPOMFX.h"
+#include "apo/VeltraDspSpkAPOMFX.h"
+#include "apo/platform/MemoryPropertyStore.h"
+
+namespace {
+
+using namespace veltra::apo;
+using veltra::fuzz::FuzzInput;
+
+// Mostly the values a real stream has, sometimes anything at all.
+UNCOMPRESSEDAUDIOFORMAT readFormat(FuzzInput& in) {
+    const GUID pcm = {0x00000001, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+    const std::uint32_t kind = in.pick(3);
+    const float rates[] = {48000.0f, 44100.0f, 16000.0f, 8000.0f, 192000.0f, 10.0f, 384000.0f};
+    UNCOMPRESSEDAUDIOFORMAT f{};
+    f.guidFormatType =
+        kind == 0 ? KSDATAFORMAT_SUBTYPE_IEEE_FLOAT : (kind == 1 ? pcm : GUID{in.u32(), 0, 0, {}});
+    f.dwSamplesPerFrame = in.pick(4) == 0 ? in.u32() : 1 + in.pick(8);
+    f.dwBytesPerSampleContainer = in.pick(4) == 0 ? in.u32() : 4;
+    f.dwValidBitsPerSample = in.pick(4) == 0 ? in.u32() : 32;
+    f.fFramesPerSecond = in.pick(4) == 0 ? in.f32() : rates[in.pick(7)];
+    f.dwChannelMask = in.u32();
+    return f;
+}
+
+template <typename Object>
+void drive(Object* apo, MemoryPropertyStore* store, FuzzInput& in) {
+    std::vector<float> memory(2 * 8 * 2048);  // both connections' buffers, 8 channels at most
+    std::vector<IAudioMediaType*> types;
+    UINT32 channels = 1, maxFrames = 0;
+    for (int step = 0; step < 32 && !in.empty(); ++step) {
+        types.push_back(AudioMediaType::create(readFormat(in)));
+        IAudioMediaType* a = types.back();
+        IAudioMediaType* b = types[in.pick(std::uint32_t(types.size()))];
+        IAudioMediaType* answer = nullptr;
+        APO_CONNECTION_DESCRIPTOR d[2];
+        APO_CONNECTION_DESCRIPTOR* ds[3] = {&d[0], &d[1], &d[0]};  // inputs, or outputs from 1
+        switch (in.pick(9)) {
+            case 0:
+                apo->IsInputFormatSupported(in.pick(2) ? a : nullptr, in.pick(8) ? b : nullptr,
+                                            &answer);
+                break;
+            case 1:
+                apo->IsOutputFormatSupported(in.pick(2) ? a : nullptr, b,
+                                             in.pick(8) ? &answer : nullptr);
+                break;
+            case 2:  // any descriptors at all, into the same memory
+                for (auto& x : d)
+                    x = {APO_CONNECTION_BUFFER_TYPE(in.pick(3)),
+                         reinterpret_cast<std::uintptr_t>(memory.data() + in.u32() % 4096),
+                         in.u32() % 4096, in.pick(8) ? (in.pick(2) ? a : b) : nullptr,
+                         in.pick(8) ? APO_CONNECTION_DESCRIPTOR_SIGNATURE : in.u32()};
+                apo->LockForProcess(in.pick(3), in.pick(8) ? ds : nullptr, in.pick(3),
+                                    in.pick(8) ? ds + 1 : nullptr);
+                break;
+            case 3: {  // a good stream on the float format, as the audio service locks one
+                UNCOMPRESSEDAUDIOFORMAT f = readFormat(in);
+                f.guidFormatType = KSDATAFORMAT_SUBTYPE_IEEE_FLOAT;
+                f.dwSamplesPerFrame = channels = 1 + in.pick(8);
+                f.dwBytesPerSampleContainer = 4;
+                f.dwValidBitsPerSample = 32;
+                types.push_back(AudioMediaType::create(f));
+                maxFrames = 1 + in.u32() % 2048;
+                d[0] = {APO_CONNECTION_BUFFER_TYPE_EXTERNAL,
+                        reinterpret_cast<std::uintptr_t>(memory.data()), maxFrames, types.back(),
+                        APO_CONNECTION_DESCRIPTOR_SIGNATURE};
+                d[1] = d[0];
+                d[1].pBuffer += memory.size() / 2 * sizeof(float);
+                if (FAILED(apo->LockForProcess(1, ds, 1, ds + 1))) maxFrames = 0;
+                break;
+            }
+            case 4:
+            case 5: {  // arbitrary audio: only the frames the locked stream allows
+                const UINT32 frames = maxFrames == 0 ? 0 : in.u32() % (maxFrames + 1);
+                for (std::size_t i = 0; i < std::size_t(frames) * channels; ++i)
+                    memory[i] = in.f32();
+                const std::uint32_t flags = in.pick(4) == 0 ? in.u32() : in.pick(3);
+                const std::size_t out = in.pick(4) == 0 ? 0 : memory.size() / 2;  // or in place
+                APO_CONNECTION_PROPERTY p[2] = {
+                    {reinterpret_cast<std::uintptr_t>(memory.data()), frames,
+                     APO_BUFFER_FLAGS(flags), 0},
+                    {reinterpret_cast<std::uintptr_t>(memory.data() + out), 0, BUFFER_INVALID, 0}};
+                APO_CONNECTION_PROPERTY* ps[2] = {&p[0], &p[1]};
+                if (maxFrames != 0) apo->APOProcess(1, ps, in.pick(4) ? 1 : 0, ps + 1);
+                break;
+            }
+            case 6:
+                apo->UnlockForProcess();
+                maxFrames = 0;
+                break;
+            case 7:
+                store->setUInt32(PKEY_AudioEndpoint_Disable_SysFx, in.pick(2));
+                apo->OnPropertyValueChanged(nullptr, PKEY_AudioEndpoint_Disable_SysFx);
+                break;
+            default: {
+                UINT32 count = 0;
+                GUID* list = nullptr;
+                apo->GetEffectsList(&list, &count, nullptr);
+                apo->GetInputChannelCount(&count);
+                APO_REG_PROPERTIES* record = nullptr;
+                if (SUCCEEDED(apo->GetRegistrationProperties(&record))) taskFree(record);
+                break;
+            }
+        }
+        if (answer != nullptr) answer->Release();
+    }
+    apo->UnlockForProcess();
+    for (IAudioMediaType* t : types) t->Release();
+}
+
+template <typename Object>
+void run(Object* apo, FuzzInput& in) {
+    MemoryPropertyStore* store = MemoryPropertyStore::create();
+    store->setUInt32(PKEY_Endpoint_Enable_SpkMFX, in.pick(2));
+    APOInitSystemEffects2 init{
+        {sizeof(APOInitSystemEffects2), {}},
+        nullptr,
+        store,
+        nullptr,
+        reinterpret_cast<IMMDeviceCollection*>(std::uintptr_t{0x1000}),
+        0,
+        0,
+        in.pick(4) == 0 ? AUDIO_SIGNALPROCESSINGMODE_RAW : AUDIO_SIGNALPROCESSINGMODE_DEFAULT,
+        0};
+    // Sometimes of a wrong declared size, sometimes twice.
+    apo->Initialize(in.pick(4) == 0 ? in.u32() % 128 : sizeof(init),
+                    reinterpret_cast<std::uint8_t*>(&init));
+    if (in.pick(4) == 0) apo->Initialize(sizeof(init), reinterpret_cast<std::uint8_t*>(&init));
+    drive(apo, store, in);
+    apo->Release();
+    store->Release();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzInput in(data, size);
+    if (in.pick(2) == 0) {
+        run(VeltraDspSpkAPOMFX::create(), in);
+    } else {
+        run(VeltraDspMicAPOMFX::create(), in);
+    }
+    return 0;
+}
