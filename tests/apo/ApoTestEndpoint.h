@@ -1,74 +1,31 @@
 #pragma once
 
 #include <cmath>
-#include <cstdint>
-#include <vector>
 
 #include "apo/ApoRegistrationRecords.h"
-#include "apo/AudioMediaType.h"
-#include "apo/BaseAudioProcessingObject.h"
 #include "apo/EndpointProperties.h"
-#include "apo/platform/MemoryPropertyStore.h"
+#include "windows/HostModule.h"
 
 namespace veltra::apo {
 
-inline IMMDeviceCollection* const kSomeDevices =
-    reinterpret_cast<IMMDeviceCollection*>(std::uintptr_t{0x1000});
-
-// An endpoint store, initialisation structures and one stereo float connection pair.
-struct Endpoint {
-    explicit Endpoint(ULONG enable, GUID mode = AUDIO_SIGNALPROCESSINGMODE_DEFAULT)
-        : store(MemoryPropertyStore::create()) {
-        store->setUInt32(PKEY_Endpoint_Enable_SpkMFX, enable);
-        init2 = {{sizeof(APOInitSystemEffects2), CLSID_VeltraDspSpkAPOMFX},
-                 nullptr,
-                 store,
-                 nullptr,
-                 kSomeDevices,
-                 0,
-                 0,
-                 mode,
-                 0};
-        format = AudioMediaType::create({KSDATAFORMAT_SUBTYPE_IEEE_FLOAT, 2, 4, 32, 48000.0f, 3});
-        inDesc = {APO_CONNECTION_BUFFER_TYPE_EXTERNAL, reinterpret_cast<std::uintptr_t>(in.data()),
-                  480, format, APO_CONNECTION_DESCRIPTOR_SIGNATURE};
-        outDesc = inDesc;
-        outDesc.pBuffer = reinterpret_cast<std::uintptr_t>(out.data());
+// The host's stereo 48 kHz stream with an endpoint store (enhancement on) and the initialisation
+// the audio service gives the speaker object.
+struct Endpoint : host::Stream {
+    Endpoint() : Stream(2, 48000.0f, 480) { store->setUInt32(PKEY_Endpoint_Enable_SpkMFX, 1); }
+    ~Endpoint() { store->Release(); }
+    HRESULT initialize(IAudioProcessingObject* apo) {
+        APOInitSystemEffects2 init{
+            {sizeof(init), CLSID_VeltraDspSpkAPOMFX}, nullptr, store, nullptr, devices.p, 0, 0,
+            AUDIO_SIGNALPROCESSINGMODE_DEFAULT,       0};
+        return apo->Initialize(sizeof(init), reinterpret_cast<std::uint8_t*>(&init));
     }
-    ~Endpoint() {
-        format->Release();
-        store->Release();
+    // Call `call` of a continuous tone into the input buffer.
+    void fill(std::size_t call) {
+        for (std::size_t i = 0; i < input.size(); ++i)
+            input[i] = 0.7f * std::sin(0.003f * float(call * input.size() + i));
     }
-    template <typename Object>
-    HRESULT initialize(Object& apo) {
-        return apo.Initialize(sizeof(APOInitSystemEffects2),
-                              reinterpret_cast<std::uint8_t*>(&init2));
-    }
-    template <typename Object>
-    HRESULT lock(Object& apo) {
-        APO_CONNECTION_DESCRIPTOR* i[1] = {&inDesc};
-        APO_CONNECTION_DESCRIPTOR* o[1] = {&outDesc};
-        return apo.LockForProcess(1, i, 1, o);
-    }
-    template <typename Object>
-    void process(Object& apo, UINT32 frames, APO_BUFFER_FLAGS flags = BUFFER_VALID) {
-        inProp = {reinterpret_cast<std::uintptr_t>(in.data()), frames, flags, 0};
-        outProp = {reinterpret_cast<std::uintptr_t>(out.data()), 0, BUFFER_INVALID, 0};
-        APO_CONNECTION_PROPERTY* i[1] = {&inProp};
-        APO_CONNECTION_PROPERTY* o[1] = {&outProp};
-        apo.APOProcess(1, i, 1, o);
-    }
-    MemoryPropertyStore* store;
-    APOInitSystemEffects2 init2{};
-    IAudioMediaType* format;
-    std::vector<float> in = std::vector<float>(2 * 480), out = std::vector<float>(2 * 480);
-    APO_CONNECTION_DESCRIPTOR inDesc{}, outDesc{};
-    APO_CONNECTION_PROPERTY inProp{}, outProp{};
+    MemoryPropertyStore* store = MemoryPropertyStore::create();
+    host::RenderDevices devices;
 };
-
-inline void fill(std::vector<float>& buffer, std::size_t offset) {
-    for (std::size_t i = 0; i < buffer.size(); ++i)
-        buffer[i] = 0.7f * std::sin(0.003f * float(offset + i));
-}
 
 }  // namespace veltra::apo

@@ -11,15 +11,15 @@ namespace {
 // native engine, every interface, Initialize's refusals, raw mode, the enhancement switch, the
 // microphone's closed form). These are the failure paths only our platform layer can inject.
 TEST(SpeakerObject, EnumeratorFailureIsReportedAndTheLastReleaseUnregistersTheClient) {
-    Endpoint endpoint(1);
+    Endpoint endpoint;
     VeltraDspSpkAPOMFX* apo = VeltraDspSpkAPOMFX::create();
     testing::failNextEnumeratorCreation(E_OUTOFMEMORY);
-    EXPECT_EQ(endpoint.initialize(*apo), E_OUTOFMEMORY);
+    EXPECT_EQ(endpoint.initialize(apo), E_OUTOFMEMORY);
     EXPECT_FALSE(apo->initialized());
-    ASSERT_EQ(endpoint.initialize(*apo), S_OK);
-    ASSERT_EQ(endpoint.lock(*apo), S_OK);
-    fill(endpoint.in, 0);
-    endpoint.process(*apo, 480);
+    ASSERT_EQ(endpoint.initialize(apo), S_OK);
+    ASSERT_EQ(endpoint.lock(apo), S_OK);
+    endpoint.fill(0);
+    endpoint.process(apo, 480);
     EXPECT_EQ(endpoint.outProp.u32ValidFrameCount, 480u);
     const long before = ApoObjectBase::liveObjects();
     EXPECT_EQ(apo->Release(), 0u);
@@ -28,9 +28,9 @@ TEST(SpeakerObject, EnumeratorFailureIsReportedAndTheLastReleaseUnregistersTheCl
 }
 
 TEST(SpeakerObject, EffectsChangedEventFollowsOnlyTheSwitchAndDuplicationFailureIsReported) {
-    Endpoint endpoint(1);
+    Endpoint endpoint;
     VeltraDspSpkAPOMFX* apo = VeltraDspSpkAPOMFX::create();
-    ASSERT_EQ(endpoint.initialize(*apo), S_OK);
+    ASSERT_EQ(endpoint.initialize(apo), S_OK);
     HANDLE event = testing::createEvent();
     GUID* effects =
         reinterpret_cast<GUID*>(std::uintptr_t{1});  // NOLINT(performance-no-int-to-ptr)

@@ -30,9 +30,9 @@ struct StreamGate {
 };
 
 TEST(SpeakerThreads, ProcessingTogglesAndLockCyclesTogetherLoseNothing) {
-    Endpoint endpoint(1);
+    Endpoint endpoint;
     VeltraDspSpkAPOMFX* apo = VeltraDspSpkAPOMFX::create();
-    ASSERT_EQ(endpoint.initialize(*apo), S_OK);
+    ASSERT_EQ(endpoint.initialize(apo), S_OK);
     HANDLE event = testing::createEvent();
     GUID* effects = nullptr;
     UINT32 count = 0;
@@ -41,27 +41,21 @@ TEST(SpeakerThreads, ProcessingTogglesAndLockCyclesTogetherLoseNothing) {
     StreamGate gate;
     std::atomic<bool> finite{true};
     std::thread realTime([&] {
-        std::vector<float> in(2 * 480), out(2 * 480);
+        // The buffers are this thread's alone; the configuration thread only reads descriptors.
         for (std::size_t call = 0;; ++call) {
             std::unique_lock<std::mutex> hold(gate.mutex);
             gate.changed.wait(hold, [&] { return gate.open || gate.done; });
             if (gate.done) return;
-            fill(in, call * in.size());
-            APO_CONNECTION_PROPERTY inProp{reinterpret_cast<std::uintptr_t>(in.data()), 480,
-                                           BUFFER_VALID, 0};
-            APO_CONNECTION_PROPERTY outProp{reinterpret_cast<std::uintptr_t>(out.data()), 0,
-                                            BUFFER_INVALID, 0};
-            APO_CONNECTION_PROPERTY* i[1] = {&inProp};
-            APO_CONNECTION_PROPERTY* o[1] = {&outProp};
-            apo->APOProcess(1, i, 1, o);  // the gate is held: the stream cannot close meanwhile
-            for (float v : out) finite = finite && std::isfinite(v);
+            endpoint.fill(call);
+            endpoint.process(apo, 480);  // the gate is held: the stream cannot close meanwhile
+            for (float v : endpoint.output) finite = finite && std::isfinite(v);
             ++gate.buffers;
             gate.changed.notify_all();
         }
     });
     std::thread configuration([&] {
         for (int stream = 0; stream < kStreams; ++stream) {
-            ASSERT_EQ(endpoint.lock(*apo), S_OK);
+            ASSERT_EQ(endpoint.lock(apo), S_OK);
             std::unique_lock<std::mutex> hold(gate.mutex);
             gate.open = true;
             gate.buffers = 0;
@@ -99,17 +93,17 @@ TEST(SpeakerThreads, ProcessingTogglesAndLockCyclesTogetherLoseNothing) {
 // Every stream opens with the fade cycle: the output falls to silence 100 ms in, while the
 // enhancement group switches, and returns after another 100 ms.
 TEST(SpeakerThreads, EveryStreamStartsWithTheFadeCycle) {
-    Endpoint endpoint(1);
+    Endpoint endpoint;
     VeltraDspSpkAPOMFX* apo = VeltraDspSpkAPOMFX::create();
-    ASSERT_EQ(endpoint.initialize(*apo), S_OK);
+    ASSERT_EQ(endpoint.initialize(apo), S_OK);
     for (int stream = 0; stream < 3; ++stream) {
-        ASSERT_EQ(endpoint.lock(*apo), S_OK);
+        ASSERT_EQ(endpoint.lock(apo), S_OK);
         std::vector<double> energy;  // per 10 ms buffer
         for (std::size_t call = 0; call < 30; ++call) {
-            fill(endpoint.in, call * endpoint.in.size());
-            endpoint.process(*apo, 480);
+            endpoint.fill(call);
+            endpoint.process(apo, 480);
             double sum = 0.0;
-            for (float v : endpoint.out) sum += double(v) * double(v);
+            for (float v : endpoint.output) sum += double(v) * double(v);
             energy.push_back(sum);
         }
         // The buffer holding 100 ms carries the fade's silence; 250-300 ms are back at level.

@@ -1,32 +1,34 @@
-// COM aggregation and the module's unload answer, as an independent client sees them: an outer
+// The module's unload answer and COM aggregation, as an independent client sees them: an outer
 // object of the host's own aggregates each class, reaches the processing interfaces through
 // itself, runs a locked stream, and releases everything.
 #include "HostChecks.h"
 #include "HostIdentifiers.h"
 #include "HostModule.h"
-#include "HostPropertyStore.h"
 
 namespace host {
-
-using namespace veltra::apo;
 
 namespace {
 
 class Outer final : public IUnknown {
   public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (riid == IID_IUnknown) {
-            *object = this;
-            AddRef();
-            return S_OK;
-        }
-        return inner->QueryInterface(riid, object);
+    HRESULT HOST_CALL QueryInterface(REFIID riid, void** object) override {
+        if (!(riid == IID_IUnknown)) return inner->QueryInterface(riid, object);
+        *object = this;
+        AddRef();
+        return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++count; }
-    ULONG STDMETHODCALLTYPE Release() override { return --count; }
+    ULONG HOST_CALL AddRef() override { return ++count; }
+    ULONG HOST_CALL Release() override { return --count; }  // the host owns the storage
     IUnknown* inner = nullptr;
     ULONG count = 1;
 };
+
+template <typename T>
+T* query(IUnknown* object, const wchar_t* iid) {
+    T* answer = nullptr;
+    object->QueryInterface(ids::guid(iid), reinterpret_cast<void**>(&answer));
+    return answer;
+}
 
 void checkAggregated(const Module& module, const wchar_t* clsid) {
     Held<IClassFactory> factory;
@@ -42,24 +44,26 @@ void checkAggregated(const Module& module, const wchar_t* clsid) {
             factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&outer.inner)),
             S_OK, "aggregated CreateInstance"))
         return;
-    IAudioProcessingObject* apo = nullptr;
-    IAudioProcessingObjectConfiguration* config = nullptr;
-    IAudioProcessingObjectRT* rt = nullptr;
-    outer.QueryInterface(ids::guid(ids::kApo), reinterpret_cast<void**>(&apo));
+    check(outer.count == 1, "creating the inner object does not count on the outer");
+    // Each interface reached from the one before: all of them delegate to the outer object.
+    auto* apo = query<IAudioProcessingObject>(&outer, ids::kApo);
     if (!check(apo != nullptr, "the outer object reaches the processing object")) return;
-    apo->QueryInterface(ids::guid(ids::kApoConfiguration), reinterpret_cast<void**>(&config));
-    config->QueryInterface(ids::guid(ids::kApoRT), reinterpret_cast<void**>(&rt));
-    check(rt != nullptr && outer.count == 4, "inner interfaces count on the outer object");
-    IUnknown* identity = nullptr;
-    rt->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity));
-    check(identity == &outer, "an inner interface's IUnknown is the outer object");
-    identity->Release();
+    auto* config = query<IAudioProcessingObjectConfiguration>(apo, ids::kApoConfiguration);
+    auto* rt = query<IAudioProcessingObjectRT>(config, ids::kApoRT);
+    auto* client = query<IUnknown>(rt, ids::kNotificationClient);
+    check(client != nullptr && outer.count == 5, "inner interfaces count on the outer object");
+    check(apo->AddRef() == 6 && apo->Release() == 5, "AddRef and Release reach the outer object");
+    check(query<IUnknown>(client, L"{00000000-0000-0000-C000-000000000046}") == &outer,
+          "an inner interface's IUnknown is the outer object");
+    outer.Release();
+    check(query<IUnknown>(rt, L"{00000001-0000-0000-C000-000000000046}") == nullptr,
+          "an absent interface stays absent");
 
-    HostPropertyStore* store = new HostPropertyStore;
+    MemoryPropertyStore* store = MemoryPropertyStore::create();
     APOInitSystemEffects init{};
     init.APOInit = {sizeof(init), ids::guid(clsid)};
     init.pAPOSystemEffectsProperties = store;
-    checkHr(apo->Initialize(sizeof(init), reinterpret_cast<BYTE*>(&init)), S_OK,
+    checkHr(apo->Initialize(sizeof(init), reinterpret_cast<std::uint8_t*>(&init)), S_OK,
             "aggregated Initialize");
     {
         Stream stream(2, 48000.0f, 480);
@@ -68,9 +72,9 @@ void checkAggregated(const Module& module, const wchar_t* clsid) {
         check(stream.outProp.u32ValidFrameCount == 480, "aggregated APOProcess");
         checkHr(config->UnlockForProcess(), S_OK, "aggregated UnlockForProcess");
     }
-    apo->Release();
-    config->Release();
-    rt->Release();
+    for (IUnknown* held : {static_cast<IUnknown*>(apo), static_cast<IUnknown*>(config),
+                           static_cast<IUnknown*>(rt), client})
+        held->Release();
     check(outer.count == 1, "the outer object's count is back to its own");
     checkHr(module.canUnloadNow(), S_FALSE, "DllCanUnloadNow with an aggregated object alive");
     check(outer.inner->Release() == 0, "the inner unknown's release ends the object");
@@ -86,18 +90,36 @@ void checkAggregation(const Module& module) {
     checkHr(module.canUnloadNow(), S_OK, "DllCanUnloadNow after the aggregated objects");
 }
 
+// Held class factories, server locks and live objects each keep the module; an unbalanced unlock
+// cannot take the count below zero.
 void checkUnloadRule(const Module& module) {
     checkHr(module.canUnloadNow(), S_OK, "DllCanUnloadNow with nothing alive");
-    IClassFactory* factory = nullptr;
+    void* none = reinterpret_cast<void*>(1);
+    checkHr(module.getClassObject(ids::guid(ids::kAppId), IID_IClassFactory, &none),
+            CLASS_E_CLASSNOTAVAILABLE, "DllGetClassObject of an unknown class");
+    check(none == nullptr, "an unknown class answers null");
+    IClassFactory *factory = nullptr, *other = nullptr;
     module.getClassObject(ids::guid(ids::kSpeakerClass), IID_IClassFactory,
                           reinterpret_cast<void**>(&factory));
-    if (!check(factory != nullptr, "speaker class factory")) return;
+    module.getClassObject(ids::guid(ids::kMicrophoneClass), IID_IClassFactory,
+                          reinterpret_cast<void**>(&other));
+    if (!check(factory != nullptr && other != nullptr, "both class factories")) return;
+    other->Release();  // the one still held keeps the module
     checkHr(module.canUnloadNow(), S_FALSE, "DllCanUnloadNow with a factory held");
-    factory->LockServer(TRUE);
+    checkHr(factory->CreateInstance(nullptr, IID_IClassFactory, &none), E_NOINTERFACE,
+            "CreateInstance of an interface the class lacks");
+    IUnknown* object = module.create(ids::guid(ids::kSpeakerClass));
+    factory->LockServer(1);
     factory->Release();
+    checkHr(module.canUnloadNow(), S_FALSE, "DllCanUnloadNow with an object and a server lock");
+    check(object != nullptr && object->Release() == 0, "the object's last release");
     checkHr(module.canUnloadNow(), S_FALSE, "DllCanUnloadNow with a server lock");
-    factory->LockServer(FALSE);  // a locked module's factory may still be called
+    factory->LockServer(0);  // a locked module's factory may still be called
+    factory->LockServer(0);  // unbalanced: no effect
     checkHr(module.canUnloadNow(), S_OK, "DllCanUnloadNow after the unlock");
+    factory->LockServer(1);
+    checkHr(module.canUnloadNow(), S_FALSE, "the stray unlock did not go below zero");
+    factory->LockServer(0);
 }
 
 }  // namespace host

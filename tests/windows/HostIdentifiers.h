@@ -1,6 +1,6 @@
 #pragma once
 
-#include <objbase.h>
+#include "HostPlatform.h"
 
 // The identifiers the host expects, in registry text form, as the platform documentation and our
 // own interface tables list them. The host keeps its own copy so that a wrong constant in the
@@ -26,10 +26,6 @@ inline constexpr const wchar_t* kEnableSpkMfx = L"{7E3A1D5C-B842-4E96-A1F0-39C6D
 inline constexpr const wchar_t* kModeDefault = L"{C18E2F7E-933D-4965-B7D1-1EEF228D2AF3}";
 inline constexpr const wchar_t* kModeRaw = L"{9E90EA20-B493-4FD1-A1A8-7E1361A956CF}";
 
-inline GUID guid(const wchar_t* text) {
-    GUID value{};
-    CLSIDFromString(text, &value);
-    return value;
-}
+using host::guid;
 
 }  // namespace host::ids

@@ -1,18 +1,15 @@
 #include "HostModule.h"
 
-#include <fstream>
 #include <type_traits>
 
-#include "HostChecks.h"
 #include "HostIdentifiers.h"
 #include "apo/AudioMediaType.h"
 
 namespace host {
 
-using namespace veltra::apo;
-
+#if defined(_WIN32)
 bool Module::load(const std::wstring& file) {
-    handle = LoadLibraryW(file.c_str());
+    const HMODULE handle = LoadLibraryW(file.c_str());
     if (handle == nullptr) return false;
     wchar_t full[MAX_PATH];
     path.assign(full, GetModuleFileNameW(handle, full, MAX_PATH));
@@ -26,11 +23,26 @@ bool Module::load(const std::wstring& file) {
            entry(unregisterServer, "DllUnregisterServer");
 }
 
+RenderDevices::RenderDevices() {
+    Held<IMMDeviceEnumerator> enumerator;
+    if (SUCCEEDED(CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL,
+                                   __uuidof(IMMDeviceEnumerator), enumerator.out())))
+        enumerator->EnumAudioEndpoints(eRender, DEVICE_STATEMASK_ALL, &p);
+}
+RenderDevices::~RenderDevices() {
+    if (p != nullptr) p->Release();
+}
+#else
+RenderDevices::RenderDevices()
+    : p(reinterpret_cast<IMMDeviceCollection*>(std::uintptr_t{0x1000})) {}
+RenderDevices::~RenderDevices() = default;
+#endif
+
 IUnknown* Module::create(const CLSID& clsid) const {
     Held<IClassFactory> factory;
-    if (FAILED(getClassObject(clsid, IID_IClassFactory, factory.out()))) return nullptr;
     IUnknown* object = nullptr;
-    if (FAILED(factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&object))))
+    if (FAILED(getClassObject(clsid, IID_IClassFactory, factory.out())) ||
+        FAILED(factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&object))))
         return nullptr;
     return object;
 }
@@ -49,10 +61,10 @@ Stream::Stream(UINT32 channelCount, float rate, UINT32 maxFrames)
                                      channelCount == 2 ? 3u : 0u})),
       input(std::size_t(channelCount) * maxFrames),
       output(std::size_t(channelCount) * maxFrames) {
-    inDesc = {APO_CONNECTION_BUFFER_TYPE_EXTERNAL, reinterpret_cast<UINT_PTR>(input.data()),
+    inDesc = {APO_CONNECTION_BUFFER_TYPE_EXTERNAL, reinterpret_cast<std::uintptr_t>(input.data()),
               maxFrames, format, APO_CONNECTION_DESCRIPTOR_SIGNATURE};
     outDesc = inDesc;
-    outDesc.pBuffer = reinterpret_cast<UINT_PTR>(output.data());
+    outDesc.pBuffer = reinterpret_cast<std::uintptr_t>(output.data());
 }
 
 Stream::~Stream() {
@@ -66,22 +78,11 @@ HRESULT Stream::lock(IAudioProcessingObjectConfiguration* apo) {
 }
 
 void Stream::process(IAudioProcessingObjectRT* apo, UINT32 frames, APO_BUFFER_FLAGS flags) {
-    inProp = {reinterpret_cast<UINT_PTR>(input.data()), frames, flags, 0};
-    outProp = {reinterpret_cast<UINT_PTR>(output.data()), 0, BUFFER_INVALID, 0};
+    inProp = {reinterpret_cast<std::uintptr_t>(input.data()), frames, flags, 0};
+    outProp = {reinterpret_cast<std::uintptr_t>(output.data()), 0, BUFFER_INVALID, 0};
     APO_CONNECTION_PROPERTY* in[1] = {&inProp};
     APO_CONNECTION_PROPERTY* out[1] = {&outProp};
     apo->APOProcess(1, in, 1, out);
-}
-
-std::wstring widen(const std::string& text) {
-    return std::wstring(text.begin(), text.end());
-}
-
-std::vector<float> readFloats(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<float> samples;
-    for (float v; in.read(reinterpret_cast<char*>(&v), sizeof v);) samples.push_back(v);
-    return samples;
 }
 
 }  // namespace host

@@ -1,26 +1,23 @@
 #pragma once
 
-#include <windows.h>
-
 #include <string>
 #include <vector>
 
-#include "apo/platform/AudioEngineApoInterfaces.h"
+#include "HostPlatform.h"
+#include "apo/platform/MemoryPropertyStore.h"
 
 namespace host {
 
-using veltra::apo::IAudioMediaType;
-
-// The module under test, reached only through its four exports, as the audio service reaches it.
+// The module under test, reached only through its four exports, as the audio service reaches it:
+// loaded from its file under Wine, linked in natively.
 struct Module {
-    HMODULE handle = nullptr;
     std::wstring path;
-    HRESULT(STDAPICALLTYPE* canUnloadNow)() = nullptr;
-    HRESULT(STDAPICALLTYPE* getClassObject)(REFCLSID, REFIID, void**) = nullptr;
-    HRESULT(STDAPICALLTYPE* registerServer)() = nullptr;
-    HRESULT(STDAPICALLTYPE* unregisterServer)() = nullptr;
+    HRESULT (*canUnloadNow)() = nullptr;
+    HRESULT (*getClassObject)(REFCLSID, REFIID, void**) = nullptr;
+    HRESULT (*registerServer)() = nullptr;
+    HRESULT (*unregisterServer)() = nullptr;
 
-    bool load(const std::wstring& file);
+    bool load(const std::wstring& file);  // Windows only
     // A new object of the class through its class factory; null on failure.
     IUnknown* create(const CLSID& clsid) const;
 };
@@ -33,16 +30,16 @@ struct Stream {
     Stream(const Stream&) = delete;
     Stream& operator=(const Stream&) = delete;
 
-    HRESULT lock(veltra::apo::IAudioProcessingObjectConfiguration* apo);
+    HRESULT lock(IAudioProcessingObjectConfiguration* apo);
     // One buffer through the real-time entry; the output connection's property is left in `out`.
-    void process(veltra::apo::IAudioProcessingObjectRT* apo, UINT32 frames,
-                 veltra::apo::APO_BUFFER_FLAGS flags = veltra::apo::BUFFER_VALID);
+    void process(IAudioProcessingObjectRT* apo, UINT32 frames,
+                 APO_BUFFER_FLAGS flags = BUFFER_VALID);
 
     UINT32 channels;
     IAudioMediaType* format;
     std::vector<float> input, output;
-    veltra::apo::APO_CONNECTION_DESCRIPTOR inDesc{}, outDesc{};
-    veltra::apo::APO_CONNECTION_PROPERTY inProp{}, outProp{};
+    APO_CONNECTION_DESCRIPTOR inDesc{}, outDesc{};
+    APO_CONNECTION_PROPERTY inProp{}, outProp{};
 };
 
 // A reference-counted interface pointer of the host, released at scope end.
@@ -61,21 +58,20 @@ struct Held {
 struct ProcessingObject {
     ProcessingObject(const Module& module, const CLSID& clsid);
     Held<IUnknown> object;
-    Held<veltra::apo::IAudioProcessingObject> apo;
-    Held<veltra::apo::IAudioProcessingObjectRT> rt;
-    Held<veltra::apo::IAudioProcessingObjectConfiguration> config;
+    Held<IAudioProcessingObject> apo;
+    Held<IAudioProcessingObjectRT> rt;
+    Held<IAudioProcessingObjectConfiguration> config;
     bool ok = false;
 };
 
-std::wstring widen(const std::string& text);
-// Raw 32-bit float samples, as sox writes them with `-t f32`.
-std::vector<float> readFloats(const std::string& path);
-
-void checkRegistration(const Module& module, const std::string& infPath);
-void checkUnregistration(const Module& module);
-void checkSpeaker(const Module& module, const std::string& input, const std::string& reference);
-void checkMicrophone(const Module& module);
-void checkAggregation(const Module& module);
+// The checks, each on a loaded module. The speaker's output must equal `reference`, the native
+// playback engine's output for `input` (one second of stereo at 48 kHz, 10 ms buffers).
 void checkUnloadRule(const Module& module);
+void checkAggregation(const Module& module);
+void checkSpeaker(const Module& module, const std::vector<float>& input,
+                  const std::vector<float>& reference);
+void checkMicrophone(const Module& module);
+void checkRegistration(const Module& module, const std::string& infPath);  // Windows only
+void checkUnregistration(const Module& module);                            // Windows only
 
 }  // namespace host

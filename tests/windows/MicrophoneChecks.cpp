@@ -3,11 +3,8 @@
 #include "HostChecks.h"
 #include "HostIdentifiers.h"
 #include "HostModule.h"
-#include "HostPropertyStore.h"
 
 namespace host {
-
-using namespace veltra::apo;
 
 namespace {
 
@@ -40,7 +37,7 @@ void checkStream(IAudioProcessingObjectRT* rt, Stream& stream) {
 }  // namespace
 
 void checkMicrophone(const Module& module) {
-    HostPropertyStore* store = new HostPropertyStore;
+    MemoryPropertyStore* store = MemoryPropertyStore::create();
     {
         ProcessingObject microphone(module, ids::guid(ids::kMicrophoneClass));
         if (!check(microphone.ok, "microphone object and its interfaces")) return;
@@ -49,7 +46,7 @@ void checkMicrophone(const Module& module) {
         APOInitSystemEffects init{};
         init.APOInit = {sizeof(init), ids::guid(ids::kMicrophoneClass)};
         init.pAPOSystemEffectsProperties = store;
-        checkHr(apo->Initialize(sizeof(init), reinterpret_cast<BYTE*>(&init)), S_OK,
+        checkHr(apo->Initialize(sizeof(init), reinterpret_cast<std::uint8_t*>(&init)), S_OK,
                 "microphone Initialize");
         Stream stream(2, 16000.0f, kHostFrames);
         checkHr(stream.lock(config.p), S_OK, "microphone LockForProcess");

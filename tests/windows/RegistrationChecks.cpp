@@ -27,6 +27,10 @@ std::wstring readValue(const std::wstring& key, const wchar_t* name) {
     return type == REG_SZ ? std::wstring(data, size / sizeof(wchar_t) - 1) : std::wstring{};
 }
 
+std::wstring widen(const std::string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
 bool keyExists(const std::wstring& key) {
     HKEY handle = nullptr;
     if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)

@@ -4,6 +4,7 @@
 //
 //   veltra_wine_host.exe MODULE INPUT.f32 REFERENCE.f32 EXAMPLE.inf
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "HostChecks.h"
@@ -14,14 +15,16 @@ namespace {
 
 using namespace host;
 
-void checkClassObjects(const Module& module) {
-    void* factory = reinterpret_cast<void*>(1);
-    checkHr(module.getClassObject(ids::guid(ids::kAppId), IID_IClassFactory, &factory),
-            CLASS_E_CLASSNOTAVAILABLE, "DllGetClassObject of an unknown class");
-    check(factory == nullptr, "an unknown class answers null");
-    checkUnloadRule(module);
+// Raw 32-bit float samples, the data chunk of a float WAV file.
+std::vector<float> readFloats(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<float> samples;
+    for (float v; in.read(reinterpret_cast<char*>(&v), sizeof v);) samples.push_back(v);
+    return samples;
+}
 
-    // After registration COM finds both classes on its own, through InprocServer32.
+// After registration COM finds both classes on its own, through InprocServer32.
+void checkCoCreate(const Module& module) {
     for (const wchar_t* clsid : {ids::kSpeakerClass, ids::kMicrophoneClass}) {
         Held<IUnknown> object;
         checkHr(CoCreateInstance(ids::guid(clsid), nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
@@ -40,11 +43,14 @@ int main(int argc, char** argv) {
     }
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     Module module;
-    if (!check(module.load(widen(argv[1])), "the module loads and exports its four entry points"))
+    const std::string file = argv[1];
+    if (!check(module.load(std::wstring(file.begin(), file.end())),
+               "the module loads and exports its four entry points"))
         return 1;
     checkRegistration(module, argv[4]);
-    checkClassObjects(module);
-    checkSpeaker(module, argv[2], argv[3]);
+    checkUnloadRule(module);
+    checkCoCreate(module);
+    checkSpeaker(module, readFloats(argv[2]), readFloats(argv[3]));
     checkMicrophone(module);
     checkAggregation(module);
     checkHr(module.canUnloadNow(), S_OK, "DllCanUnloadNow after the last release");
