@@ -11,8 +11,7 @@ namespace {
 struct Negate {
     int calls = 0;
     static void step(void* context, float* buffer, UINT32 frames) {
-        auto* self = static_cast<Negate*>(context);
-        ++self->calls;
+        ++static_cast<Negate*>(context)->calls;
         for (UINT32 i = 0; i < 2 * frames; ++i) buffer[i] = -buffer[i];
     }
 };
@@ -22,28 +21,26 @@ APO_CONNECTION_PROPERTY connection(std::vector<float>& buffer, UINT32 frames,
     return {reinterpret_cast<std::uintptr_t>(buffer.data()), frames, flags, 0x41434450u};
 }
 
-TEST(ConnectionProcessing, ValidStereoRunsTheEngineAndReachesADistinctOutput) {
+// Valid stereo runs the engine into a distinct output; raw mode and mono copy; an invalid input
+// touches nothing; a silent one is zeroed (only frames x channels samples), processed, and stays
+// flagged silent; without an output connection the engine still runs in place.
+TEST(ConnectionProcessing, FlagsModeAndChannelsDecideWhatReachesTheOutput) {
+    Negate engine;
     std::vector<float> in{0.5f, -0.25f, 1.0f, 0.0f}, out(4, 9.0f);
     auto i = connection(in, 2, BUFFER_VALID);
     auto o = connection(out, 0, BUFFER_INVALID);
-    Negate engine;
     processConnection(i, &o, 1, 2, false, &Negate::step, &engine);
-    EXPECT_EQ(engine.calls, 1);
     EXPECT_EQ(out, (std::vector<float>{-0.5f, 0.25f, -1.0f, 0.0f}));
     EXPECT_EQ(o.u32BufferFlags, BUFFER_VALID);
     EXPECT_EQ(o.u32ValidFrameCount, 2u);
-}
-
-TEST(ConnectionProcessing, RawModeAndMonoCopyThroughInvalidTouchesNothing) {
-    Negate engine;
-    std::vector<float> in{0.5f, -0.25f}, out(2, 9.0f);
-    auto i = connection(in, 1, BUFFER_VALID);
-    auto o = connection(out, 0, BUFFER_INVALID);
-    processConnection(i, &o, 1, 2, true, &Negate::step, &engine);  // raw
-    processConnection(i, &o, 1, 1, false, &Negate::step,
-                      &engine);  // mono (2 frames would be read as 1)
-    EXPECT_EQ(engine.calls, 0);
-    EXPECT_EQ(out[0], 0.5f);
+    i.u32ValidFrameCount = 1;  // (the engine ran in place: `in` holds its output now)
+    out.assign(4, 9.0f);
+    processConnection(i, &o, 1, 2, true, &Negate::step, &engine);  // raw: one stereo frame
+    EXPECT_EQ(out, (std::vector<float>{-0.5f, 0.25f, 9.0f, 9.0f}));
+    in[0] = 0.125f;
+    processConnection(i, &o, 1, 1, false, &Negate::step, &engine);  // mono: one sample
+    EXPECT_EQ(out, (std::vector<float>{0.125f, 0.25f, 9.0f, 9.0f}));
+    EXPECT_EQ(engine.calls, 1);
 
     std::vector<float> untouched(2, 3.0f);
     auto u = connection(untouched, 7, BUFFER_SILENT);
@@ -52,21 +49,16 @@ TEST(ConnectionProcessing, RawModeAndMonoCopyThroughInvalidTouchesNothing) {
     EXPECT_EQ(untouched, (std::vector<float>{3.0f, 3.0f}));
     EXPECT_EQ(u.u32ValidFrameCount, 7u);
     EXPECT_EQ(u.u32BufferFlags, BUFFER_SILENT);
-}
 
-TEST(ConnectionProcessing, SilentInputIsZeroedProcessedAndStaysFlaggedSilent) {
     std::vector<float> buffer{0.7f, 0.7f, 0.7f, 0.7f, 5.0f};
-    auto i = connection(buffer, 2, BUFFER_SILENT);
-    auto o = i;  // in place: the same buffer
-    o.u32BufferFlags = BUFFER_VALID;
-    Negate engine;
-    processConnection(i, &o, 1, 2, false, &Negate::step, &engine);
-    EXPECT_EQ(engine.calls, 1);
-    for (int k = 0; k < 4; ++k) EXPECT_EQ(buffer[k], 0.0f);
-    EXPECT_EQ(buffer[4], 5.0f);  // only frames x channels samples are cleared
-    EXPECT_EQ(o.u32BufferFlags, BUFFER_SILENT);
-    processConnection(i, nullptr, 0, 2, false, &Negate::step, &engine);  // no output connection
+    auto s = connection(buffer, 2, BUFFER_SILENT);
+    auto same = connection(buffer, 0, BUFFER_VALID);  // in place
+    processConnection(s, &same, 1, 2, false, &Negate::step, &engine);
     EXPECT_EQ(engine.calls, 2);
+    EXPECT_EQ(buffer, (std::vector<float>{0.0f, 0.0f, 0.0f, 0.0f, 5.0f}));
+    EXPECT_EQ(same.u32BufferFlags, BUFFER_SILENT);
+    processConnection(s, nullptr, 0, 2, false, &Negate::step, &engine);
+    EXPECT_EQ(engine.calls, 3);
 }
 
 }  // namespace

@@ -15,17 +15,10 @@ namespace {
 const std::string kSpeakerKey =
     "AudioEngine\\AudioProcessingObjects\\{6F1D2A90-3B7E-4C15-9A2D-7E40C8B1D352}";
 
-TEST(Registration, ErrorsBecomeHresults) {
-    EXPECT_EQ(hresultFromSystemError(ERROR_FILE_NOT_FOUND), static_cast<HRESULT>(0x80070002u));
-    EXPECT_EQ(hresultFromSystemError(0x12345), static_cast<HRESULT>(0x80072345u));
-    EXPECT_EQ(hresultFromSystemError(E_POINTER), E_POINTER);
-    EXPECT_EQ(hresultFromSystemError(ERROR_SUCCESS), S_OK);
-}
-
 // Every value of the records is read back through the real DLL by the Wine host and compared
-// with the example INF by ExampleInfTest; here what neither reaches: stale values, a record
-// with several interfaces, bad text and the error paths.
-TEST(Registration, RegisteringTwiceLeavesOneRecordWithoutStaleValues) {
+// with the example INF; here what it does not reach: stale values, a record with several
+// interfaces, bad text and the error paths.
+TEST(Registration, ARecordReplacesItsStaleValuesAndWritesEveryInterface) {
     MemoryRegistry registry;
     ProcessingObjectRegistrar registrar(registry);
     ASSERT_EQ(registrar.registerProcessingObject(&speakerRegistration()), S_OK);
@@ -34,9 +27,7 @@ TEST(Registration, RegisteringTwiceLeavesOneRecordWithoutStaleValues) {
     EXPECT_FALSE(registry.value(kSpeakerKey, "Stale"));
     EXPECT_EQ(registry.valueCount(kSpeakerKey), 12u);
     EXPECT_EQ(registrationSize(speakerRegistration()), sizeof(APO_REG_PROPERTIES));
-}
 
-TEST(Registration, ThreeInterfacesWriteThreeValuesAndBadTextIsRefused) {
     const std::size_t size = sizeof(APO_REG_PROPERTIES) + 2 * sizeof(IID);
     auto storage = std::make_unique<unsigned char[]>(size);
     auto* record = new (storage.get()) APO_REG_PROPERTIES(speakerRegistration());
@@ -44,9 +35,6 @@ TEST(Registration, ThreeInterfacesWriteThreeValuesAndBadTextIsRefused) {
     const IID extra[2] = {IID_IVeltraDspMicAPOMFX, CLSID_VeltraDspMicAPOMFX};
     std::memcpy(storage.get() + sizeof(APO_REG_PROPERTIES), extra, sizeof extra);
     EXPECT_EQ(registrationSize(*record), size);
-
-    MemoryRegistry registry;
-    ProcessingObjectRegistrar registrar(registry);
     ASSERT_EQ(registrar.registerProcessingObject(record), S_OK);
     using V = MemoryRegistry::Value;
     EXPECT_EQ(registry.value(kSpeakerKey, "APOInterface1"),
@@ -61,6 +49,9 @@ TEST(Registration, ThreeInterfacesWriteThreeValuesAndBadTextIsRefused) {
 }
 
 TEST(Registration, UnregisterReportsMissingRecordsAndWriteFailuresAreHresults) {
+    EXPECT_EQ(hresultFromSystemError(0x12345), static_cast<HRESULT>(0x80072345u));
+    EXPECT_EQ(hresultFromSystemError(E_POINTER), E_POINTER);
+    EXPECT_EQ(hresultFromSystemError(ERROR_SUCCESS), S_OK);
     MemoryRegistry registry;
     ProcessingObjectRegistrar registrar(registry);
     EXPECT_EQ(registrar.unregisterProcessingObject(CLSID_VeltraDspSpkAPOMFX),
