@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -12,23 +10,14 @@
 #include "reference/ScalarWidener.h"
 #include "support/KernelPaths.h"
 #include "support/SameBits.h"
+#include "support/Signals.h"
 
 namespace veltra {
 namespace {
 
 constexpr int kRate = 48000;
 
-// Loud tone bursts over a quiet bed, different per channel: attack, hold and release all run, and
-// the two channels' gains follow different paths.
-std::vector<float> bursts(std::size_t n, double hz, std::size_t period) {
-    std::vector<float> x(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        const double level = (i % period) < period / 3 ? 4.0 : 0.05;
-        x[i] = float(level * std::sin(2 * 3.14159265358979 * hz * double(i) / kRate));
-    }
-    return x;
-}
-
+using testing::bursts;
 using testing::sameBits;
 
 // The two default limiters' settings and one with a hold time, a floor and input gain.
@@ -53,8 +42,7 @@ TEST(LimiterFastPath, ChannelPairsMatchTheOneChannelLoopBitForBit) {
         LimiterAudioEffectObject limiter(3, kRate);  // a pair and a single channel
         limiter.init();
         limiter.setParameters(block);
-        std::vector<std::unique_ptr<LimiterKernel>>
-            kernels;  // built as each channel builds its own
+        std::vector<std::unique_ptr<LimiterKernel>> kernels;  // as each channel builds its own
         for (int c = 0; c < 3; ++c) {
             kernels.push_back(std::make_unique<LimiterKernel>(kRate, 0.0f));
             kernels.back()->setParameters(values.data());
@@ -96,8 +84,7 @@ TEST(WidenerFastPath, EveryKernelPathMatchesThePerSampleLoopForEveryPresetBitFor
         for (int preset = 0; preset < 5; ++preset) {
             SCOPED_TRACE(::testing::Message() << path->name << " preset " << preset);
             const float* row = SurroundKernel::presetRow(preset);
-            const std::size_t block =
-                preset % 2 == 0 ? 64 : 37;  // the chain's blocks, and odd ones
+            const std::size_t block = preset % 2 == 0 ? 64 : 37;  // the chain's, and odd ones
             StereoWidener widener(kRate);
             widener.useKernels(*path);
             widener.load(row);
