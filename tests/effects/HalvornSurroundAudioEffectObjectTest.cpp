@@ -28,19 +28,30 @@ ParameterBlock surroundBlock(std::int32_t preset, std::int32_t intensity,
 
 const std::vector<float> kDefaultLimiter{0.0f, 0.0f, -1.0f, 0.5f, 500.0f, -0.848f, 0.0f, 131.0f};
 
-TEST(HalvornSurround, WidenerFlagAndLimiterSwitchMakeItTransparent) {
-    Effect effect(48000);
-    effect.init();
-    effect.setParameters(
-        surroundBlock(-1, 50, {1.0f}, {1.0f, 300.0f, -3.0f, 0, 0, 0, 0, -20.0f, -1.0f}));
+// Stereo through the effect; true when both channels come out as they went in.
+bool transparent(Effect& effect) {
     std::vector<float> l{0.3f, -0.7f, 1.2f}, r{-0.1f, 0.4f, 0.0f}, ol(3), orr(3);
     float* in[2] = {l.data(), r.data()};
     float* out[2] = {ol.data(), orr.data()};
     effect.process(in, out, 3);
-    EXPECT_EQ(ol, l);
-    EXPECT_EQ(orr, r);
+    return ol == l && orr == r;
+}
+
+// The custom row's widener flag with the limiter switched off, or a disabled block, leave the
+// audio untouched; the custom row's intensity comes from its own range.
+TEST(HalvornSurround, TheFlagsAndADisabledBlockMakeItTransparent) {
+    Effect effect(48000);
+    effect.init();
+    effect.setParameters(
+        surroundBlock(-1, 50, {1.0f}, {1.0f, 300.0f, -3.0f, 0, 0, 0, 0, -20.0f, -1.0f}));
+    EXPECT_TRUE(transparent(effect));
     EXPECT_EQ(effect.kernel()->presetNumber, -1);
     EXPECT_EQ(effect.kernel()->intensity, 89);  // (-3 - -20) * 100 / 19 = 89.47 in the custom range
+    ParameterBlock off = surroundBlock(0, 50, kDefaultLimiter);
+    off.enabled = 0;
+    effect.setParameters(off);
+    effect.setEnabled(true);
+    EXPECT_TRUE(transparent(effect));
 }
 
 TEST(HalvornSurround, MonoInputHasNoSideSignal) {
@@ -90,35 +101,14 @@ TEST(HalvornSurround, SideHighPassIsAFourthOrderButterworthPerRate) {
     EXPECT_EQ(widener.highPassFor(96000), widener.highPassFor(48000));
 }
 
-TEST(HalvornSurround, LimiterDelaysBy131AndClampsItsLookAhead) {
+// The limiter's delay (131 frames) is part of the plugin's reported latency, checked there.
+TEST(HalvornSurround, LimiterClampsItsSettingsAndMonoIsSafe) {
     SurroundLimiter limiter(48000);
-    std::vector<float> x(300, 0.1f), y(300), x2(300, 0.1f), y2(300);
-    const float* in[2] = {x.data(), x2.data()};
-    float* out[2] = {y.data(), y2.data()};
-    limiter.process(in, out, 2, 300);
-    EXPECT_EQ(y[130], 0.0f);
-    EXPECT_GT(y[131], 0.0f);
-
     limiter.setParameters(std::vector<float>{0, 0, -1, 0.5f, 500, -0.848f, 0, 5000.0f}.data());
     EXPECT_EQ(limiter.parameters()[7], 2000.0f);
     limiter.setParameters(std::vector<float>{0, 99, 5, 0, 0, -9, 50, -5.0f}.data());
     const std::vector<float> clamped{0, 30, 0, 0.1f, 10, -1, 20, 0};
     EXPECT_EQ(std::vector<float>(limiter.parameters(), limiter.parameters() + 8), clamped);
-}
-
-TEST(HalvornSurround, DisabledBlockLeavesTheKernelBypassedAndMonoIsSafe) {
-    Effect effect(48000);
-    effect.init();
-    ParameterBlock off = surroundBlock(0, 50, kDefaultLimiter);
-    off.enabled = 0;
-    effect.setParameters(off);
-    effect.setEnabled(true);
-    std::vector<float> l{0.5f, 0.25f}, r{-0.5f, 0.0f}, ol(2), orr(2);
-    float* in[2] = {l.data(), r.data()};
-    float* out[2] = {ol.data(), orr.data()};
-    effect.process(in, out, 2);
-    EXPECT_EQ(ol, l);
-    EXPECT_EQ(orr, r);
 
     Effect mono(44100, 1);
     mono.init();

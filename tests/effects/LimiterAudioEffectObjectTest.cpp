@@ -98,22 +98,13 @@ TEST(LimiterAudioEffectObject, ChannelsKeepIndependentGainsAndNothingTurnsNonFin
     float* ho[1] = {y.data()};
     hostile.process(hi, ho, 64);
     for (float v : y) EXPECT_TRUE(std::isfinite(v));
-}
 
-}  // namespace
-}  // namespace veltra
-
-namespace veltra {
-namespace {
-
-// Found by fuzzing: the longest hold at the highest rate overflowed the hold counter's conversion.
-TEST(LimiterKernel, LongestHoldAtTheHighestRateFitsItsCounter) {
-    InternalLimiterAudioEffectObject limiter(2147483647u);
-    limiter.init();
-    limiter.setParameters(limiterBlock({0.0f, 0.0f, -20.0f, -1.0f, 1.0e6f, 10.0f, 200.0f, 16.0f}));
-    const std::vector<float> y = runMono(limiter, std::vector<float>(64, 0.9f));
-    EXPECT_EQ(limiter.kernel()->holdLength, 1 << 30);
-    for (float v : y) EXPECT_TRUE(std::isfinite(v));
+    // Found by fuzzing: the longest hold at the highest rate overflowed its counter's conversion.
+    InternalLimiterAudioEffectObject longest(2147483647u);
+    longest.init();
+    longest.setParameters(limiterBlock({0.0f, 0.0f, -20.0f, -1.0f, 1.0e6f, 10.0f, 200.0f, 16.0f}));
+    for (float v : runMono(longest, std::vector<float>(64, 0.9f))) EXPECT_TRUE(std::isfinite(v));
+    EXPECT_EQ(longest.kernel()->holdLength, 1 << 30);
 }
 
 }  // namespace
