@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <vector>
 
 #include "chain/PlaybackAudioProcessChainProvider.h"
@@ -10,8 +9,6 @@
 
 namespace veltra {
 namespace {
-
-using FixedProvider = support::ListProvider;
 
 std::unique_ptr<ParameterBlock> block(const char* name, EffectType type,
                                       std::vector<float> words = {}) {
@@ -25,7 +22,7 @@ std::unique_ptr<ParameterBlock> block(const char* name, EffectType type,
 
 struct Harness {
     Harness(ParameterList list, std::uint32_t rate, int channels = 2)
-        : chain(std::make_unique<FixedProvider>(std::move(list))), channels(channels) {
+        : chain(std::make_unique<support::ListProvider>(std::move(list))), channels(channels) {
         const std::uint32_t configuration[3] = {std::uint32_t(channels), std::uint32_t(channels),
                                                 rate};
         chain.init(configuration);
@@ -51,10 +48,7 @@ struct Harness {
 };
 
 TEST(PlaybackChain, DefaultListBuildsSevenStagesInListOrder) {
-    ProjectPlaybackAudioProcessChain chain(std::make_unique<PlaybackAudioProcessChainProvider>());
-    const std::uint32_t configuration[3] = {2, 2, 48000};
-    ASSERT_TRUE(chain.init(configuration));
-    EXPECT_EQ(chain.stageOrder(),
+    EXPECT_EQ(Harness(PlaybackAudioProcessChainProvider::defaultList(), 48000).chain.stageOrder(),
               (std::vector<std::string>{"Headroom", "PreEQ", "Limiter", "PostEQ",
                                         "Halvorn_Surround", "PostEQ2", "Limiter2"}));
 }

@@ -11,45 +11,35 @@
 namespace veltra {
 namespace {
 
-constexpr std::uint32_t kHost = 480;  // 10 ms at 48 kHz
-
 using Sample = std::function<float(std::size_t frame, int channel)>;
 
 float tone(std::size_t frame, int channel) {
     return 0.3f * float(std::sin(0.0575 * double(frame) + channel));
 }
 
-struct Outcome {
-    bool allFinite = true;
-    double tailRms = 0.0;  // the last 250 ms
-};
-
 // 500 ms of a tone, 50 ms of hostile samples, then 1 s of the tone again, in 10 ms buffers.
-Outcome speakerThrough(const Sample& hostile) {
+// Returns the RMS of the last 250 ms, or -1 when any output sample was not finite.
+double speakerThrough(const Sample& hostile) {
     VeltraDspPlayback* engine = createPlaybackEngine(2, 2, 48000);
     std::uint32_t record[2] = {10003, 1};
     sendPlaybackParameter(engine, record);
-    Outcome run;
     double sum = 0.0;
-    std::size_t tailSamples = 0;
-    std::vector<float> buffer(2 * kHost);
+    bool finite = true;
+    std::vector<float> buffer(2 * 480);
     for (std::size_t call = 0; call < 155; ++call) {
-        for (std::size_t f = 0; f < kHost; ++f) {
-            const std::size_t frame = call * kHost + f;
-            for (int c = 0; c < 2; ++c) {
-                buffer[2 * f + std::size_t(c)] =
-                    (call >= 50 && call < 55) ? hostile(frame, c) : tone(frame, c);
-            }
+        for (std::size_t i = 0; i < buffer.size(); ++i) {
+            const std::size_t frame = call * 480 + i / 2;
+            const int c = int(i % 2);
+            buffer[i] = (call >= 50 && call < 55) ? hostile(frame, c) : tone(frame, c);
         }
-        processPlayback(engine, buffer.data(), buffer.data(), kHost);
+        processPlayback(engine, buffer.data(), buffer.data(), 480);
         for (float v : buffer) {
-            run.allFinite = run.allFinite && std::isfinite(v);
-            if (call >= 130) sum += double(v) * double(v), ++tailSamples;
+            finite = finite && std::isfinite(v);
+            if (call >= 130) sum += double(v) * double(v);
         }
     }
     destroyPlaybackEngine(engine);
-    run.tailRms = std::sqrt(sum / double(tailSamples));
-    return run;
+    return finite ? std::sqrt(sum / (25.0 * 960.0)) : -1.0;
 }
 
 // Whatever arrives, the speaker path never emits a non-finite sample, and one second later it
@@ -57,27 +47,23 @@ Outcome speakerThrough(const Sample& hostile) {
 TEST(HostileAudio, SpeakerOutputStaysFiniteAndRecovers) {
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    const std::vector<std::pair<const char*, Sample>> cases = {
-        {"NaN", [=](std::size_t, int) { return nan; }},
-        {"+Inf", [=](std::size_t, int) { return inf; }},
-        {"-Inf", [=](std::size_t, int) { return -inf; }},
-        {"one NaN",
-         [=](std::size_t f, int c) { return f % 2400 == 7 && c == 1 ? nan : tone(f, c); }},
-        {"denormals", [](std::size_t f, int) { return (f % 2 ? 1.0f : -1.0f) * 1.0e-40f; }},
-        {"full-scale square", [](std::size_t f, int) { return (f / 24) % 2 ? 1.0f : -1.0f; }},
-        {"DC +1", [](std::size_t, int) { return 1.0f; }},
-        {"DC -1", [](std::size_t, int) { return -1.0f; }},
-        {"+-1e30", [](std::size_t f, int) { return f % 2 ? 1.0e30f : -1.0e30f; }},
-        {"float max", [](std::size_t, int) { return std::numeric_limits<float>::max(); }},
+    const float big = std::numeric_limits<float>::max();
+    const std::vector<Sample> cases = {
+        [=](std::size_t, int) { return nan; },
+        [=](std::size_t, int) { return inf; },
+        [=](std::size_t, int) { return -inf; },
+        [=](std::size_t f, int c) { return f % 2400 == 7 && c == 1 ? nan : tone(f, c); },
+        [](std::size_t f, int) { return (f % 2 ? 1.0f : -1.0f) * 1.0e-40f; },  // denormals
+        [](std::size_t f, int) { return (f / 24) % 2 ? 1.0f : -1.0f; },        // full-scale square
+        [](std::size_t, int) { return 1.0f; },
+        [](std::size_t, int) { return -1.0f; },
+        [](std::size_t f, int) { return f % 2 ? 1.0e30f : -1.0e30f; },
+        [=](std::size_t, int) { return big; },
     };
-    const double clean = speakerThrough(tone).tailRms;
+    const double clean = speakerThrough(tone);
     ASSERT_GT(clean, 0.01);
-    for (const auto& [name, hostile] : cases) {
-        SCOPED_TRACE(name);
-        const Outcome run = speakerThrough(hostile);
-        EXPECT_TRUE(run.allFinite);
-        EXPECT_NEAR(run.tailRms, clean, 0.05 * clean);
-    }
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        EXPECT_NEAR(speakerThrough(cases[i]), clean, 0.05 * clean) << "case " << i;
 }
 
 // The microphone path has no recursion to poison: values pass as they are, one block late, and
