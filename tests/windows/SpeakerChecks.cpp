@@ -212,6 +212,10 @@ void checkSpeaker(const Module& module, const std::vector<float>& input,
         checkHr(apo->GetInputChannelCount(&channels), S_OK, "GetInputChannelCount");
         check(channels == 2, "two channels locked");
         checkAudio(rt.p, stream, input, reference);
+        // Every stream starts afresh, with the fade cycle: the same input, the same output.
+        checkHr(config->UnlockForProcess(), S_OK, "UnlockForProcess");
+        checkHr(stream.lock(config.p), S_OK, "LockForProcess of a second stream");
+        checkAudio(rt.p, stream, input, reference);
         checkEnhancementSwitch(object.p, store);
         checkHr(config->UnlockForProcess(), S_OK, "UnlockForProcess");
     }
