@@ -4,10 +4,12 @@
 #include <windows.h>
 
 #include <cstring>
+#include <map>
 
 #include "HostChecks.h"
 #include "HostIdentifiers.h"
 #include "HostModule.h"
+#include "setup/Identifiers.h"
 #include "tests/support/InfFile.h"
 
 namespace host {
@@ -78,6 +80,22 @@ void checkRegistration(const Module& module, const std::string& infPath) {
         ++compared;
     }
     check(compared == 30, "the INF's 30 class and processing-object values");
+    // The INF attaches each class as its endpoint's mode effect, streaming in the default mode,
+    // under the keys the setup tool writes; the setup's identifiers are the module's.
+    namespace setup = veltra::setup::ids;
+    check(setup::kSpeakerClass == std::wstring(ids::kSpeakerClass) &&
+              setup::kMicrophoneClass == std::wstring(ids::kMicrophoneClass) &&
+              setup::kDefaultMode == std::wstring(ids::kModeDefault),
+          "the setup's identifiers are the module's");
+    for (const auto& [section, clsid] :
+         {std::pair{"VeltraDspApo.Speaker.AddReg", ids::kSpeakerClass},
+          std::pair{"VeltraDspApo.Microphone.AddReg", ids::kMicrophoneClass}}) {
+        std::map<std::wstring, std::wstring> fx;
+        for (const std::string& line : inf.sections[section])
+            if (const auto f = inf.fields(line); f.size() >= 5) fx[widen(f[2])] = widen(f[4]);
+        check(fx[setup::kModeEffect] == clsid && fx[setup::kModeEffectModes] == setup::kDefaultMode,
+              "the INF attaches the class as its endpoint's mode effect");
+    }
     check(readValue(L"AppID\\" + std::wstring(ids::kAppId), nullptr) == L"VeltraDspAPODll",
           "AppID default value");
     check(readValue(L"AppID\\VeltraDspAPODll.DLL", L"AppID") == ids::kAppId, "AppID of the module");

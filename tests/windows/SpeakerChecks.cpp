@@ -130,7 +130,7 @@ void checkEnhancementSwitch(IUnknown* object, MemoryPropertyStore* store) {
     object->QueryInterface(ids::guid(ids::kSystemEffects2), effects.out());
     object->QueryInterface(ids::guid(ids::kNotificationClient), client.out());
     if (!check(effects.p && client.p, "effects and notification interfaces")) return;
-    HANDLE event = newEvent();
+    HANDLE event = System::newEvent();
     GUID* list = reinterpret_cast<GUID*>(1);
     UINT32 count = 7;
     checkHr(effects->GetEffectsList(&list, &count, event), S_OK, "GetEffectsList");
@@ -140,12 +140,12 @@ void checkEnhancementSwitch(IUnknown* object, MemoryPropertyStore* store) {
     const WCHAR device[] = {'{', '0', '.', '0', '}', 0};  // an endpoint's id
     checkHr(client->OnPropertyValueChanged(device, key(ids::kDisableSysFx, 4)), S_OK,
             "unrelated property");
-    check(!isSet(event), "an unrelated key sets no event");
+    check(!System::isSet(event), "an unrelated key sets no event");
     store->setUInt32(key(ids::kDisableSysFx, 5), 1);
     checkHr(client->OnPropertyValueChanged(device, key(ids::kDisableSysFx, 5)), S_OK,
             "OnPropertyValueChanged");
-    check(isSet(event), "switching off sets the effects event");
-    closeEvent(event);
+    check(System::isSet(event), "switching off sets the effects event");
+    System::closeEvent(event);
 }
 
 void checkRegistrationCopy(IAudioProcessingObject* apo) {
@@ -159,7 +159,7 @@ void checkRegistrationCopy(IAudioProcessingObject* apo) {
               record->u32MaxInstances == 0xFFFFFFFF && record->u32NumAPOInterfaces == 1 &&
               record->iidAPOInterfaceList[0] == ids::guid(ids::kSpeakerInterface),
           "registration copy holds the speaker record");
-    freeTask(record);
+    System::freeTask(record);
 }
 
 // A raw-mode stream is left exactly as it is.
