@@ -5,6 +5,7 @@
 
 #include "chain/AudioProcessChain.h"
 #include "effects/DspAudioEffectObject.h"
+#include "support/Blocks.h"
 #include "support/ListProvider.h"
 
 namespace veltra {
@@ -33,10 +34,7 @@ class RecordingChain final : public AudioProcessChain {
     void afterParametersApplied() override { gEvents.emplace_back("applied"); }
     static ParameterList blocks(const std::vector<std::string>& names) {
         ParameterList list;
-        for (const auto& name : names) {
-            list.push_back(std::make_unique<ParameterBlock>());
-            list.back()->name = name;
-        }
+        for (const auto& name : names) list.push_back(testing::listed(name, kEffectTypeGain));
         return list;
     }
 };

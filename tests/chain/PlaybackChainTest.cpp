@@ -5,20 +5,13 @@
 #include "chain/PlaybackAudioProcessChainProvider.h"
 #include "chain/ProjectPlaybackAudioProcessChain.h"
 #include "effects/DspAudioEffectObject.h"
+#include "support/Blocks.h"
 #include "support/ListProvider.h"
 
 namespace veltra {
 namespace {
 
-std::unique_ptr<ParameterBlock> block(const char* name, EffectType type,
-                                      std::vector<float> words = {}) {
-    auto b = std::make_unique<ParameterBlock>();
-    b->name = name;
-    b->effectType = type;
-    b->enabled = 1;
-    for (std::size_t i = 0; i < words.size(); ++i) b->setFloat(i, words[i]);
-    return b;
-}
+using testing::listed;
 
 struct Harness {
     Harness(ParameterList list, std::uint32_t rate, int channels = 2)
@@ -57,7 +50,7 @@ TEST(PlaybackChain, DefaultListBuildsSevenStagesInListOrder) {
 // holds the fade (no stage to switch); a released chain copies instead of touching freed stages.
 TEST(PlaybackChain, ShortListsAndAReleasedChainPassAudioAsTheyShould) {
     ParameterList list;
-    list.push_back(block("G", kEffectTypeGain, {-6.0f}));
+    list.push_back(listed("G", kEffectTypeGain, {-6.0f}));
     Harness gain(std::move(list), 48000, 3);
     std::uint32_t other[2] = {42, 0};
     EXPECT_EQ(gain.chain.handleSetParameter({42, other}), 0);
@@ -87,7 +80,7 @@ TEST(PlaybackChain, EnableMessageFadesOutSwitchesTheGroupAtSilenceAndFadesIn) {
         for (std::uint32_t state : {0u, 1u}) {
             ParameterList list;
             for (const char* name : {"Headroom", "Halvorn_Surround", "PostEQ2", "Limiter2"}) {
-                list.push_back(block(name, kEffectTypeGain, {0.0f}));
+                list.push_back(listed(name, kEffectTypeGain, {0.0f}));
             }
             Harness h(std::move(list), c.rate);
             auto* surround =
@@ -120,9 +113,9 @@ TEST(PlaybackChain, EnableMessageFadesOutSwitchesTheGroupAtSilenceAndFadesIn) {
 
 TEST(PlaybackChain, RepeatedNameLeavesOneStageThatRunsTwiceWithTheLastSettings) {
     ParameterList list;
-    list.push_back(block("PreEQ", kEffectTypeEqualizer, {0.0f, 6.0f, 0.0f, 15.0f}));
-    list.push_back(block("PreEQ", kEffectTypeEqualizer, {0.0f, -6.0206f, 0.0f, 15.0f}));
-    list.push_back(block("Nothing", static_cast<EffectType>(777)));  // unknown type: no stage
+    list.push_back(listed("PreEQ", kEffectTypeEqualizer, {0.0f, 6.0f, 0.0f, 15.0f}));
+    list.push_back(listed("PreEQ", kEffectTypeEqualizer, {0.0f, -6.0206f, 0.0f, 15.0f}));
+    list.push_back(listed("Nothing", static_cast<EffectType>(777)));  // unknown type: no stage
     Harness h(std::move(list), 48000);
     EXPECT_EQ(h.chain.effects().size(), 1u);
     EXPECT_EQ(h.chain.stageOrder(), (std::vector<std::string>{"PreEQ", "PreEQ"}));

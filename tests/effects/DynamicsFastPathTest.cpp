@@ -8,6 +8,7 @@
 #include "effects/surround/SurroundKernel.h"
 #include "reference/ScalarLimiter.h"
 #include "reference/ScalarWidener.h"
+#include "support/Blocks.h"
 #include "support/KernelPaths.h"
 #include "support/SameBits.h"
 #include "support/Signals.h"
@@ -35,13 +36,9 @@ std::vector<std::vector<float>> settings() {
 
 TEST(LimiterFastPath, ChannelPairsMatchTheOneChannelLoopBitForBit) {
     for (const std::vector<float>& values : settings()) {
-        ParameterBlock block;
-        block.effectType = kEffectTypeLimiter;
-        block.enabled = 1;
-        for (std::size_t i = 0; i < values.size(); ++i) block.setFloat(i, values[i]);
         LimiterAudioEffectObject limiter(3, kRate);  // a pair and a single channel
         limiter.init();
-        limiter.setParameters(block);
+        limiter.setParameters(testing::block(kEffectTypeLimiter, values));
         std::vector<std::unique_ptr<LimiterKernel>> kernels;  // as each channel builds its own
         for (int c = 0; c < 3; ++c) {
             kernels.push_back(std::make_unique<LimiterKernel>(kRate, 0.0f));

@@ -5,6 +5,7 @@
 
 #include "chain/ParameterBlock.h"
 #include "effects/eq/EqAudioEffectObject.h"
+#include "support/Blocks.h"
 #include "support/Signals.h"
 
 namespace veltra {
@@ -59,10 +60,9 @@ struct Eq {
     explicit Eq(const std::vector<std::array<float, 4>>& bands, int channels = 1)
         : eq(channels, kRate) {
         eq.init();
-        block.effectType = kEffectTypeEqualizer;
-        block.enabled = 1;
-        for (std::size_t b = 0; b < bands.size(); ++b)
-            for (std::size_t i = 0; i < 4; ++i) block.setFloat(4 * b + i, bands[b][i]);
+        std::vector<float> words;
+        for (const auto& band : bands) words.insert(words.end(), band.begin(), band.end());
+        block = veltra::testing::block(kEffectTypeEqualizer, words);
         eq.setParameters(block);
     }
     // Channel 0 through the bank, the others silent.

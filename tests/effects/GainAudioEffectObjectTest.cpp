@@ -4,6 +4,7 @@
 
 #include "chain/ParameterBlock.h"
 #include "effects/gain/GainAudioEffectObject.h"
+#include "support/Blocks.h"
 
 namespace veltra {
 namespace {
@@ -25,10 +26,8 @@ TEST(GainAudioEffectObject, AppliesTheGainLawOrCopiesEveryChannel) {
         GainAudioEffectObject gain(c.channels);
         gain.init();
         if (c.configured) {
-            ParameterBlock block;
-            block.effectType = kEffectTypeGain;
+            ParameterBlock block = testing::block(kEffectTypeGain, {c.dB});
             block.enabled = c.enabled;
-            block.setFloat(0, c.dB);
             gain.setParameters(block);
         }
         std::vector<std::vector<float>> in(3), out(3, std::vector<float>(4, 9.0f));

@@ -5,16 +5,13 @@
 
 #include "chain/ParameterBlock.h"
 #include "effects/limiter/LimiterAudioEffectObject.h"
+#include "support/Blocks.h"
 
 namespace veltra {
 namespace {
 
-ParameterBlock limiterBlock(std::vector<float> p) {
-    ParameterBlock block;
-    block.effectType = kEffectTypeLimiter;
-    block.enabled = 1;
-    for (std::size_t i = 0; i < p.size(); ++i) block.setFloat(i, p[i]);
-    return block;
+ParameterBlock limiterBlock(const std::vector<float>& p) {
+    return testing::block(kEffectTypeLimiter, p);
 }
 
 std::vector<float> runMono(InternalLimiterAudioEffectObject& limiter, std::vector<float> x) {
