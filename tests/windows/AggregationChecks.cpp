@@ -26,7 +26,8 @@ class Outer final : public IUnknown {
 template <typename T>
 T* query(IUnknown* object, const wchar_t* iid) {
     T* answer = nullptr;
-    object->QueryInterface(ids::guid(iid), reinterpret_cast<void**>(&answer));
+    if (object != nullptr)
+        object->QueryInterface(ids::guid(iid), reinterpret_cast<void**>(&answer));
     return answer;
 }
 
@@ -59,10 +60,10 @@ void checkAggregated(const Module& module, const wchar_t* clsid) {
     check(query<IUnknown>(rt, L"{00000001-0000-0000-C000-000000000046}") == nullptr,
           "an absent interface stays absent");
 
-    MemoryPropertyStore* store = MemoryPropertyStore::create();
+    const Held<MemoryPropertyStore> store{MemoryPropertyStore::create()};
     APOInitSystemEffects init{};
     init.APOInit = {sizeof(init), ids::guid(clsid)};
-    init.pAPOSystemEffectsProperties = store;
+    init.pAPOSystemEffectsProperties = store.p;
     checkHr(apo->Initialize(sizeof(init), reinterpret_cast<std::uint8_t*>(&init)), S_OK,
             "aggregated Initialize");
     {
@@ -79,7 +80,6 @@ void checkAggregated(const Module& module, const wchar_t* clsid) {
     checkHr(module.canUnloadNow(), S_FALSE, "DllCanUnloadNow with an aggregated object alive");
     check(outer.inner->Release() == 0, "the inner unknown's release ends the object");
     check(store->references() == 1, "the aggregated object released the endpoint store");
-    store->Release();
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ void checkStream(IAudioProcessingObjectRT* rt, Stream& stream) {
 }  // namespace
 
 void checkMicrophone(const Module& module) {
-    MemoryPropertyStore* store = MemoryPropertyStore::create();
+    const Held<MemoryPropertyStore> store{MemoryPropertyStore::create()};
     {
         ProcessingObject microphone(module, ids::guid(ids::kMicrophoneClass));
         if (!check(microphone.ok, "microphone object and its interfaces")) return;
@@ -45,7 +45,7 @@ void checkMicrophone(const Module& module) {
         // The 56-byte structure of the older audio engines: no mode, no device collection.
         APOInitSystemEffects init{};
         init.APOInit = {sizeof(init), ids::guid(ids::kMicrophoneClass)};
-        init.pAPOSystemEffectsProperties = store;
+        init.pAPOSystemEffectsProperties = store.p;
         checkHr(apo->Initialize(sizeof(init), reinterpret_cast<std::uint8_t*>(&init)), S_OK,
                 "microphone Initialize");
         Stream stream(2, 16000.0f, kHostFrames);
@@ -59,7 +59,6 @@ void checkMicrophone(const Module& module) {
         checkHr(config->UnlockForProcess(), S_OK, "microphone second unlock");
     }
     check(store->references() == 1, "the microphone released the endpoint store");
-    store->Release();
 }
 
 }  // namespace host

@@ -166,23 +166,22 @@ void checkRegistrationCopy(IAudioProcessingObject* apo) {
 void checkRawMode(const Module& module, IMMDeviceCollection* devices) {
     ProcessingObject speaker(module, ids::guid(ids::kSpeakerClass));
     if (!check(speaker.ok, "raw-mode speaker object")) return;
-    MemoryPropertyStore* store = MemoryPropertyStore::create();
+    const Held<MemoryPropertyStore> store{MemoryPropertyStore::create()};
     store->setUInt32(key(ids::kEnableSpkMfx, 0), 1);
-    checkHr(initialize(speaker.apo.p, store, devices, ids::kModeRaw), S_OK, "raw Initialize");
+    checkHr(initialize(speaker.apo.p, store.p, devices, ids::kModeRaw), S_OK, "raw Initialize");
     Stream stream(2, 48000.0f, kHostFrames);
     checkHr(stream.lock(speaker.config.p), S_OK, "raw LockForProcess");
     for (std::size_t i = 0; i < stream.input.size(); ++i) stream.input[i] = float(i % 97) / 97.0f;
     stream.process(speaker.rt.p, kHostFrames);
     check(stream.output == stream.input, "raw mode copies the buffer through");
     checkHr(speaker.config->UnlockForProcess(), S_OK, "raw UnlockForProcess");
-    store->Release();
 }
 
 }  // namespace
 
 void checkSpeaker(const Module& module, const std::vector<float>& input,
                   const std::vector<float>& reference) {
-    MemoryPropertyStore* store = MemoryPropertyStore::create();
+    const Held<MemoryPropertyStore> store{MemoryPropertyStore::create()};
     store->setUInt32(key(ids::kEnableSpkMfx, 0), 1);  // enhancement on, system effects allowed
     const RenderDevices render;
     IMMDeviceCollection* devices = render.p;
@@ -202,9 +201,9 @@ void checkSpeaker(const Module& module, const std::vector<float>& input,
 
         const wchar_t* mode = ids::kModeDefault;
         checkHr(apo->Initialize(8, nullptr), E_INVALIDARG, "null initialisation data");
-        checkHr(initialize(apo.p, store, devices, mode, 40), E_INVALIDARG, "size 40");
-        checkHr(initialize(apo.p, store, nullptr, mode), E_INVALIDARG, "no device collection");
-        checkHr(initialize(apo.p, store, devices, mode), S_OK, "Initialize");
+        checkHr(initialize(apo.p, store.p, devices, mode, 40), E_INVALIDARG, "size 40");
+        checkHr(initialize(apo.p, store.p, nullptr, mode), E_INVALIDARG, "no device collection");
+        checkHr(initialize(apo.p, store.p, devices, mode), S_OK, "Initialize");
 
         Stream stream(2, 48000.0f, kHostFrames);
         checkNegotiation(apo.p, stream.format);
@@ -216,12 +215,11 @@ void checkSpeaker(const Module& module, const std::vector<float>& input,
         checkHr(config->UnlockForProcess(), S_OK, "UnlockForProcess");
         checkHr(stream.lock(config.p), S_OK, "LockForProcess of a second stream");
         checkAudio(rt.p, stream, input, reference);
-        checkEnhancementSwitch(object.p, store);
+        checkEnhancementSwitch(object.p, store.p);
         checkHr(config->UnlockForProcess(), S_OK, "UnlockForProcess");
     }
     checkRawMode(module, devices);
     check(store->references() == 1, "the objects released the endpoint store");
-    store->Release();
 }
 
 }  // namespace host
