@@ -5,7 +5,7 @@ namespace veltra::apo {
 
 // No thread locale to switch outside Windows; Win32Platform.cpp holds the Windows version.
 ScopedSystemLocale::ScopedSystemLocale() = default;
-ScopedSystemLocale::~ScopedSystemLocale() = default;
+ScopedSystemLocale::~ScopedSystemLocale() {}  // nothing to restore
 
 }  // namespace veltra::apo
 #endif
