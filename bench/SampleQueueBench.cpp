@@ -12,7 +12,7 @@ void BM_SampleQueueBlockRoundTrip(benchmark::State& state) {
     for (int c = 0; c < 2; ++c)
         for (int f = 0; f < 64; ++f) block[c][f] = static_cast<float>(f);
     queue.reserve(4096);
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores): the benchmark idiom
         queue.pushDeinterleaved(block, 2, 64);
         queue.popDeinterleaved(block, 2, 64);
         benchmark::DoNotOptimize(block[1][63]);

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test: a normal build, an AddressSanitizer +
-# UndefinedBehaviorSanitizer build, a ThreadSanitizer build of the threaded suites, the Windows
-# module under Wine, and each fuzzer briefly.
+# Installs what is missing, then builds and runs every test: a normal build and the style and static
+# checks (clang-format, cppcheck, clang-tidy), an AddressSanitizer + UndefinedBehaviorSanitizer
+# build, a ThreadSanitizer build of the threaded suites, the Windows module under Wine, and each
+# fuzzer briefly.
 source "$(dirname "$0")/common.sh"
 install_missing "${PACKAGES[@]}"
 
 configure_and_build "$ROOT/build/release" -DVELTRA_WERROR=ON -DVELTRA_BUILD_TESTS=ON -DVELTRA_BUILD_BENCH=ON
 (cd "$ROOT/build/release" && ctest --output-on-failure -j "$JOBS")
+# clang-format, cppcheck and clang-tidy, all clean.
+bash "$ROOT/scripts/lint.sh"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

@@ -6,7 +6,8 @@ namespace {
 
 std::vector<BYTE> bytesOf(const std::wstring& chars) {
     const auto* p = reinterpret_cast<const BYTE*>(chars.c_str());
-    return {p, p + (chars.size() + 1) * sizeof(wchar_t)};  // the terminator included
+    // A copy of the characters and their terminator, explicitly the range constructor.
+    return std::vector<BYTE>(p, p + (chars.size() + 1) * sizeof(wchar_t));
 }
 
 std::wstring charsOf(const std::vector<BYTE>& data) {

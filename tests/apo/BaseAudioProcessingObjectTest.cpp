@@ -5,8 +5,8 @@
 namespace veltra::apo {
 namespace {
 
-// Negotiation, the lock's checks, the registration copy, latency and channel count are checked
-// through the real DLL by the Wine host; the clamps of a requested format it cannot reach.
+// Negotiation, the lock's checks, the registration copy, latency and channel count are the host
+// checks' (natively and on the real DLL); here the clamps of a requested format they do not reach.
 TEST(BaseAudioProcessingObject, FormatsAreClampedToWhatTheEngineRuns) {
     UNCOMPRESSEDAUDIOFORMAT f{KSDATAFORMAT_SUBTYPE_IEEE_FLOAT, 0, 4, 32, 5.0f, 0};
     EXPECT_TRUE(BaseAudioProcessingObject::correctFormat(f));
