@@ -1,30 +1,32 @@
 // The Windows host's checks of the COM contracts (unload rule, aggregation, the speaker and
 // microphone objects as the audio service drives them), run natively against the module linked
-// into this binary, so that they also run under the sanitizers.
+// into this binary, so that they also run under the sanitizers - once per kernel path, each
+// against the scalar path's output.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <cstdlib>
 
 #include "apo/ModuleEntryPoints.h"
 #include "engine/PlaybackModule.h"
+#include "support/KernelPaths.h"
+#include "support/Signals.h"
 #include "windows/HostChecks.h"
 #include "windows/HostModule.h"
 
 namespace {
 
-TEST(HostChecks, TheModuleKeepsItsComContracts) {
+TEST(HostChecks, TheModuleKeepsItsComContractsOnEveryKernelPath) {
     host::Module module;
     module.canUnloadNow = &DllCanUnloadNow;
     module.getClassObject = &DllGetClassObject;
-    module.registerServer = &DllRegisterServer;
-    module.unregisterServer = &DllUnregisterServer;
 
-    // The speaker's reference: the playback engine driven directly, enhancement on, 10 ms buffers.
-    std::vector<float> input(2 * 48000), reference;
-    for (std::size_t i = 0; i < input.size(); ++i)
-        input[i] =
-            0.9f * std::sin(0.0023f * float(i * (i % 2 + 1)) + 0.00001f * float(i * i % 977));
-    reference = input;
+    // One second of loud bursts (both limiters work, then release) and a tone in noise; the
+    // reference is the scalar playback engine driven directly, enhancement on, 10 ms buffers.
+    const std::vector<float> input =
+        veltra::testing::interleave(veltra::testing::bursts(48000, 220, 12000),
+                                    veltra::testing::tone(48000, 1700, 0.5, 48000, 0.3f));
+    std::vector<float> reference = input;
+    setenv("VELTRA_ISA", "scalar", 1);
     veltra::VeltraDspPlayback* engine = veltra::createPlaybackEngine(2, 2, 48000);
     std::uint32_t record[2] = {10003, 1};
     veltra::sendPlaybackParameter(engine, record);
@@ -32,11 +34,16 @@ TEST(HostChecks, TheModuleKeepsItsComContracts) {
         veltra::processPlayback(engine, reference.data() + at, reference.data() + at, 480);
     veltra::destroyPlaybackEngine(engine);
 
-    host::checkUnloadRule(module);
-    host::checkSpeaker(module, input, reference);
-    host::checkMicrophone(module);
-    host::checkAggregation(module);
-    EXPECT_EQ(host::failures(), 0);
+    for (const auto* path : veltra::testing::kernelPaths()) {
+        setenv("VELTRA_ISA", path->name, 1);  // taken when a stream starts
+        SCOPED_TRACE(path->name);
+        host::checkUnloadRule(module);
+        host::checkSpeaker(module, input, reference);
+        host::checkMicrophone(module);
+        host::checkAggregation(module);
+        EXPECT_EQ(host::failures(), 0);
+    }
+    unsetenv("VELTRA_ISA");
     EXPECT_EQ(DllCanUnloadNow(), S_OK);
 }
 

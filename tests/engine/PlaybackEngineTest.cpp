@@ -5,7 +5,6 @@
 
 #include "chain/PlaybackAudioProcessChainProvider.h"
 #include "chain/ProjectPlaybackAudioProcessChain.h"
-#include "engine/CaptureModule.h"
 #include "engine/PlaybackModule.h"
 #include "engine/VeltraDspPlayback.h"
 
@@ -51,16 +50,8 @@ TEST(PlaybackEngine, FirstCallOf480FramesRunsSevenBlocksOneBlockLate) {
     destroyPlaybackEngine(engine);
 }
 
-TEST(PlaybackEngine, ModuleFunctionsToleratNullAndRefuseAbsurdConfigurations) {
-    std::vector<float> buffer(8, 0.5f);
-    EXPECT_EQ(processPlayback(nullptr, buffer.data(), buffer.data(), 4), 0);
-    EXPECT_EQ(sendPlaybackParameter(nullptr, nullptr), 0);
-    EXPECT_EQ(destroyPlaybackEngine(nullptr), 0);
-    EXPECT_EQ(playbackLatency(nullptr), 0u);
-    EXPECT_EQ(processCapture(nullptr, nullptr, nullptr, nullptr, 5), 0);
-    EXPECT_EQ(destroyCaptureEngine(nullptr), 0);
+TEST(PlaybackEngine, RefusesAbsurdConfigurationsAndUpmixesMono) {
     EXPECT_EQ(createPlaybackEngine(1000, 2, 48000), nullptr);
-    EXPECT_EQ(buffer[0], 0.5f);
 
     // One input channel feeding two output channels: the working block has room for both.
     VeltraDspPlayback* upmix = createPlaybackEngine(1, 2, 48000);
