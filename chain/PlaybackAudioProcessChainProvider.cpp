@@ -42,9 +42,46 @@ std::unique_ptr<ParameterBlock> limiterBlock(const char* name, float releaseMs) 
     return block;
 }
 
+#ifdef VELTRA_BUILT_IN_PRESET
+// A module built with a preset of its own: the stages and their non-zero words, written by the
+// preset tool at build time.
+struct BuiltInStage {
+    const char* name;
+    std::int32_t type;
+    std::uint8_t enabled;
+};
+struct BuiltInWord {
+    std::uint8_t stage;
+    std::uint16_t word;
+    std::uint32_t bits;
+};
+#include VELTRA_BUILT_IN_PRESET
+
+ParameterList builtInPresetList() {
+    ParameterList list;
+    for (const BuiltInStage& stage : kBuiltInStages) {
+        auto block = makeBlock(stage.name, static_cast<EffectType>(stage.type));
+        block->enabled = stage.enabled;
+        list.push_back(std::move(block));
+    }
+    for (const BuiltInWord& w : kBuiltInWords) list[w.stage]->payload[w.word] = w.bits;
+    return list;
+}
+#endif
+
 }  // namespace
 
+PlaybackAudioProcessChainProvider::PlaybackAudioProcessChainProvider(const ParameterList* tuning)
+    : tuned_(tuning != nullptr) {
+    if (tuning == nullptr) return;
+    for (const auto& block : *tuning)
+        if (block) tuning_.push_back(std::make_unique<ParameterBlock>(*block));
+}
+
 ParameterList PlaybackAudioProcessChainProvider::defaultList() {
+#ifdef VELTRA_BUILT_IN_PRESET
+    return builtInPresetList();
+#else
     ParameterList list;
     auto headroom = makeBlock("Headroom", kEffectTypeGain);
     headroom->setFloat(0, -10.0f);
@@ -81,11 +118,17 @@ ParameterList PlaybackAudioProcessChainProvider::defaultList() {
                                        {450.0f, -5.0f, 4.5f, 11}}));
     list.push_back(limiterBlock("Limiter2", 10.0f));
     return list;
+#endif
 }
 
 void PlaybackAudioProcessChainProvider::attach(AudioProcessChainProviderCallback* callback) {
     AudioProcessChainProvider::attach(callback);
-    for (auto& block : defaultList()) mutableParameters().push_back(std::move(block));
+    if (tuned_) {
+        for (const auto& block : tuning_)
+            mutableParameters().push_back(std::make_unique<ParameterBlock>(*block));
+    } else {
+        for (auto& block : defaultList()) mutableParameters().push_back(std::move(block));
+    }
     notify();
 }
 

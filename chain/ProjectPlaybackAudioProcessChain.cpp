@@ -43,6 +43,7 @@ void copyBlock(float** from, float** to, int channels, int frames) {
 }  // namespace
 
 void ProjectPlaybackAudioProcessChain::release() {
+    pendingTuning_ = nullptr;
     stages_.clear();
     surroundGroup_.clear();
     stageOrder_.clear();
@@ -52,6 +53,7 @@ void ProjectPlaybackAudioProcessChain::release() {
 std::int32_t ProjectPlaybackAudioProcessChain::handleSetParameter(const ParameterMessage& message) {
     if (message.identifier == kEnableMessage && message.record != nullptr) {
         pendingSurroundState_ = message.record[1];
+        groupSwitchPending_ = true;
         fade_.start();
     }
     return 0;
@@ -80,15 +82,57 @@ void ProjectPlaybackAudioProcessChain::applyParameters(const ParameterList& bloc
     }
     for (const auto& name : stageOrder_) stages_.push_back(findEffect(name));
     surroundGroup_.clear();
+    groupTunedOn_.clear();
     for (const char* name : kSurroundGroup) {
-        if (auto* stage = dynamic_cast<DspAudioEffectObject*>(findEffect(name)))
+        if (auto* stage = dynamic_cast<DspAudioEffectObject*>(findEffect(name))) {
             surroundGroup_.push_back(stage);
+            groupTunedOn_.push_back(stage->enabled());
+        }
     }
+    pendingTuning_ = nullptr;
 }
 
-void ProjectPlaybackAudioProcessChain::switchSurroundGroup() {
-    for (DspAudioEffectObject* stage : surroundGroup_)
-        stage->setEnabled(pendingSurroundState_ != 0);
+bool ProjectPlaybackAudioProcessChain::retune(const ParameterList& blocks, bool fade) {
+    const std::lock_guard<std::mutex> guard(lock());
+    if (blocks.size() != stageOrder_.size()) return false;
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        if (!blocks[i] || blocks[i]->name != stageOrder_[i]) return false;
+    }
+    if (fade && !stages_.empty()) {
+        pendingTuning_ = &blocks;
+        fade_.fadeOut();
+    } else {
+        restartStages(blocks);
+    }
+    return true;
+}
+
+void ProjectPlaybackAudioProcessChain::restartStages(const ParameterList& blocks) {
+    for (std::size_t i = 0; i < stages_.size(); ++i) stages_[i]->restart(*blocks[i]);
+    for (std::size_t g = 0; g < surroundGroup_.size(); ++g) {
+        for (std::size_t i = 0; i < stages_.size(); ++i) {
+            if (stages_[i] == surroundGroup_[g]) groupTunedOn_[g] = blocks[i]->enabled != 0;
+        }
+    }
+    enableSurroundGroup();
+}
+
+void ProjectPlaybackAudioProcessChain::enableSurroundGroup() {
+    for (std::size_t g = 0; g < surroundGroup_.size(); ++g)
+        surroundGroup_[g]->setEnabled(groupOn_ && groupTunedOn_[g]);
+}
+
+void ProjectPlaybackAudioProcessChain::atSilence() {
+    if (groupSwitchPending_) {
+        groupOn_ = pendingSurroundState_ != 0;
+        groupSwitchPending_ = false;
+    }
+    if (pendingTuning_ != nullptr) {
+        restartStages(*pendingTuning_);
+        pendingTuning_ = nullptr;
+    } else {
+        enableSurroundGroup();
+    }
 }
 
 void ProjectPlaybackAudioProcessChain::processBlock(float** input, float** output, int frames) {
@@ -101,7 +145,7 @@ void ProjectPlaybackAudioProcessChain::processBlock(float** input, float** outpu
         stage->process(input, output, frames);
         copyBlock(output, input, channels_, frames);
     }
-    fade_.apply(input, output, channels_, frames, sampleRate_, [this] { switchSurroundGroup(); });
+    fade_.apply(input, output, channels_, frames, sampleRate_, [this] { atSilence(); });
     recoverFromNonFiniteOutput(output, frames);
 }
 

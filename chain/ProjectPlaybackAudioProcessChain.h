@@ -27,12 +27,22 @@ class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain 
     void processBlock(float** input, float** output, int frames) override;
     int latencyFrames() const override;
 
+    // New settings for the stages the chain has, taken in place without allocating, so that it
+    // can happen while the chain runs: `blocks` must name the chain's stages in its order (else
+    // false and nothing changes). With `fade`, the output fades out, the stages restart from the
+    // blocks at silence and it fades back in; the caller keeps `blocks` unchanged until
+    // retunePending() is false. Without, the stages restart at once.
+    bool retune(const ParameterList& blocks, bool fade);
+    bool retunePending() const { return pendingTuning_ != nullptr; }
+
     const std::vector<std::string>& stageOrder() const { return stageOrder_; }
     float fadeGain() const { return fade_.gain(); }
     float fadeRate() const { return fade_.rate(); }
 
   private:
-    void switchSurroundGroup();
+    void atSilence();
+    void restartStages(const ParameterList& blocks);
+    void enableSurroundGroup();
     void recoverFromNonFiniteOutput(float** output, int frames);
 
     std::vector<std::string> stageOrder_;
@@ -40,7 +50,12 @@ class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain 
     // The surround group, resolved at rebuild: looking names up on the audio thread would build
     // strings, and "Halvorn_Surround" is too long for the small-string buffer.
     std::vector<DspAudioEffectObject*> surroundGroup_;
+    // A group stage runs only while the switch is on and its own block enables it.
+    std::vector<bool> groupTunedOn_;
     std::uint32_t pendingSurroundState_ = 0;
+    bool groupSwitchPending_ = false;
+    bool groupOn_ = true;  // as the blocks say until the first switch
+    const ParameterList* pendingTuning_ = nullptr;
     OutputFade fade_;
 };
 

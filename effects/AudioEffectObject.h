@@ -27,6 +27,12 @@ class AudioEffectObject {
     // Kept so the operation table matches the stage interface; nothing calls or overrides it.
     virtual void reserved() {}
     virtual void setParameters(const ParameterBlock& block);
+    // Takes a new block as a freshly built and initialised stage would, without allocating: how
+    // a chain retunes its stages in place while it runs.
+    virtual void restart(const ParameterBlock& block) {
+        init();
+        setParameters(block);
+    }
     virtual const char* getName() const { return ""; }
     virtual void setName(const char* /*name*/) {}
     virtual void describeParameters() {}

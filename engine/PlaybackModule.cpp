@@ -7,11 +7,11 @@
 namespace veltra {
 
 VeltraDspPlayback* createPlaybackEngine(std::uint32_t inputChannels, std::uint32_t outputChannels,
-                                        std::uint32_t sampleRate) {
+                                        std::uint32_t sampleRate, const ParameterList* tuning) {
     // A stream's kernels are chosen once, before its effects are built.
     kernels::KernelSelection::choose();
     if (const char* notice = kernels::KernelSelection::takeFallbackNotice()) logDebug("%s", notice);
-    auto* engine = new ProjectVeltraDspPlayback();
+    auto* engine = new ProjectVeltraDspPlayback(tuning);
     const std::uint32_t configuration[3] = {inputChannels, outputChannels, sampleRate};
     if (!engine->init(configuration)) {
         engine->release();
@@ -38,6 +38,16 @@ int destroyPlaybackEngine(VeltraDspPlayback* engine) {
 int sendPlaybackParameter(VeltraDspPlayback* engine, std::uint32_t* record) {
     if (engine != nullptr) engine->setParameter(record);
     return 0;
+}
+
+bool retunePlayback(VeltraDspPlayback* engine, const ParameterList& blocks, bool fade) {
+    auto* project = dynamic_cast<ProjectVeltraDspPlayback*>(engine);
+    return project != nullptr && project->retune(blocks, fade);
+}
+
+bool playbackRetunePending(VeltraDspPlayback* engine) {
+    auto* project = dynamic_cast<ProjectVeltraDspPlayback*>(engine);
+    return project != nullptr && project->retunePending();
 }
 
 std::uint32_t playbackLatency(VeltraDspPlayback* engine) {

@@ -2,18 +2,27 @@
 
 #include <cstdint>
 
+#include "chain/ParameterBlock.h"
+
 namespace veltra {
 
 class VeltraDspPlayback;
 
 // What the speaker processing object calls. Every function accepts a null engine and then does
 // nothing; all but the factory return 0.
+// With a tuning, the engine runs those seven stage blocks (copied) instead of the built-in list.
 VeltraDspPlayback* createPlaybackEngine(std::uint32_t inputChannels, std::uint32_t outputChannels,
-                                        std::uint32_t sampleRate);
+                                        std::uint32_t sampleRate,
+                                        const ParameterList* tuning = nullptr);
 int processPlayback(VeltraDspPlayback* engine, const void* input, void* output,
                     std::uint32_t frames);
 int destroyPlaybackEngine(VeltraDspPlayback* engine);
 int sendPlaybackParameter(VeltraDspPlayback* engine, std::uint32_t* record);
+// New settings for the engine's stages, in place and without allocating (the list must name its
+// stages in order). With `fade` they are taken at the silent point of an output fade, and
+// `blocks` must stay unchanged until playbackRetunePending() is false. False if refused.
+bool retunePlayback(VeltraDspPlayback* engine, const ParameterList& blocks, bool fade);
+bool playbackRetunePending(VeltraDspPlayback* engine);
 // The path's latency in frames as the engine is now set; 0 for no engine.
 std::uint32_t playbackLatency(VeltraDspPlayback* engine);
 

@@ -9,7 +9,19 @@ namespace veltra {
 
 std::unique_ptr<AudioProcessChain> ProjectVeltraDspPlayback::createProcessChain() {
     return std::make_unique<ProjectPlaybackAudioProcessChain>(
-        std::make_unique<PlaybackAudioProcessChainProvider>());
+        std::make_unique<PlaybackAudioProcessChainProvider>(tuning_));
+}
+
+bool ProjectVeltraDspPlayback::retune(const ParameterList& blocks, bool fade) {
+    const std::lock_guard<std::mutex> guard(lock());
+    auto* playback = dynamic_cast<ProjectPlaybackAudioProcessChain*>(chain());
+    return playback != nullptr && playback->retune(blocks, fade);
+}
+
+bool ProjectVeltraDspPlayback::retunePending() {
+    const std::lock_guard<std::mutex> guard(lock());
+    const auto* playback = dynamic_cast<const ProjectPlaybackAudioProcessChain*>(chain());
+    return playback != nullptr && playback->retunePending();
 }
 
 std::unique_ptr<AudioBuffer> ProjectVeltraDspPlayback::createInputBuffer() {

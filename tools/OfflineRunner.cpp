@@ -31,11 +31,11 @@ void inHostBuffers(std::vector<float>& samples, int channels, std::size_t hostFr
 }  // namespace
 
 bool runSpeaker(std::vector<float>& samples, int channels, int sampleRate, bool enhancement,
-                std::size_t hostFrames, const Progress& progress) {
+                std::size_t hostFrames, const Progress& progress, const ParameterList* tuning) {
     if (channels < 2) return true;
-    VeltraDspPlayback* engine = createPlaybackEngine(static_cast<std::uint32_t>(channels),
-                                                     static_cast<std::uint32_t>(channels),
-                                                     static_cast<std::uint32_t>(sampleRate));
+    VeltraDspPlayback* engine = createPlaybackEngine(
+        static_cast<std::uint32_t>(channels), static_cast<std::uint32_t>(channels),
+        static_cast<std::uint32_t>(sampleRate), tuning);
     if (engine == nullptr) return false;
     std::uint32_t record[2] = {10003, enhancement ? 1u : 0u};
     sendPlaybackParameter(engine, record);

@@ -6,7 +6,6 @@
 #include <numbers>
 #include <sstream>
 
-#include "chain/PlaybackAudioProcessChainProvider.h"
 #include "effects/eq/EqFilterBank.h"
 
 namespace veltra::tools {
@@ -22,18 +21,19 @@ double sectionMagnitude(const float* c, double hz, int rate) {
 
 }  // namespace
 
-ResponseTable computeResponse(const std::string& stage, int sampleRate, int points) {
+ResponseTable computeResponse(const std::string& stage, int sampleRate, int points,
+                              const ParameterList& blocks, const std::string& prefix) {
     ResponseTable table;
     if (sampleRate <= 40 || points < 2) return table;
     const double top = 0.499 * sampleRate;
     for (int i = 0; i < points; ++i) {
         table.frequencies.push_back(10.0 * std::pow(top / 10.0, double(i) / (points - 1)));
     }
-    for (const auto& block : PlaybackAudioProcessChainProvider::defaultList()) {
+    for (const auto& block : blocks) {
         if (block->effectType != kEffectTypeEqualizer) continue;
         if (stage != "all" && stage != block->name) continue;
         std::vector<double> db(table.frequencies.size(), 0.0);
-        for (int b = 0; b < EqFilterBank::kBands; ++b) {
+        for (int b = 0; b < EqFilterBank::kBands && block->enabled != 0; ++b) {
             float c[5];
             const auto w = 4 * static_cast<std::size_t>(b);
             EqFilterBank::designBand(block->floatAt(w), block->floatAt(w + 1),
@@ -44,7 +44,7 @@ ResponseTable computeResponse(const std::string& stage, int sampleRate, int poin
                                     sectionMagnitude(c, table.frequencies[i], sampleRate), 1e-12));
             }
         }
-        table.columns.push_back(block->name);
+        table.columns.push_back(prefix + block->name);
         table.decibels.push_back(std::move(db));
     }
     if (table.columns.size() > 1) {
@@ -52,11 +52,18 @@ ResponseTable computeResponse(const std::string& stage, int sampleRate, int poin
         for (const auto& column : table.decibels) {
             for (std::size_t i = 0; i < total.size(); ++i) total[i] += column[i];
         }
-        table.columns.emplace_back("total");
+        table.columns.push_back(prefix + "total");
         table.decibels.push_back(std::move(total));
     }
     if (table.columns.empty()) table.frequencies.clear();
     return table;
+}
+
+void appendColumns(ResponseTable& table, ResponseTable other) {
+    for (std::size_t i = 0; i < other.columns.size(); ++i) {
+        table.columns.push_back(std::move(other.columns[i]));
+        table.decibels.push_back(std::move(other.decibels[i]));
+    }
 }
 
 std::string toCsv(const ResponseTable& table) {

@@ -4,13 +4,16 @@
 
 #include <CLI/CLI.hpp>
 #include <cmath>
+#include <filesystem>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 
 #include "effects/kernels/KernelSelection.h"
 #include "tools/AudioFile.h"
+#include "tools/OutputFile.h"
+#include "presets/ValueCheck.h"
 #include "tools/OfflineRunner.h"
+#include "tools/PresetCommands.h"
 #include "tools/ResponseReport.h"
 
 namespace {
@@ -22,6 +25,7 @@ constexpr int kExitUsage = 64;
 
 struct Options {
     std::string input, output, format = "float", enhancement = "on", stage = "all", csv, png;
+    std::string preset, compare;
     std::size_t hostFrames = 0;
     int rate = 48000, points = 512;
     bool quiet = false;
@@ -56,13 +60,16 @@ OutputFormat parseFormat(const std::string& name) {
 }
 
 int runFile(const Options& o, bool speaker) {
+    const veltra::presets::Tuning tuning = loadPreset(o.preset);
     AudioData audio = readAudio(o.input);
+    // The preset must also make sense at this file's rate.
+    if (!o.preset.empty()) loadPreset(o.preset, {audio.sampleRate});
     const std::size_t host =
         o.hostFrames > 0 ? o.hostFrames : std::size_t(std::max(audio.sampleRate / 100, 1));
     const std::vector<float> original = audio.samples;
     const bool ok =
         speaker ? runSpeaker(audio.samples, audio.channels, audio.sampleRate, o.enhancement == "on",
-                             host, makeProgress(o, audio))
+                             host, makeProgress(o, audio), &tuning.blocks())
                 : runMicrophone(audio.samples, audio.channels, host, makeProgress(o, audio));
     if (!ok) throw FileError{o.input + ": the engine refused this stream format"};
     writeAudio(o.output, audio, parseFormat(o.format));
@@ -78,15 +85,20 @@ int runFile(const Options& o, bool speaker) {
 }
 
 int runResponse(const Options& o) {
-    const ResponseTable table = computeResponse(o.stage, o.rate, o.points);
+    const auto tuning = loadPreset(o.preset, {o.rate});
+    ResponseTable table = computeResponse(o.stage, o.rate, o.points, tuning.blocks());
+    if (!o.compare.empty()) {
+        const std::string name = std::filesystem::path(o.compare).stem().string();
+        appendColumns(table, computeResponse(o.stage, o.rate, o.points,
+                                             loadPreset(o.compare, {o.rate}).blocks(), name + ":"));
+    }
     if (table.columns.empty()) {
         std::fprintf(stderr, "veltradsp: no equaliser stage named '%s'\n", o.stage.c_str());
         return kExitUsage;
     }
     const std::string csv = toCsv(table);
     if (!o.csv.empty()) {
-        std::ofstream out(o.csv);
-        if (!(out << csv)) throw FileError{o.csv + ": cannot write the output file"};
+        writeTextFile(o.csv, csv);
     }
     if (!o.png.empty()) {
         std::string reason;
@@ -135,14 +147,18 @@ int runTool(int argc, char** argv) {
     }
     speaker->add_option("--enhancement", o.enhancement, "state of the enhancement switch")
         ->check(CLI::IsMember({"on", "off"}));
+    speaker->add_option("--preset", o.preset, "tuning to run instead of the built-in one");
 
-    auto* response = app.add_subcommand("response", "magnitude response of the default equalisers");
+    auto* response = app.add_subcommand("response", "magnitude response of a tuning's equalisers");
     response->add_option("--stage", o.stage, "PreEQ, PostEQ, PostEQ2 or all");
     response->add_option("--rate", o.rate, "sample rate in Hz")->check(CLI::Range(8000, 384000));
     response->add_option("--points", o.points, "number of frequencies")
         ->check(CLI::Range(2, 100000));
     response->add_option("--csv", o.csv, "write the table to this CSV file");
     response->add_option("--png", o.png, "plot the responses to this PNG file");
+    response->add_option("--preset", o.preset, "the tuning whose equalisers are shown");
+    response->add_option("--compare", o.compare, "a second tuning shown beside it");
+    const PresetCommands presets(app);
 
     try {
         app.parse(argc, argv);
@@ -153,7 +169,12 @@ int runTool(int argc, char** argv) {
     try {
         if (speaker->parsed()) return runFile(o, true);
         if (mic->parsed()) return runFile(o, false);
+        if (presets.parsed()) return presets.run();
         return runResponse(o);
+    } catch (const PresetError& e) {
+        for (const auto& problem : e.problems)
+            std::fprintf(stderr, "%s\n", veltra::presets::describe(e.file, problem).c_str());
+        return kExitInvalidPreset;
     } catch (const FileError& e) {
         std::fprintf(stderr, "veltradsp: %s\n", e.message.c_str());
         return kExitFailure;

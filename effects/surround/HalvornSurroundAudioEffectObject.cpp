@@ -47,6 +47,14 @@ void HalvornSurroundAudioEffectObject::setParameters(const ParameterBlock& block
     k.limiter.setParameters(limiter);
 }
 
+void HalvornSurroundAudioEffectObject::restart(const ParameterBlock& block) {
+    if (kernel_)
+        kernel_->restart();
+    else
+        init();
+    setParameters(block);
+}
+
 int HalvornSurroundAudioEffectObject::activeLatencyFrames() const {
     if (!kernel_ || kernel_->bypass != 0) return 0;
     // The ring is read q7 frames behind where it is written.

@@ -26,6 +26,8 @@ class HalvornSurroundAudioEffectObject final : public DspAudioEffectObject {
         if (kernel_) kernel_->clearState();
     }
     void setParameters(const ParameterBlock& block) override;
+    // The kernel goes back to its state after init() in place, then takes the block.
+    void restart(const ParameterBlock& block) override;
     int processBlock(float** input, float** output, int frames) override;
 
     SurroundKernel* kernel() const { return kernel_.get(); }

@@ -24,6 +24,7 @@ class StereoWidener {
     void process(float* left, float* right, int frames);
     // The kernel table the filters run on; the stream's choice unless a caller sets another.
     void useKernels(const kernels::KernelTable& table) { kernels_ = &table; }
+    const kernels::KernelTable& kernelTable() const { return *kernels_; }
 
     const float* values() const { return values_; }
     // The high-pass set for a rate: 32000 and 44100 have their own, every other rate uses 48000's.

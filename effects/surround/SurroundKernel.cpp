@@ -33,6 +33,19 @@ SurroundKernel::SurroundKernel(int rate) : sampleRate(rate), widener(rate), limi
     loadPreset(2);
 }
 
+void SurroundKernel::restart() {
+    const kernels::KernelTable& table = widener.kernelTable();
+    widener = StereoWidener(sampleRate);
+    widener.useKernels(table);
+    limiter.setParameters(SurroundLimiter::defaults());
+    std::fill(std::begin(presetValues), std::end(presetValues), 0.0f);
+    bypass = 0;
+    intensity = 0;
+    intensityRange[0] = intensityRange[1] = 0.0f;
+    presetNumber = 0;
+    loadPreset(2);
+}
+
 void SurroundKernel::takeValues(const float* values) {
     std::copy(values, values + StereoWidener::kPresetValues, presetValues);
     widener.load(presetValues);

@@ -15,6 +15,9 @@ struct SurroundKernel {
 
     explicit SurroundKernel(int sampleRate);
 
+    // Back to the state construction leaves (built-in preset 2, default limiter), keeping the
+    // work buffers: no allocation.
+    void restart();
     // Copies a built-in row (0 .. 4) into the kernel and the widener and takes its intensity range.
     void loadPreset(int preset);
     // Takes seven custom values and an intensity range of its own.

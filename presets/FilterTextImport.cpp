@@ -1,0 +1,231 @@
+#include "presets/FilterTextImport.h"
+
+#include <charconv>
+#include <cmath>
+#include <numbers>
+#include <optional>
+#include <vector>
+
+#include "presets/ValueCheck.h"
+
+namespace veltra::presets {
+
+namespace {
+
+constexpr double kButterworthQ = 0.70710678118654752;
+
+struct Section {
+    int line;
+    int code;
+    double freq;
+    double gain;
+    double q;
+};
+
+struct CookbookFilter {
+    std::string type;
+    std::optional<double> fc, gain, q;
+};
+
+// UTF-16 (REW on Windows) comes down to its ASCII text; anything else is taken as bytes.
+std::string narrow(std::string_view raw) {
+    bool little = raw.size() >= 2 && raw[0] == '\xFF' && raw[1] == '\xFE';
+    bool big = raw.size() >= 2 && raw[0] == '\xFE' && raw[1] == '\xFF';
+    if (!little && !big && raw.size() >= 2 && raw.size() % 2 == 0) {
+        little = raw[1] == '\0' && raw[0] != '\0';
+        big = raw[0] == '\0' && raw[1] != '\0';
+    }
+    if (!little && !big) {
+        if (raw.size() >= 3 && raw.substr(0, 3) == "\xEF\xBB\xBF") raw.remove_prefix(3);
+        return std::string(raw);
+    }
+    std::string out;
+    const std::size_t start = (raw[0] == '\xFF' || raw[0] == '\xFE') ? 2 : 0;
+    for (std::size_t i = start; i + 1 < raw.size(); i += 2) {
+        const char lo = little ? raw[i] : raw[i + 1];
+        const char hi = little ? raw[i + 1] : raw[i];
+        out += hi == '\0' ? lo : '?';
+    }
+    return out;
+}
+
+std::vector<std::string> words(const std::string& line) {
+    std::vector<std::string> out;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+        std::size_t j = i;
+        while (j < line.size() && !std::isspace(static_cast<unsigned char>(line[j]))) ++j;
+        if (j > i) out.push_back(line.substr(i, j - i));
+        i = j;
+    }
+    return out;
+}
+
+std::optional<double> number(const std::string& text) {
+    double v = 0.0;
+    const char* begin = text.data() + (text.size() > 1 && text[0] == '+' ? 1 : 0);
+    const auto [end, error] = std::from_chars(begin, text.data() + text.size(), v);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+bool isFilterLine(const std::vector<std::string>& w) {
+    if (w.size() < 2 || w[0] != "Filter" || w[1].size() < 2 || w[1].back() != ':') return false;
+    for (std::size_t i = 0; i + 1 < w[1].size(); ++i)
+        if (!std::isdigit(static_cast<unsigned char>(w[1][i]))) return false;
+    return true;
+}
+
+// Parses "TYPE [Fc F Hz] [Gain G dB] [Q Q]" from word `at` on; an empty reason means success.
+std::string parseFilter(const std::vector<std::string>& w, std::size_t at, CookbookFilter& f) {
+    f.type = w[at++];
+    while (at < w.size()) {
+        const std::string& key = w[at];
+        if (at + 1 >= w.size()) return "'" + key + "' without a value";
+        const auto v = number(w[at + 1]);
+        if (!v) return "'" + w[at + 1] + "' is not a number";
+        if (key == "Fc") {
+            f.fc = *v;
+            at += 2;
+            if (at < w.size() && w[at] == "Hz") ++at;
+        } else if (key == "Gain") {
+            f.gain = *v;
+            at += 2;
+            if (at < w.size() && w[at] == "dB") ++at;
+        } else if (key == "Q") {
+            f.q = *v;
+            at += 2;
+        } else {
+            return "unknown field '" + key + "'";
+        }
+    }
+    return {};
+}
+
+double warp(double freq, int rate) {
+    return std::tan(std::numbers::pi * freq / rate);
+}
+
+double unwarp(double t, int rate) {
+    return std::atan(t) * rate / std::numbers::pi;
+}
+
+// The module's section for a cookbook filter at `rate`; an empty reason means success.
+std::string convert(const CookbookFilter& f, int rate, Section& s) {
+    const std::string& t = f.type;
+    struct Kind {
+        const char* name;
+        int code;
+        bool needsGain;
+        bool takesQ;
+    };
+    static const Kind kinds[] = {
+        {"PK", 11, true, true},   {"PEQ", 11, true, true},  {"MODAL", 11, true, true},
+        {"LSC", 17, true, true},  {"HSC", 16, true, true},  {"LS", 17, true, true},
+        {"HS", 16, true, true},   {"LP", 6, false, false},  {"HP", 2, false, false},
+        {"LPQ", 6, false, true},  {"HPQ", 2, false, true},  {"NO", 40, false, true},
+        {"AP", 10, false, true},  {"BP", 14, false, true},
+    };
+    const Kind* kind = nullptr;
+    for (const Kind& k : kinds)
+        if (t == k.name) kind = &k;
+    if (kind == nullptr)
+        return "unknown filter type '" + t +
+               "'; allowed: PK (PEQ, MODAL), LSC, HSC, LS, HS, LP, HP, LPQ, HPQ, NO, AP, BP, None";
+    if (!f.fc) return t + " needs a frequency (Fc ... Hz)";
+    if (kind->needsGain && !f.gain) return t + " needs a gain (Gain ... dB)";
+    if (*f.fc <= 0.0 || *f.fc >= rate / 2.0)
+        return "Fc " + formatNumber(static_cast<float>(*f.fc)) + " Hz is at or above half of " +
+               std::to_string(rate) + " Hz (or not above 0); allowed: 0 < Fc < " +
+               std::to_string(rate / 2) + " Hz";
+    double q = kind->takesQ && f.q ? *f.q : kButterworthQ;
+    if (q <= 0.0) return "Q " + formatNumber(static_cast<float>(q)) + " must be above 0";
+    const double gain = f.gain.value_or(0.0);
+    s.code = kind->code;
+    s.gain = gain;
+    s.freq = *f.fc;
+    // The cookbook's A is 10^(gain/40), this equaliser's 10^(gain/20) (see the derivation in
+    // docs/tuning.md): the bell's bandwidth term and the shelves' pole and zero positions differ
+    // by powers of the cookbook's A.
+    const double quarter = std::pow(10.0, std::fabs(gain) / 80.0);
+    if (s.code == 11) q *= quarter * quarter;
+    if (s.code == 17) s.freq = unwarp(warp(*f.fc, rate) / quarter, rate);
+    if (s.code == 16) s.freq = unwarp(warp(*f.fc, rate) * quarter, rate);
+    s.q = q;
+    return {};
+}
+
+}  // namespace
+
+bool FilterTextImport::apply(std::string_view raw, int stage, int rate, Tuning& tuning,
+                             PresetProblems& problems) {
+    const std::size_t before = problems.size();
+    const std::string text = narrow(raw);
+    std::vector<Section> sections;
+    std::optional<Section> preamp;
+    int lineNumber = 0;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        ++lineNumber;
+        const auto w = words(line);
+        if (w.size() >= 2 && w[0] == "Preamp:") {
+            const auto v = number(w[1]);
+            if (!v || (w.size() > 2 && w[2] != "dB") || w.size() > 3)
+                problems.push_back({lineNumber, 0, "preamp: expected 'Preamp: <gain> dB'"});
+            else if (*v != 0.0)
+                preamp = Section{lineNumber, 15, 1000.0, *v, kButterworthQ};
+            continue;
+        }
+        if (!isFilterLine(w)) continue;  // REW's header and notes lines
+        if (w.size() < 4 || (w[2] != "ON" && w[2] != "OFF")) {
+            problems.push_back({lineNumber, 0, "expected 'Filter N: ON|OFF TYPE ...'"});
+            continue;
+        }
+        if (w[2] == "OFF" || w[3] == "None") continue;
+        CookbookFilter filter;
+        std::string reason = parseFilter(w, 3, filter);
+        Section s{lineNumber, 0, 0, 0, 0};
+        if (reason.empty()) reason = convert(filter, rate, s);
+        if (!reason.empty()) {
+            problems.push_back({lineNumber, 0, reason});
+            continue;
+        }
+        sections.push_back(s);
+    }
+    if (preamp) sections.insert(sections.begin(), *preamp);
+    if (sections.size() > static_cast<std::size_t>(kMaxBands))
+        problems.push_back({sections[kMaxBands].line, 0,
+                            std::to_string(sections.size()) + " sections" +
+                                (preamp ? " with the preamp" : "") + "; allowed: at most " +
+                                std::to_string(kMaxBands)});
+    // What the conversion made must still be a valid band (a high Q after scaling, a shelf
+    // corner moved past the rate's limit).
+    const std::vector<int> rates = {rate};
+    for (std::size_t i = 0; i < sections.size() && i < static_cast<std::size_t>(kMaxBands); ++i) {
+        const Section& s = sections[i];
+        const double values[kBandWords] = {s.freq, s.gain, s.q, 0};
+        for (const Field& f : bandFields()) {
+            if (f.kind == ValueKind::FilterType) continue;
+            const std::string problem =
+                checkValue("converted " + std::string(f.key), f, values[f.word], rates);
+            if (!problem.empty()) problems.push_back({s.line, 0, problem});
+        }
+    }
+    if (problems.size() != before) return false;
+    tuning.clearBands(stage);
+    for (std::size_t b = 0; b < sections.size(); ++b) {
+        const Section& s = sections[b];
+        const double values[kBandWords] = {s.freq, s.gain, s.q, static_cast<double>(s.code)};
+        for (const Field& f : bandFields())
+            tuning.set({stage, static_cast<int>(b), &f}, static_cast<float>(values[f.word]));
+    }
+    return true;
+}
+
+}  // namespace veltra::presets

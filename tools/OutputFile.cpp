@@ -1,0 +1,65 @@
+#include "tools/OutputFile.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "tools/AudioFile.h"
+
+namespace veltra::tools {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool writeAll(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    return static_cast<bool>(out);
+}
+
+std::string temporaryBeside(const std::string& path) {
+    return path + ".part" + std::to_string(::getpid());
+}
+
+}  // namespace
+
+void writeTextFile(const std::string& path, const std::string& text) {
+    const std::string temporary = temporaryBeside(path);
+    std::error_code ec;
+    if (!writeAll(temporary, text) || (fs::rename(temporary, path, ec), ec)) {
+        fs::remove(temporary, ec);
+        throw FileError{path + ": cannot write the output file"};
+    }
+}
+
+void writeFolder(const std::string& path,
+                 const std::vector<std::pair<std::string, std::string>>& files) {
+    std::error_code ec;
+    if (fs::exists(path, ec)) {
+        if (!fs::is_directory(path, ec))
+            throw FileError{path + ": exists and is not a folder"};
+        for (const auto& entry : fs::directory_iterator(path, ec)) {
+            bool ours = false;
+            for (const auto& file : files) ours = ours || entry.path().filename() == file.first;
+            if (!ours) throw FileError{path + ": holds other files; choose a new or empty folder"};
+        }
+    }
+    const std::string temporary = temporaryBeside(path);
+    fs::remove_all(temporary, ec);
+    bool ok = fs::create_directory(temporary, ec);
+    for (const auto& file : files) ok = ok && writeAll(temporary + "/" + file.first, file.second);
+    if (ok) {
+        fs::remove_all(path, ec);
+        fs::rename(temporary, path, ec);
+        ok = !ec;
+    }
+    if (!ok) {
+        fs::remove_all(temporary, ec);
+        throw FileError{path + ": cannot write the output folder"};
+    }
+}
+
+}  // namespace veltra::tools
