@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <new>
 
+#include "presets/ParameterTable.h"
+
 #include "apo/platform/FlushDenormals.h"
 #include "engine/PlaybackModule.h"
 
@@ -19,6 +21,27 @@ constexpr double kBypassFadeSeconds =
 
 bool switchedOn(const float* port) {
     return port == nullptr || *port >= 0.5f;  // an unconnected switch stays at its default, on
+}
+
+// The most the path can delay: one block, both limiters' largest look-ahead and the widener
+// limiter's largest, which sizes the bypass delay for any tuning.
+constexpr std::uint32_t kWorstLatency = 64 + 15 + 15 + 2000;
+
+// A port's value as the tuning takes it: inside the parameter's range (and below half the rate
+// for a filter frequency), whole where it must be, the default for a value that is not a number.
+float portValue(const presets::Field& f, float v, float fallback, std::uint32_t rate) {
+    if (!std::isfinite(v)) return fallback;
+    float top = f.maximum;
+    if (f.belowNyquist) top = std::min(top, std::nextafter(static_cast<float>(rate) / 2.0f, 0.0f));
+    v = std::clamp(v, f.minimum, top);
+    switch (f.kind) {
+        case presets::ValueKind::Toggle:
+            return v >= 0.5f ? 1.0f : 0.0f;
+        case presets::ValueKind::Number:
+            return v;
+        default:
+            return std::trunc(v);
+    }
 }
 
 }  // namespace
@@ -38,7 +61,7 @@ SpeakerPlugin* SpeakerPlugin::create(double sampleRate) {
         std::fprintf(stderr, "veltradsp.lv2: the speaker path does not run at %u Hz\n", rate);
         return nullptr;
     }
-    const std::uint32_t maximumLatency = playbackLatency(probe);
+    const std::uint32_t maximumLatency = std::max(playbackLatency(probe), kWorstLatency);
     destroyPlaybackEngine(probe);
     try {
         return new SpeakerPlugin(rate, maximumLatency);
@@ -54,6 +77,13 @@ SpeakerPlugin::SpeakerPlugin(std::uint32_t rate, std::uint32_t maximumLatency)
       ringLength_(maximumLatency + kChunk + 1),
       mixStep_(static_cast<float>(1.0 / std::max(1.0, kBypassFadeSeconds * rate))) {
     for (auto& ring : dry_) ring = std::make_unique<float[]>(ringLength_);
+    const auto& parameters = presets::allParameters();
+    const presets::Tuning builtIn = presets::Tuning::builtIn();
+    parameterPorts_.assign(parameters.size(), nullptr);
+    for (const presets::Parameter& p : parameters) defaults_.push_back(builtIn.value(p));
+    applied_ = defaults_;
+    wanted_ = defaults_;
+    pending_ = builtIn;
     activate();
 }
 
@@ -85,8 +115,14 @@ void SpeakerPlugin::connect(std::uint32_t port, void* data) {
             latency_ = static_cast<float*>(data);
             break;
         default:
+            if (port >= kFirstParameter && port - kFirstParameter < parameterPorts_.size())
+                parameterPorts_[port - kFirstParameter] = static_cast<const float*>(data);
             break;
     }
+}
+
+std::uint32_t SpeakerPlugin::portCount() {
+    return kFirstParameter + static_cast<std::uint32_t>(presets::allParameters().size());
 }
 
 void SpeakerPlugin::activate() {
@@ -97,6 +133,24 @@ void SpeakerPlugin::activate() {
     for (auto& ring : dry_) std::fill(ring.get(), ring.get() + ringLength_, 0.0f);
     ringWrite_ = 0;
     dryMix_ = -1.0f;  // the first run takes the bypass switch as it finds it, without a fade
+    std::copy(defaults_.begin(), defaults_.end(), applied_.begin());  // a new engine runs those
+    fresh_ = true;
+}
+
+void SpeakerPlugin::updateTuning() {
+    if (playbackRetunePending(engine_)) return;  // pending_ is the engine's until it is taken
+    const auto& parameters = presets::allParameters();
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        const float* port = parameterPorts_[i];
+        wanted_[i] = port == nullptr ? defaults_[i]
+                                     : portValue(*parameters[i].field, *port, defaults_[i], rate_);
+    }
+    if (std::equal(wanted_.begin(), wanted_.end(), applied_.begin())) return;
+    for (std::size_t i = 0; i < parameters.size(); ++i) pending_.set(parameters[i], wanted_[i]);
+    // Before the first sound the tuning is simply taken, so a stream starts exactly as an engine
+    // built with it would; later changes fade out, apply and fade back in.
+    if (retunePlayback(engine_, pending_.blocks(), !fresh_))
+        std::copy(wanted_.begin(), wanted_.end(), applied_.begin());
 }
 
 void SpeakerPlugin::updateControls() {
@@ -114,7 +168,9 @@ void SpeakerPlugin::run(std::uint32_t frames) {
         out_[1] == nullptr)
         return;
     const apo::ScopedFlushDenormals flush;  // as the processing object, for the same samples
+    updateTuning();
     updateControls();
+    fresh_ = false;
     for (std::uint32_t done = 0; done < frames; done += kChunk)
         runChunk(done, std::min(kChunk, frames - done));
     if (latency_ != nullptr) *latency_ = static_cast<float>(latencyFrames_);

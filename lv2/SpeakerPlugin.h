@@ -2,6 +2,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
+
+#include "presets/Tuning.h"
 
 namespace veltra {
 
@@ -10,8 +13,9 @@ class VeltraDspPlayback;
 namespace lv2 {
 
 // The speaker path as an LV2 plugin instance: stereo in and out, the enhancement switch, a
-// bypass that keeps the path's latency, and the latency report. Everything it needs is
-// allocated when it is created or activated; run() only computes.
+// bypass that keeps the path's latency, the latency report, and one control per parameter of
+// the tuning. Everything it needs is allocated when it is created or activated; run() only
+// computes.
 class SpeakerPlugin {
   public:
     enum Port : std::uint32_t {
@@ -22,11 +26,12 @@ class SpeakerPlugin {
         kEnhancement,
         kEnabled,
         kLatency,
-        kPortCount
+        kFirstParameter  // then one port per parameter, in the parameter table's order
     };
 
     // Null (with a line on stderr) for a rate the engine does not run at.
     static SpeakerPlugin* create(double sampleRate);
+    static std::uint32_t portCount();
     ~SpeakerPlugin();
     SpeakerPlugin(const SpeakerPlugin&) = delete;
     SpeakerPlugin& operator=(const SpeakerPlugin&) = delete;
@@ -43,6 +48,7 @@ class SpeakerPlugin {
     SpeakerPlugin(std::uint32_t rate, std::uint32_t maximumLatency);
     void runChunk(std::uint32_t offset, std::uint32_t frames);
     void updateControls();
+    void updateTuning();
 
     std::uint32_t rate_;
     VeltraDspPlayback* engine_ = nullptr;
@@ -51,6 +57,16 @@ class SpeakerPlugin {
     const float* enhancement_ = nullptr;
     const float* enabled_ = nullptr;
     float* latency_ = nullptr;
+    std::vector<const float*> parameterPorts_;
+
+    // A change of the controls is written into pending_ and handed to the engine, which takes
+    // it at the silent point of a fade; until then pending_ stays as it is. applied_ holds the
+    // clamped control values the engine runs (or is about to).
+    presets::Tuning pending_;
+    std::vector<float> defaults_;
+    std::vector<float> applied_;
+    std::vector<float> wanted_;
+    bool fresh_ = true;  // nothing processed since activate: a tuning is taken without a fade
 
     int enhancementSent_ = -1;  // none yet in this stream
     std::uint32_t latencyFrames_ = 0;

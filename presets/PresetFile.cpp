@@ -1,5 +1,6 @@
 #include "presets/PresetFile.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <toml++/toml.h>
@@ -242,6 +243,11 @@ bool PresetFile::parse(std::string_view text, const std::vector<int>& rates, Tun
                             static_cast<int>(e.source().begin.column),
                             "not valid TOML: " + std::string(e.description())});
     }
+    // In file order, as an editor walks them.
+    std::stable_sort(problems.begin() + static_cast<std::ptrdiff_t>(before), problems.end(),
+                     [](const PresetProblem& a, const PresetProblem& b) {
+                         return a.line != b.line ? a.line < b.line : a.column < b.column;
+                     });
     return problems.size() == before;
 }
 
