@@ -81,6 +81,9 @@ bool isFilterLine(const std::vector<std::string>& w) {
 // Parses "TYPE [Fc F Hz] [Gain G dB] [Q Q]" from word `at` on; an empty reason means success.
 std::string parseFilter(const std::vector<std::string>& w, std::size_t at, CookbookFilter& f) {
     f.type = w[at++];
+    if (at < w.size() && (w[at] == "6dB" || w[at] == "12dB"))
+        return "REW's corner-frequency shelf '" + f.type + " " + w[at] +
+               "' is not supported; allowed: LSC, HSC, or LS and HS at their centre frequency";
     while (at < w.size()) {
         const std::string& key = w[at];
         if (at + 1 >= w.size()) return "'" + key + "' without a value";

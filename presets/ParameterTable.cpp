@@ -44,9 +44,9 @@ constexpr Field kLimiterFields[] = {
     {"hold_floor_db", "hold floor", "dB", K::Number, -40, 0, 3, false,
      "offset from the threshold of the level above which the gain is held"},
     {"hold_ms", "hold", "ms", K::Number, 0, 1000, 4, false, "time the gain is held after a peak"},
-    {"attack_ms", "attack", "ms", K::Number, 0.01f, 1000, 5, false,
+    {"attack_ms", "attack", "ms", K::Number, 0.1f, 20, 5, false,
      "attack time; also sets the look-ahead (at most 15 samples) and the gain smoothing"},
-    {"release_ms", "release", "ms", K::Number, 0.01f, 10000, 6, false,
+    {"release_ms", "release", "ms", K::Number, 1, 5000, 6, false,
      "time constant of the gain's recovery"},
 };
 constexpr FixedWord kLimiterFixed[] = {{7, 131.0f}};

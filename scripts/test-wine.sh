@@ -31,6 +31,19 @@ for isa in scalar sse2 avx2; do
         "$(windows_path "$WORK/reference.f32")" "$(windows_path "$ROOT/setup/VeltraDspApoExample.inf")"
 done
 
+# A module built with a preset runs it as its built-in list: the same host checks, against
+# veltradsp speaker --preset on the same signal.
+PRESET="$ROOT/tests/presets/data/tuned.toml"
+BUILD_DIR="$ROOT/build/windows-preset" OUT_DIR="$ROOT/out/windows-preset" \
+    bash "$ROOT/scripts/build-windows.sh" -DVELTRA_PRESET="$PRESET" >/dev/null
+"$TOOL" speaker "$WORK/input.wav" "$WORK/tuned.wav" --host-frames 480 --format float --quiet \
+    --preset "$PRESET"
+"$ROOT/tests/support/wav_samples.py" "$WORK/tuned.wav" "$WORK/tuned.f32"
+echo "== Wine host, module built with tests/presets/data/tuned.toml"
+"$WINE" "$ROOT/build/windows-preset/tests/windows/veltra_wine_host.exe" \
+    "$(windows_path "$ROOT/out/windows-preset/VeltraDspAPO.dll")" "$(windows_path "$WORK/input.f32")" \
+    "$(windows_path "$WORK/tuned.f32")" "$(windows_path "$ROOT/setup/VeltraDspApoExample.inf")"
+
 echo "== regsvr32"
 key='HKCR\AudioEngine\AudioProcessingObjects\{6F1D2A90-3B7E-4C15-9A2D-7E40C8B1D352}'
 "$WINE" regsvr32 /s "$(windows_path "$DLL")"

@@ -2,6 +2,7 @@
 # End-to-end checks of the offline host: files in and out, exit codes, no leftovers on failure.
 set -u
 TOOL="$1"
+SRC="$(cd "$(dirname "$0")/../.." && pwd)"
 WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
 fail=0
@@ -55,6 +56,24 @@ check "unknown stage" 64 "$TOOL" response --stage Nope
 check "version" 0 "$TOOL" --version
 grep -q "^veltradsp (VeltraDsp) " "$WORK/stdout" || { echo "FAIL: version text"; fail=1; }
 check "help" 0 "$TOOL" --help
-leftovers=$(ls bad* x.wav ./*.part* 2>/dev/null)
+# Presets: the built-in one as shipped, refusals with status 65 and nothing written.
+check "preset show" 0 "$TOOL" preset show
+cmp -s "$WORK/stdout" "$SRC/presets/default.toml" || { echo "FAIL: preset show differs from presets/default.toml"; fail=1; }
+printf 'format = 1\n[PreEQ]\nbands = [ { type = "peak", freq_hz = 30000.0, gain_db = 1.0 } ]\n' >bad.toml
+check "invalid preset" 65 "$TOOL" preset check bad.toml
+grep -q "^bad.toml:3:38: PreEQ band 1 freq_hz: 30000.0 Hz is at or above half of 44100 Hz" "$WORK/stderr" || { echo "FAIL: problem line"; cat "$WORK/stderr"; fail=1; }
+check "speaker refuses an invalid preset" 65 "$TOOL" speaker in.flac bad8.wav --preset bad.toml
+check "export refuses an invalid preset" 65 "$TOOL" preset export bad.toml --pipewire bad9.conf
+printf 'Filter 1: ON PK Fc 100 Hz Gain 3 dB Q 1\nFilter 2: ON XY Fc 1 Hz\n' >filters.txt
+check "import refuses an unknown type" 65 "$TOOL" preset import filters.txt --stage PreEQ -o bad10.toml
+grep -q "^filters.txt:2: unknown filter type 'XY'" "$WORK/stderr" || { echo "FAIL: import line"; fail=1; }
+head -1 filters.txt >good.txt
+check "import" 0 "$TOOL" preset import good.txt --stage PostEQ -o imported.toml
+check "imported preset is valid" 0 "$TOOL" preset check imported.toml
+check "response compare" 65 "$TOOL" response --preset imported.toml --compare bad.toml --points 4
+check "response with a preset" 0 "$TOOL" response --stage PostEQ --preset imported.toml --compare "$SRC/presets/default.toml" --points 4
+[[ "$(head -1 "$WORK/stdout")" == "frequency_hz,PostEQ,default:PostEQ" ]] || { echo "FAIL: compare columns"; head -1 "$WORK/stdout"; fail=1; }
+
+leftovers=$(ls bad* x.wav ./*.part* 2>/dev/null | grep -v '^bad.toml$')
 [[ -z "$leftovers" ]] || { echo "FAIL: leftover files: $leftovers"; fail=1; }
 exit $fail
