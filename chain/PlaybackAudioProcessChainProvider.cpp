@@ -8,7 +8,7 @@ namespace veltra {
 namespace {
 
 // The hold-floor offset of both limiters and the surround limiter: the float 0xBF591687.
-const float kFloorOffset = std::bit_cast<float>(std::uint32_t{0xBF591687u});
+[[maybe_unused]] const float kFloorOffset = std::bit_cast<float>(std::uint32_t{0xBF591687u});
 
 std::unique_ptr<ParameterBlock> makeBlock(const char* name, EffectType type) {
     auto block = std::make_unique<ParameterBlock>();
@@ -19,13 +19,15 @@ std::unique_ptr<ParameterBlock> makeBlock(const char* name, EffectType type) {
     return block;
 }
 
-void setFloats(ParameterBlock& block, std::size_t first, std::initializer_list<float> values) {
+[[maybe_unused]] void setFloats(ParameterBlock& block, std::size_t first,
+                                std::initializer_list<float> values) {
     for (float v : values) block.setFloat(first++, v);
 }
 
 using Band = std::initializer_list<float>;
 
-std::unique_ptr<ParameterBlock> eqBlock(const char* name, std::initializer_list<Band> bands) {
+[[maybe_unused]] std::unique_ptr<ParameterBlock> eqBlock(const char* name,
+                                                         std::initializer_list<Band> bands) {
     auto block = makeBlock(name, kEffectTypeEqualizer);
     std::size_t word = 0;
     for (const Band& band : bands) {
@@ -35,7 +37,7 @@ std::unique_ptr<ParameterBlock> eqBlock(const char* name, std::initializer_list<
     return block;
 }
 
-std::unique_ptr<ParameterBlock> limiterBlock(const char* name, float releaseMs) {
+[[maybe_unused]] std::unique_ptr<ParameterBlock> limiterBlock(const char* name, float releaseMs) {
     auto block = makeBlock(name, kEffectTypeLimiter);
     // +7 dB into the detector and output, -3 dBFS threshold, 10 ms attack.
     setFloats(*block, 0, {0.0f, 7.0f, -3.0f, kFloorOffset, 0.0f, 10.0f, releaseMs, 131.0f});

@@ -5,10 +5,9 @@
 #include <cstdio>
 #include <new>
 
-#include "presets/ParameterTable.h"
-
 #include "apo/platform/FlushDenormals.h"
 #include "engine/PlaybackModule.h"
+#include "presets/ParameterTable.h"
 
 namespace veltra::lv2 {
 

@@ -125,11 +125,11 @@ std::string convert(const CookbookFilter& f, int rate, Section& s) {
         bool takesQ;
     };
     static const Kind kinds[] = {
-        {"PK", 11, true, true},   {"PEQ", 11, true, true},  {"MODAL", 11, true, true},
-        {"LSC", 17, true, true},  {"HSC", 16, true, true},  {"LS", 17, true, true},
-        {"HS", 16, true, true},   {"LP", 6, false, false},  {"HP", 2, false, false},
-        {"LPQ", 6, false, true},  {"HPQ", 2, false, true},  {"NO", 40, false, true},
-        {"AP", 10, false, true},  {"BP", 14, false, true},
+        {"PK", 11, true, true},  {"PEQ", 11, true, true}, {"MODAL", 11, true, true},
+        {"LSC", 17, true, true}, {"HSC", 16, true, true}, {"LS", 17, true, true},
+        {"HS", 16, true, true},  {"LP", 6, false, false}, {"HP", 2, false, false},
+        {"LPQ", 6, false, true}, {"HPQ", 2, false, true}, {"NO", 40, false, true},
+        {"AP", 10, false, true}, {"BP", 14, false, true},
     };
     const Kind* kind = nullptr;
     for (const Kind& k : kinds)

@@ -135,17 +135,23 @@ std::string markdown() {
     std::ostringstream out;
     const Tuning builtIn = Tuning::builtIn();
     out << "# Speaker parameters\n\n"
-        << "Written from the parameter table at build time (`presets/ParameterTable.cpp`); do not edit.\n"
-        << "Every value below is a key of a preset file (the stage's table), and a control port of\n"
-        << "the LV2 plugin `urn:veltradsp:speaker` with the symbol shown. Defaults are the built-in\n"
+        << "Written from the parameter table at build time (`presets/ParameterTable.cpp`); do not "
+           "edit.\n"
+        << "Every value below is a key of a preset file (the stage's table), and a control port "
+           "of\n"
+        << "the LV2 plugin `urn:veltradsp:speaker` with the symbol shown. Defaults are the "
+           "built-in\n"
         << "tuning (`presets/default.toml`). A preset value outside its range is refused by\n"
         << "`veltradsp preset check`; a port value outside it is clamped.\n\n"
-        << "Equaliser stages take up to 16 bands, `bands = [ { type = ..., freq_hz = ..., gain_db = ..., q = ... }, ... ]`;\n"
+        << "Equaliser stages take up to 16 bands, `bands = [ { type = ..., freq_hz = ..., gain_db "
+           "= ..., q = ... }, ... ]`;\n"
         << "port symbols number them from 1 (`pre_eq_band1_freq_hz`). A band's `gain_db` defaults\n"
         << "to 0 and `q` to 0.7071 when left out; bands left out are `none`.\n";
     for (int s = 0; s < kStageCount; ++s) {
         const StageInfo& stage = stages()[s];
-        out << "\n## " << stage.name << "\n\n| key | port symbol | unit | range | default | meaning |\n|---|---|---|---|---|---|\n";
+        out << "\n## " << stage.name
+            << "\n\n| key | port symbol | unit | range | default | meaning "
+               "|\n|---|---|---|---|---|---|\n";
         for (const Field& f : stage.fields) {
             const Parameter p{s, -1, &f};
             out << "| `" << f.key << "` | `" << p.symbol() << "` | " << f.unit << " | "
@@ -157,12 +163,14 @@ std::string markdown() {
         for (const Field& f : bandFields()) {
             const std::string symbol = std::string(stage.symbol) + "_bandN_" + f.key;
             out << "| `bands[].` `" << f.key << "` | `" << symbol << "` | " << f.unit << " | "
-                << (f.kind == ValueKind::FilterType ? std::string("a type name")
-                                                    : number(f.minimum) + " to " + number(f.maximum))
+                << (f.kind == ValueKind::FilterType
+                        ? std::string("a type name")
+                        : number(f.minimum) + " to " + number(f.maximum))
                 << " | (per band) | " << f.meaning << " |\n";
         }
     }
-    out << "\n## Equaliser section types\n\n| name | type code (port value) | gain used | Q used |\n|---|---|---|---|\n";
+    out << "\n## Equaliser section types\n\n| name | type code (port value) | gain used | Q used "
+           "|\n|---|---|---|---|\n";
     for (const FilterType& t : filterTypes())
         out << "| `" << t.name << "` | " << t.code << " | " << (t.usesGain ? "yes" : "no") << " | "
             << (t.usesQ ? "yes" : "no") << " |\n";

@@ -11,8 +11,10 @@ namespace {
 
 using K = ValueKind;
 
-constexpr Field kEnabled = {"enabled", "enabled", "", K::Toggle, 0, 1, -1, false,
-                            "the stage runs; off passes the signal through unchanged"};
+constexpr Field kEnabled = {
+    "enabled", "enabled", "",
+    K::Toggle, 0,         1,
+    -1,        false,     "the stage runs; off passes the signal through unchanged"};
 
 constexpr Field kGainFields[] = {
     kEnabled,

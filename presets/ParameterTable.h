@@ -25,7 +25,7 @@ struct Field {
     ValueKind kind;
     float minimum;
     float maximum;
-    int word;  // payload word; for a band field, the offset in the band; -1 for `enabled`
+    int word;           // payload word; for a band field, the offset in the band; -1 for `enabled`
     bool belowNyquist;  // a filter frequency, which must stay below half of every sample rate
     const char* meaning;
 };

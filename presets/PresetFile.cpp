@@ -1,9 +1,10 @@
 #include "presets/PresetFile.h"
 
+#include <toml++/toml.h>
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
-#include <toml++/toml.h>
 
 #include "presets/ValueCheck.h"
 
@@ -27,7 +28,8 @@ class Reader {
                 sawFormat = true;
                 const auto version = node.value<std::int64_t>();
                 if (!node.is_integer() || *version != kFormatVersion)
-                    report(node.source(), "format: this is format " + std::to_string(kFormatVersion) +
+                    report(node.source(), "format: this is format " +
+                                              std::to_string(kFormatVersion) +
                                               " of the preset file; allowed: format = " +
                                               std::to_string(kFormatVersion));
                 continue;
@@ -38,20 +40,23 @@ class Reader {
                 continue;
             }
             if (!node.is_table()) {
-                report(node.source(), name + ": must be a table ([" + name + "])");
+                report(node.source(),
+                       std::string(name).append(": must be a table ([").append(name).append("])"));
                 continue;
             }
             stageTable(stage, *node.as_table());
         }
         if (!sawFormat)
-            problems_.push_back({1, 1, "format: missing; allowed: format = " +
-                                           std::to_string(kFormatVersion) + " at the top"});
+            problems_.push_back({1, 1,
+                                 "format: missing; allowed: format = " +
+                                     std::to_string(kFormatVersion) + " at the top"});
     }
 
   private:
     static std::string stageNames() {
         std::string s;
-        for (const StageInfo& stage : stages()) s += (s.empty() ? "" : ", ") + std::string(stage.name);
+        for (const StageInfo& stage : stages())
+            s += (s.empty() ? "" : ", ") + std::string(stage.name);
         return s;
     }
 
@@ -107,7 +112,8 @@ class Reader {
             const toml::table* band = (*array)[b].as_table();
             const std::string name = stageName + " band " + std::to_string(b + 1);
             if (band == nullptr) {
-                report((*array)[b].source(), name + ": must be a table { type = ..., freq_hz = ... }");
+                report((*array)[b].source(),
+                       name + ": must be a table { type = ..., freq_hz = ... }");
                 continue;
             }
             bandTable(stage, static_cast<int>(b), name, *band);
@@ -123,7 +129,11 @@ class Reader {
             for (const Field& f : fields)
                 if (k == f.key) field = &f;
             if (field == nullptr) {
-                report(key.source(), name + ": unknown key '" + k + "'; allowed: " + keyNames(fields, false));
+                report(key.source(), std::string(name)
+                                         .append(": unknown key '")
+                                         .append(k)
+                                         .append("'; allowed: ")
+                                         .append(keyNames(fields, false)));
                 continue;
             }
             if (field->kind == ValueKind::FilterType) type = typeValue(name, node);
@@ -146,11 +156,13 @@ class Reader {
                                         (f.word == 2 && type->usesQ));
             if (node == nullptr) {
                 if (f.word == 0 && !none)
-                    report(band.source(), name + ": no freq_hz; a " + type->name + " band needs one");
+                    report(band.source(),
+                           name + ": no freq_hz; a " + type->name + " band needs one");
                 continue;
             }
             float v = 0.0f;
-            if (used ? value(name + " " + f.key, f, *node, v) : number(name + " " + f.key, *node, v))
+            if (used ? value(name + " " + f.key, f, *node, v)
+                     : number(name + " " + f.key, *node, v))
                 values[f.word] = v;
         }
         values[3] = static_cast<float>(type->code);
@@ -161,14 +173,16 @@ class Reader {
         const auto text = node.value<std::string>();
         const FilterType* type = text ? findFilterType(*text) : nullptr;
         if (type == nullptr)
-            report(node.source(), name + " type: " + (text ? "unknown type '" + *text + "'" : "must be a name") +
-                                      "; allowed: " + typeNames());
+            report(node.source(),
+                   name + " type: " + (text ? "unknown type '" + *text + "'" : "must be a name") +
+                       "; allowed: " + typeNames());
         return type;
     }
 
     static std::string typeNames() {
         std::string s;
-        for (const FilterType& t : filterTypes()) s += (s.empty() ? "" : ", ") + std::string(t.name);
+        for (const FilterType& t : filterTypes())
+            s += (s.empty() ? "" : ", ") + std::string(t.name);
         return s;
     }
 

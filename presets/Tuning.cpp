@@ -17,8 +17,10 @@ int wordOf(const Parameter& p) {
 std::int32_t toInt32(float v) {
     if (!std::isfinite(v)) return 0;
     const double t = std::trunc(static_cast<double>(v));
-    if (t <= std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
-    if (t >= std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+    if (t <= std::numeric_limits<std::int32_t>::min())
+        return std::numeric_limits<std::int32_t>::min();
+    if (t >= std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::int32_t>::max();
     return static_cast<std::int32_t>(t);
 }
 
@@ -37,7 +39,8 @@ Tuning::Tuning() {
 }
 
 Tuning::Tuning(const Tuning& other) {
-    for (const auto& block : other.blocks_) blocks_.push_back(std::make_unique<ParameterBlock>(*block));
+    for (const auto& block : other.blocks_)
+        blocks_.push_back(std::make_unique<ParameterBlock>(*block));
 }
 
 Tuning& Tuning::operator=(const Tuning& other) {

@@ -43,14 +43,13 @@ std::string withUnit(double v, const Field& field) {
 std::string checkValue(const std::string& name, const Field& field, double value,
                        const std::vector<int>& rates) {
     if (!std::isfinite(value))
-        return name + ": not a finite number; allowed: " + withUnit(field.minimum, field) +
-               " to " + withUnit(field.maximum, field);
+        return name + ": not a finite number; allowed: " + withUnit(field.minimum, field) + " to " +
+               withUnit(field.maximum, field);
     if (field.belowNyquist) {
         for (int rate : rates) {
             if (value >= rate / 2.0)
                 return name + ": " + withUnit(value, field) + " is at or above half of " +
-                       std::to_string(rate) + " Hz; allowed: below " +
-                       withUnit(rate / 2.0, field);
+                       std::to_string(rate) + " Hz; allowed: below " + withUnit(rate / 2.0, field);
         }
     }
     const bool positive = field.minimum > 0.0f;
@@ -59,8 +58,9 @@ std::string checkValue(const std::string& name, const Field& field, double value
                " must be above 0; allowed: " + withUnit(field.minimum, field) + " to " +
                withUnit(field.maximum, field);
     if (value < field.minimum || value > field.maximum)
-        return name + ": " + withUnit(value, field) + " is out of range; allowed: " +
-               withUnit(field.minimum, field) + " to " + withUnit(field.maximum, field);
+        return name + ": " + withUnit(value, field) +
+               " is out of range; allowed: " + withUnit(field.minimum, field) + " to " +
+               withUnit(field.maximum, field);
     return {};
 }
 

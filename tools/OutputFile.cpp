@@ -39,8 +39,7 @@ void writeFolder(const std::string& path,
                  const std::vector<std::pair<std::string, std::string>>& files) {
     std::error_code ec;
     if (fs::exists(path, ec)) {
-        if (!fs::is_directory(path, ec))
-            throw FileError{path + ": exists and is not a folder"};
+        if (!fs::is_directory(path, ec)) throw FileError{path + ": exists and is not a folder"};
         for (const auto& entry : fs::directory_iterator(path, ec)) {
             bool ours = false;
             for (const auto& file : files) ours = ours || entry.path().filename() == file.first;

@@ -30,15 +30,19 @@ PresetCommands::PresetCommands(CLI::App& app) {
     preset_->require_subcommand(1);
     const auto rateCheck = CLI::Range(8000, 384000);
 
-    show_ = preset_->add_subcommand("show", "print a preset as it is read (the built-in one by default)");
+    show_ = preset_->add_subcommand("show",
+                                    "print a preset as it is read (the built-in one by default)");
     show_->add_option("PRESET", file_, "preset file");
 
     check_ = preset_->add_subcommand("check", "report every problem of a preset; exit 65 if any");
     check_->add_option("PRESET", file_, "preset file")->required();
-    check_->add_option("--rate", rates_, "sample rate to check against (repeatable; default 44100 and 48000)")
+    check_
+        ->add_option("--rate", rates_,
+                     "sample rate to check against (repeatable; default 44100 and 48000)")
         ->check(rateCheck);
 
-    import_ = preset_->add_subcommand("import", "REW or AutoEq parametric filters into one equaliser stage");
+    import_ = preset_->add_subcommand("import",
+                                      "REW or AutoEq parametric filters into one equaliser stage");
     import_->add_option("FILTERS", file_, "filter settings text")->required();
     import_->add_option("--stage", stage_, "the stage the filters replace")
         ->check(CLI::IsMember({"PreEQ", "PostEQ", "PostEQ2"}))

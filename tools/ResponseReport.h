@@ -7,8 +7,9 @@
 
 namespace veltra::tools {
 
-// Magnitude responses of a tuning's equaliser stages (a disabled stage is flat), from the coefficients the filter bank
-// designs, on a logarithmic grid from 10 Hz to just below half the rate.
+// Magnitude responses of a tuning's equaliser stages (a disabled stage is flat), from the
+// coefficients the filter bank designs, on a logarithmic grid from 10 Hz to just below half the
+// rate.
 struct ResponseTable {
     std::vector<std::string> columns;  // stage names, then "total" when more than one
     std::vector<double> frequencies;

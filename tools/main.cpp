@@ -4,15 +4,15 @@
 
 #include <CLI/CLI.hpp>
 #include <cmath>
-#include <filesystem>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 
 #include "effects/kernels/KernelSelection.h"
-#include "tools/AudioFile.h"
-#include "tools/OutputFile.h"
 #include "presets/ValueCheck.h"
+#include "tools/AudioFile.h"
 #include "tools/OfflineRunner.h"
+#include "tools/OutputFile.h"
 #include "tools/PresetCommands.h"
 #include "tools/ResponseReport.h"
 

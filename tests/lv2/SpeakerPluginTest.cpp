@@ -181,16 +181,19 @@ TEST(SpeakerPlugin, TakesAControlChangeWithAFadeWithoutAClickOrAllocation) {
     plugin.control("pre_eq_band2_q") = std::numeric_limits<float>::quiet_NaN();  // ignored
     plugin.control("surround_limiter_lookahead_samples") = 1e9f;  // clamped; the stage is off
     const long allocations = veltra::support::allocationCount();
-    for (std::size_t at = 48000; at < n; at += 256) plugin.run(l, r, ol, orr, at, 256, at % 512 == 0);
+    for (std::size_t at = 48000; at < n; at += 256)
+        plugin.run(l, r, ol, orr, at, 256, at % 512 == 0);
     EXPECT_EQ(veltra::support::allocationCount(), allocations);
 
     float steady = 0.0f, jump = 0.0f;
-    for (std::size_t i = n - 4800; i < n; ++i) steady = std::max(steady, std::fabs(ol[i] - ol[i - 1]));
+    for (std::size_t i = n - 4800; i < n; ++i)
+        steady = std::max(steady, std::fabs(ol[i] - ol[i - 1]));
     for (std::size_t i = 48001; i < n; ++i) jump = std::max(jump, std::fabs(ol[i] - ol[i - 1]));
     EXPECT_LE(jump, steady * 1.01f);
     // Silence at the turn, within the 200 ms of the fade.
     float quietest = 1.0f;
-    for (std::size_t i = 48000; i < 48000 + 9600; ++i) quietest = std::min(quietest, std::fabs(ol[i]));
+    for (std::size_t i = 48000; i < 48000 + 9600; ++i)
+        quietest = std::min(quietest, std::fabs(ol[i]));
     EXPECT_LT(quietest, 1e-4f);
     EXPECT_NEAR(20.0 * std::log10(rms(ol, n - 12000, n) / before), 6.0, 0.01);
     EXPECT_EQ(plugin.latency, 64.0f + 15.0f);

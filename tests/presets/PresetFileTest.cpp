@@ -43,9 +43,10 @@ TEST(PresetFile, BuiltInListRoundTripsBitForBit) {
 TEST(PresetFile, PartialPresetKeepsTheRest) {
     Tuning t;
     PresetProblems problems;
-    ASSERT_TRUE(PresetFile::parse("format = 1\n[Headroom]\ngain_db = -3\n[PostEQ2]\n"
-                                  "bands = [ { type = \"low_shelf_2\", freq_hz = 90, gain_db = 4 } ]\n",
-                                  defaultCheckRates(), t, problems));
+    ASSERT_TRUE(
+        PresetFile::parse("format = 1\n[Headroom]\ngain_db = -3\n[PostEQ2]\n"
+                          "bands = [ { type = \"low_shelf_2\", freq_hz = 90, gain_db = 4 } ]\n",
+                          defaultCheckRates(), t, problems));
     const Tuning builtIn = Tuning::builtIn();
     for (const Parameter& p : allParameters()) {
         float want = builtIn.value(p);
@@ -63,14 +64,14 @@ TEST(PresetFile, PartialPresetKeepsTheRest) {
 // Every problem is reported, in file order, at its line and column, saying what is allowed.
 TEST(PresetFile, ReportsEveryProblemWhereItIs) {
     const std::string text =
-        "format = 1\n"                                                               // 1
-        "[PreEQ]\n"                                                                  // 2
-        "bands = [ { type = \"peak\", freq_hz = 23000.0, gain_db = 3.0, q = 0.0 },\n"  // 3
+        "format = 1\n"                                                                      // 1
+        "[PreEQ]\n"                                                                         // 2
+        "bands = [ { type = \"peak\", freq_hz = 23000.0, gain_db = 3.0, q = 0.0 },\n"       // 3
         "  { type = \"wobble\", freq_hz = 100.0 }, { type = \"peak\", gain_db = nan } ]\n"  // 4
-        "[Limiter]\n"                                                                // 5
-        "attack_ms = 0\n"                                                            // 6
-        "colour = 'red'\n"                                                           // 7
-        "[Nope]\n";                                                                  // 8
+        "[Limiter]\n"                                                                       // 5
+        "attack_ms = 0\n"                                                                   // 6
+        "colour = 'red'\n"                                                                  // 7
+        "[Nope]\n";                                                                         // 8
     std::string seventeen = "format = 1\n[PostEQ]\nbands = [\n";
     for (int i = 0; i < 17; ++i) seventeen += "{ type = 'none' },\n";
     seventeen += "]\n";
@@ -95,7 +96,8 @@ TEST(PresetFile, ReportsEveryProblemWhereItIs) {
     for (std::size_t i = 0; i < problems.size(); ++i) {
         EXPECT_EQ(problems[i].line, wants[i].line) << problems[i].message;
         EXPECT_EQ(problems[i].column, wants[i].column) << problems[i].message;
-        EXPECT_NE(problems[i].message.find(wants[i].says), std::string::npos) << problems[i].message;
+        EXPECT_NE(problems[i].message.find(wants[i].says), std::string::npos)
+            << problems[i].message;
     }
     problems.clear();
     EXPECT_FALSE(PresetFile::parse(seventeen, defaultCheckRates(), t, problems));
@@ -104,8 +106,9 @@ TEST(PresetFile, ReportsEveryProblemWhereItIs) {
     EXPECT_NE(problems[0].message.find("17 bands; allowed: at most 16"), std::string::npos);
     // A rate given replaces the common ones; no format, or broken TOML, is a problem too.
     problems.clear();
-    EXPECT_TRUE(PresetFile::parse("format = 1\n[PreEQ]\nbands = [{ type = 'peak', freq_hz = 23000.0 }]\n",
-                                  {96000}, t, problems));
+    EXPECT_TRUE(
+        PresetFile::parse("format = 1\n[PreEQ]\nbands = [{ type = 'peak', freq_hz = 23000.0 }]\n",
+                          {96000}, t, problems));
     EXPECT_FALSE(PresetFile::parse("[Headroom]\ngain_db = 1\n", {48000}, t, problems));
     EXPECT_FALSE(PresetFile::parse("format = 1\n[Headroom\n", {48000}, t, problems));
     ASSERT_EQ(problems.size(), 2u);
