@@ -57,6 +57,7 @@ struct BuiltInWord {
     std::uint16_t word;
     std::uint32_t bits;
 };
+// cppcheck-suppress preprocessorErrorDirective
 #include VELTRA_BUILT_IN_PRESET
 
 ParameterList builtInPresetList() {
