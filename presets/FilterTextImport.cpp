@@ -1,11 +1,14 @@
 #include "presets/FilterTextImport.h"
 
+#include <algorithm>
 #include <charconv>
+#include <complex>
 #include <cmath>
 #include <numbers>
 #include <optional>
 #include <vector>
 
+#include "effects/eq/EqFilterBank.h"
 #include "presets/ValueCheck.h"
 
 namespace veltra::presets {
@@ -20,11 +23,18 @@ struct Section {
     double freq;
     double gain;
     double q;
+    double target[6];  // the cookbook biquad b0, b1, b2, a0, a1, a2 at the import rate
 };
 
 struct CookbookFilter {
     std::string type;
     std::optional<double> fc, gain, q;
+};
+
+// What the file means: one Audio EQ Cookbook biquad, kept beside the section made from it.
+struct Target {
+    int code = 0;  // the section type it becomes, which names the cookbook formula
+    double f0 = 0, gain = 0, q = 0;
 };
 
 // UTF-16 (REW on Windows) comes down to its ASCII text; anything else is taken as bytes.
@@ -107,6 +117,8 @@ std::string parseFilter(const std::vector<std::string>& w, std::size_t at, Cookb
     return {};
 }
 
+void cookbook(int code, double f0, double gain, double q, int rate, double* c);
+
 double warp(double freq, int rate) {
     return std::tan(std::numbers::pi * freq / rate);
 }
@@ -157,7 +169,102 @@ std::string convert(const CookbookFilter& f, int rate, Section& s) {
     if (s.code == 17) s.freq = unwarp(warp(*f.fc, rate) / quarter, rate);
     if (s.code == 16) s.freq = unwarp(warp(*f.fc, rate) * quarter, rate);
     s.q = q;
+    cookbook(s.code, *f.fc, gain, kind->takesQ && f.q ? *f.q : kButterworthQ, rate, s.target);
     return {};
+}
+
+// The Audio EQ Cookbook's biquad for a section type, in double precision.
+void cookbook(int code, double f0, double gain, double q, int rate, double* c) {
+    const double A = std::pow(10.0, gain / 40.0), w0 = 2 * std::numbers::pi * f0 / rate;
+    const double cs = std::cos(w0), alpha = std::sin(w0) / (2 * q), sa = 2 * std::sqrt(A) * alpha;
+    double* b = c;
+    double* a = c + 3;
+    a[0] = 1 + alpha, a[1] = -2 * cs, a[2] = 1 - alpha;
+    switch (code) {
+        case 11:
+            b[0] = 1 + alpha * A, b[1] = -2 * cs, b[2] = 1 - alpha * A;
+            a[0] = 1 + alpha / A, a[2] = 1 - alpha / A;
+            break;
+        case 17:
+            b[0] = A * ((A + 1) - (A - 1) * cs + sa), b[1] = 2 * A * ((A - 1) - (A + 1) * cs);
+            b[2] = A * ((A + 1) - (A - 1) * cs - sa);
+            a[0] = (A + 1) + (A - 1) * cs + sa, a[1] = -2 * ((A - 1) + (A + 1) * cs);
+            a[2] = (A + 1) + (A - 1) * cs - sa;
+            break;
+        case 16:
+            b[0] = A * ((A + 1) + (A - 1) * cs + sa), b[1] = -2 * A * ((A - 1) + (A + 1) * cs);
+            b[2] = A * ((A + 1) + (A - 1) * cs - sa);
+            a[0] = (A + 1) - (A - 1) * cs + sa, a[1] = 2 * ((A - 1) - (A + 1) * cs);
+            a[2] = (A + 1) - (A - 1) * cs - sa;
+            break;
+        case 6:
+            b[0] = (1 - cs) / 2, b[1] = 1 - cs, b[2] = (1 - cs) / 2;
+            break;
+        case 2:
+            b[0] = (1 + cs) / 2, b[1] = -(1 + cs), b[2] = (1 + cs) / 2;
+            break;
+        case 40:
+            b[0] = 1, b[1] = -2 * cs, b[2] = 1;
+            break;
+        case 10:
+            b[0] = 1 - alpha, b[1] = -2 * cs, b[2] = 1 + alpha;
+            break;
+        case 14:
+            b[0] = alpha, b[1] = 0, b[2] = -alpha;
+            break;
+        default:  // the preamp: a constant gain
+            b[0] = std::pow(10.0, gain / 20.0), b[1] = b[2] = 0;
+            a[0] = 1, a[1] = a[2] = 0;
+            break;
+    }
+}
+
+double decibels(const double* b, const double* a, std::complex<double> z1) {
+    return 20 * std::log10(std::abs((b[0] + b[1] * z1 + b[2] * z1 * z1) /
+                                    (a[0] + a[1] * z1 + a[2] * z1 * z1)));
+}
+
+// The worst difference, in dB, between the section the equaliser designs (in single precision)
+// from these stored values and the cookbook's, on a logarithmic grid over the audible band.
+double worstError(const Section& s, float freq, float gain, float q, int rate) {
+    float c[5];
+    EqFilterBank::designBand(freq, gain, q, s.code, rate, c);
+    const double b[3] = {c[0], c[1], c[2]}, a[3] = {1.0, -double(c[3]), -double(c[4])};
+    double worst = 0;
+    const double top = 0.45 * rate;
+    for (int i = 0; i <= 240; ++i) {
+        const double hz = 20.0 * std::pow(top / 20.0, i / 240.0);
+        const auto z1 = std::polar(1.0, -2 * std::numbers::pi * hz / rate);
+        worst = std::max(worst, std::fabs(decibels(b, a, z1) - decibels(s.target, s.target + 3, z1)));
+    }
+    return worst;
+}
+
+// The equaliser designs in single precision, which far below a tenth of the rate costs a few
+// hundredths of a dB: the feedback coefficients sit next to 2 and -1, where a float step is
+// large against what separates the poles from the unit circle. Frequency and Q are moved by a
+// few parts in 10^5 (a change of the response far below 0.001 dB) to where the rounding of
+// those coefficients lands closest to the cookbook, one value at a time, twice over.
+void refine(Section& s, int rate) {
+    const float gain = static_cast<float>(s.gain);
+    float freq = static_cast<float>(s.freq), q = static_cast<float>(s.q);
+    double best = worstError(s, freq, gain, q, rate);
+    for (int round = 0; round < 2 && best > 1e-3; ++round) {
+        for (int which = 0; which < 2; ++which) {
+            const float base = which == 0 ? freq : q;
+            for (int i = -25; i <= 25; ++i) {
+                const float v = static_cast<float>(base * (1.0 + 1e-5 * i));
+                const double e = which == 0 ? worstError(s, v, gain, q, rate)
+                                            : worstError(s, freq, gain, v, rate);
+                if (e < best) {
+                    best = e;
+                    (which == 0 ? freq : q) = v;
+                }
+            }
+        }
+    }
+    s.freq = freq;
+    s.q = q;
 }
 
 }  // namespace
@@ -182,7 +289,7 @@ bool FilterTextImport::apply(std::string_view raw, int stage, int rate, Tuning& 
             if (!v || (w.size() > 2 && w[2] != "dB") || w.size() > 3)
                 problems.push_back({lineNumber, 0, "preamp: expected 'Preamp: <gain> dB'"});
             else if (*v != 0.0)
-                preamp = Section{lineNumber, 15, 1000.0, *v, kButterworthQ};
+                preamp = Section{lineNumber, 15, 1000.0, *v, kButterworthQ, {}};
             continue;
         }
         if (!isFilterLine(w)) continue;  // REW's header and notes lines
@@ -193,7 +300,7 @@ bool FilterTextImport::apply(std::string_view raw, int stage, int rate, Tuning& 
         if (w[2] == "OFF" || w[3] == "None") continue;
         CookbookFilter filter;
         std::string reason = parseFilter(w, 3, filter);
-        Section s{lineNumber, 0, 0, 0, 0};
+        Section s{lineNumber, 0, 0, 0, 0, {}};
         if (reason.empty()) reason = convert(filter, rate, s);
         if (!reason.empty()) {
             problems.push_back({lineNumber, 0, reason});
@@ -221,6 +328,8 @@ bool FilterTextImport::apply(std::string_view raw, int stage, int rate, Tuning& 
         }
     }
     if (problems.size() != before) return false;
+    for (Section& s : sections)
+        if (s.code != 15) refine(s, rate);
     tuning.clearBands(stage);
     for (std::size_t b = 0; b < sections.size(); ++b) {
         const Section& s = sections[b];
