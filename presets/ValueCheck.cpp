@@ -10,10 +10,10 @@ namespace veltra::presets {
 std::string describe(const std::string& file, const PresetProblem& problem) {
     std::string where = file;
     if (problem.line > 0) {
-        where += ":" + std::to_string(problem.line);
-        if (problem.column > 0) where += ":" + std::to_string(problem.column);
+        where.append(":").append(std::to_string(problem.line));
+        if (problem.column > 0) where.append(":").append(std::to_string(problem.column));
     }
-    return where + ": " + problem.message;
+    return where.append(": ").append(problem.message);
 }
 
 const std::vector<int>& defaultCheckRates() {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "pipewire/FilterChainConfig.h"
 #include "presets/ValueCheck.h"
 
 namespace veltra::tools {
@@ -16,46 +17,7 @@ std::vector<std::pair<std::string, float>> controlValues(const Tuning& tuning) {
 }
 
 std::string pipewireConfiguration(const Tuning& tuning, const std::string& source) {
-    std::ostringstream out;
-    out << "# VeltraDsp Speaker tuned by " << source << ": a virtual stereo sink that runs\n"
-        << "# the speaker path (LV2 urn:veltradsp:speaker) and plays into the default output.\n"
-        << "# Written by veltradsp preset export. Change a value live:\n"
-        << "#   pw-cli set-param <id of veltradsp_speaker> Props "
-           "'{ params = [ \"speaker:pre_eq_band1_gain_db\" -2.0 ] }'\n"
-        << "context.modules = [\n"
-        << "    {   name = libpipewire-module-filter-chain\n"
-        << "        args = {\n"
-        << "            node.description = \"VeltraDsp Speaker\"\n"
-        << "            media.name       = \"VeltraDsp Speaker\"\n"
-        << "            filter.graph = {\n"
-        << "                nodes = [\n"
-        << "                    {   type    = lv2\n"
-        << "                        name    = speaker\n"
-        << "                        plugin  = \"urn:veltradsp:speaker\"\n"
-        << "                        control = {\n"
-        << "                            \"enhancement\" = 1.0\n";
-    for (const auto& [symbol, value] : controlValues(tuning))
-        out << "                            \"" << symbol << "\" = " << formatNumber(value) << "\n";
-    out << "                        }\n"
-        << "                    }\n"
-        << "                ]\n"
-        << "                inputs  = [ \"speaker:in_l\" \"speaker:in_r\" ]\n"
-        << "                outputs = [ \"speaker:out_l\" \"speaker:out_r\" ]\n"
-        << "            }\n"
-        << "            audio.channels = 2\n"
-        << "            audio.position = [ FL FR ]\n"
-        << "            capture.props = {\n"
-        << "                node.name   = \"veltradsp_speaker\"\n"
-        << "                media.class = \"Audio/Sink\"\n"
-        << "            }\n"
-        << "            playback.props = {\n"
-        << "                node.name    = \"veltradsp_speaker.output\"\n"
-        << "                node.passive = true\n"
-        << "            }\n"
-        << "        }\n"
-        << "    }\n"
-        << "]\n";
-    return out.str();
+    return pipewire::FilterChainConfig{tuning, {}}.configurationFile(source);
 }
 
 namespace {

@@ -13,6 +13,7 @@
 #include "tools/AudioFile.h"
 #include "tools/OfflineRunner.h"
 #include "tools/OutputFile.h"
+#include "tools/PipeWireCommands.h"
 #include "tools/PresetCommands.h"
 #include "tools/ResponseReport.h"
 
@@ -159,6 +160,7 @@ int runTool(int argc, char** argv) {
     response->add_option("--preset", o.preset, "the tuning whose equalisers are shown");
     response->add_option("--compare", o.compare, "a second tuning shown beside it");
     const PresetCommands presets(app);
+    const PipeWireCommands pipewire(app);
 
     try {
         app.parse(argc, argv);
@@ -170,6 +172,7 @@ int runTool(int argc, char** argv) {
         if (speaker->parsed()) return runFile(o, true);
         if (mic->parsed()) return runFile(o, false);
         if (presets.parsed()) return presets.run();
+        if (pipewire.parsed()) return pipewire.run();
         return runResponse(o);
     } catch (const PresetError& e) {
         for (const auto& problem : e.problems)

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+#include "presets/Tuning.h"
+
+namespace veltra::pipewire {
+
+// What the filter-chain module is given to run the speaker path as the "VeltraDsp Speaker" sink:
+// its arguments as SPA-JSON, the plugin node's controls set to the tuning. With a target sink,
+// the chain plays only into that sink, never falls back to another, and asks to be the default
+// output while it exists.
+struct FilterChainConfig {
+    const presets::Tuning& tuning;
+    std::string targetSink;  // empty: play into the default output
+
+    // The argument object; lines after the first are indented by `indent`.
+    std::string arguments(const std::string& indent) const;
+    // A whole pipewire.conf fragment that loads the module with those arguments.
+    std::string configurationFile(const std::string& source) const;
+};
+
+}  // namespace veltra::pipewire

@@ -1,0 +1,257 @@
+#include "pipewire/SessionFiles.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace veltra::pipewire {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kMarker = "-- veltradsp: ";
+const char* const kConfMarker = "# veltradsp: ";
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The value of a "<marker>key = value" header line, or empty.
+std::string header(const std::string& text, const std::string& marker, const std::string& key) {
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        const std::string prefix = marker + key + " = ";
+        if (line.rfind(prefix, 0) == 0) return line.substr(prefix.size());
+    }
+    return {};
+}
+
+SessionError failure(const std::string& what, const std::error_code& ec) {
+    const bool denied = ec == std::errc::permission_denied || ec == std::errc::read_only_file_system ||
+                        ec == std::errc::operation_not_permitted;
+    return {denied ? 5 : 7, what + ": " + ec.message()};
+}
+
+// Writes the files in order, creating the directories they need; on any failure removes what it
+// wrote and created and throws.
+class Transaction {
+  public:
+    void directory(const fs::path& dir) {
+        std::vector<fs::path> missing;
+        for (fs::path d = dir; !d.empty() && !fs::exists(d); d = d.parent_path()) {
+            missing.push_back(d);
+            if (d == d.parent_path()) break;
+        }
+        for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+            std::error_code ec;
+            if (!fs::create_directory(*it, ec) && ec) fail(it->string(), ec);
+            created_.push_back(*it);
+        }
+    }
+    void file(const fs::path& path, const std::string& text) {
+        directory(path.parent_path());
+        const fs::path temporary = path.string() + ".part" + std::to_string(::getpid());
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << text;
+        out.close();
+        std::error_code ec;
+        if (!out) {
+            fs::remove(temporary, ec);
+            fail(path.string(), std::error_code(errno != 0 ? errno : EIO, std::generic_category()));
+        }
+        fs::rename(temporary, path, ec);
+        if (ec) {
+            fs::remove(temporary, ec);
+            fail(path.string(), ec);
+        }
+        written_.push_back(path);
+    }
+    const std::vector<fs::path>& created() const { return created_; }
+
+  private:
+    [[noreturn]] void fail(const std::string& what, const std::error_code& ec) {
+        std::error_code ignored;
+        for (const auto& f : written_) fs::remove(f, ignored);
+        for (auto it = created_.rbegin(); it != created_.rend(); ++it) fs::remove(*it, ignored);
+        throw failure(what, ec);
+    }
+    std::vector<fs::path> written_;
+    std::vector<fs::path> created_;
+};
+
+}  // namespace
+
+SessionFiles::SessionFiles(std::string root) : root_(std::move(root)) {}
+
+std::string SessionFiles::fileStem(const std::string& sink) {
+    std::string stem = "veltradsp-";
+    for (char c : sink) stem += (std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_') ? c : '_';
+    return stem;
+}
+
+bool SessionFiles::validSinkName(const std::string& sink) {
+    if (sink.empty() || sink.size() > 255) return false;
+    for (char c : sink) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_' && c != ':')
+            return false;
+    }
+    return true;
+}
+
+std::string SessionFiles::script(const std::string& sink) const {
+    return root_ + "/wireplumber/scripts/" + fileStem(sink) + ".lua";
+}
+
+std::string SessionFiles::fragment(const std::string& sink) const {
+    return root_ + "/wireplumber/main.lua.d/90-" + fileStem(sink) + ".lua";
+}
+
+std::string SessionFiles::ruleFile(const std::string& sink) const {
+    return root_ + "/wireplumber/wireplumber.conf.d/90-" + fileStem(sink) + ".conf";
+}
+
+void SessionFiles::attach(const std::string& sink, const std::string& arguments,
+                          const std::string& preset, Form form) const {
+    detach(sink);
+    Transaction t;
+    // Directories first, so the files can record which of them this attachment made.
+    const bool lua = form == Form::WirePlumber04;
+    if (lua) {
+        t.directory(fs::path(script(sink)).parent_path());
+        t.directory(fs::path(fragment(sink)).parent_path());
+    } else {
+        t.directory(fs::path(ruleFile(sink)).parent_path());
+    }
+    // Directories an earlier attachment made and this one's files also sit in are recorded
+    // too, so that whichever attachment goes last takes them away.
+    std::vector<std::string> dirs;
+    for (const auto& d : t.created()) dirs.push_back(d.string());
+    const std::string mine = fs::path(lua ? script(sink) : ruleFile(sink)).parent_path().string() + "/" +
+                             fs::path(fragment(sink)).parent_path().string() + "/";
+    for (const Attachment& other : attachments()) {
+        for (const std::string& d : createdDirectories(other))
+            if (mine.find(d + "/") != std::string::npos && std::find(dirs.begin(), dirs.end(), d) == dirs.end())
+                dirs.push_back(d);
+    }
+    std::string created;
+    for (const auto& d : dirs) {
+        if (!created.empty()) created += ':';
+        created += d;
+    }
+    if (lua) {
+        std::ostringstream s;
+        s << "-- The VeltraDsp Speaker sink for the output device " << sink << ", written by\n"
+          << "-- veltradsp pipewire attach: the filter chain is loaded when the device appears and\n"
+          << "-- unloaded when it goes, so the sink plays only into it. Remove with detach.\n"
+          << kMarker << "sink = " << sink << "\n"
+          << kMarker << "preset = " << preset << "\n"
+          << kMarker << "created = " << created << "\n"
+          << "local sink = \"" << sink << "\"\n"
+          << "local arguments = [==[\n" << arguments << "]==]\n"
+          << "-- The chain's output stream may not move to another device: when this device goes,\n"
+          << "-- the session manager ends the stream and the filter chain unloads itself with it.\n"
+          << "-- A chain is loaded for each arrival of the device; the finished ones stay referenced\n"
+          << "-- so that nothing here frees a module that already went.\n"
+          << "local chains = {}\n"
+          << "local devices = ObjectManager {\n"
+          << "  Interest {\n"
+          << "    type = \"node\",\n"
+          << "    Constraint { \"node.name\", \"equals\", sink },\n"
+          << "    Constraint { \"media.class\", \"equals\", \"Audio/Sink\" },\n"
+          << "  }\n"
+          << "}\n"
+          << "devices:connect(\"object-added\", function(_, _)\n"
+          << "  chains[#chains + 1] = LocalModule(\"libpipewire-module-filter-chain\", arguments, {})\n"
+          << "end)\n"
+          << "devices:activate()\n"
+          << "-- Held by the script's globals: a collected object manager would take the chain along.\n"
+          << "veltradsp_attachments = veltradsp_attachments or {}\n"
+          << "veltradsp_attachments[sink] = { devices = devices, chains = chains }\n";
+        t.file(script(sink), s.str());
+        std::ostringstream f;
+        f << "-- Loads the VeltraDsp Speaker script for " << sink
+          << "; written by veltradsp pipewire attach.\n"
+          << kMarker << "sink = " << sink << "\nload_script(\"" << fileStem(sink) << ".lua\")\n";
+        t.file(fragment(sink), f.str());
+    } else {
+        std::ostringstream s;
+        s << "# The VeltraDsp Speaker sink for the output device " << sink << " (WirePlumber 0.5),\n"
+          << "# written by veltradsp pipewire attach; the device itself is hidden from clients.\n"
+          << kConfMarker << "sink = " << sink << "\n"
+          << kConfMarker << "preset = " << preset << "\n"
+          << kConfMarker << "created = " << created << "\n"
+          << "node.software-dsp.rules = [\n"
+          << "    {   matches = [ { node.name = \"" << sink << "\" } ]\n"
+          << "        actions = {\n"
+          << "            create-filter = {\n"
+          << "                hide-parent = true\n"
+          << "                filter-graph = " << arguments << "            }\n"
+          << "        }\n"
+          << "    }\n"
+          << "]\n"
+          << "wireplumber.profiles = {\n"
+          << "    main = { node.software-dsp = required }\n"
+          << "}\n";
+        t.file(ruleFile(sink), s.str());
+    }
+}
+
+std::vector<std::string> SessionFiles::createdDirectories(const Attachment& a) {
+    std::vector<std::string> dirs;
+    for (const auto& f : a.files) {
+        const std::string c = header(readFile(f), f.ends_with(".conf") ? kConfMarker : kMarker, "created");
+        std::istringstream list(c);
+        for (std::string d; std::getline(list, d, ':');)
+            if (!d.empty()) dirs.push_back(d);
+    }
+    return dirs;
+}
+
+bool SessionFiles::detach(const std::string& sink) const {
+    for (const Attachment& a : attachments()) {
+        if (a.sink != sink) continue;
+        std::vector<std::string> dirs = createdDirectories(a);
+        std::error_code ec;
+        for (const auto& f : a.files)
+            if (!fs::remove(f, ec) && ec) throw failure(f, ec);
+        // The directories attachments made, deepest first, if nothing else is in them now.
+        std::sort(dirs.begin(), dirs.end(),
+                  [](const std::string& x, const std::string& y) { return x.size() > y.size(); });
+        for (const auto& d : dirs)
+            if (fs::is_directory(d, ec) && fs::is_empty(d, ec)) fs::remove(d, ec);
+        return true;
+    }
+    return false;
+}
+
+std::vector<Attachment> SessionFiles::attachments() const {
+    std::vector<Attachment> out;
+    const auto scan = [&](const std::string& dir, const std::string& marker, bool lua) {
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(dir, ec)) {
+            const std::string path = entry.path().string();
+            const std::string name = entry.path().filename().string();
+            if (name.rfind(lua ? "veltradsp-" : "90-veltradsp-", 0) != 0) continue;
+            const std::string text = readFile(path);
+            const std::string sink = header(text, marker, "sink");
+            if (sink.empty()) continue;
+            Attachment a{sink, header(text, marker, "preset"), {path}};
+            if (lua && fs::exists(fragment(sink))) a.files.push_back(fragment(sink));
+            out.push_back(a);
+        }
+    };
+    scan(root_ + "/wireplumber/scripts", kMarker, true);
+    scan(root_ + "/wireplumber/wireplumber.conf.d", kConfMarker, false);
+    return out;
+}
+
+}  // namespace veltra::pipewire

@@ -1,0 +1,59 @@
+#include "pipewire/SinkList.h"
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+namespace veltra::pipewire {
+
+namespace {
+
+std::string text(const nlohmann::json& props, const char* key) {
+    const auto it = props.find(key);
+    return it != props.end() && it->is_string() ? it->get<std::string>() : std::string();
+}
+
+}  // namespace
+
+std::optional<SinkList> SinkList::parse(const std::string& json) {
+    const nlohmann::json all = nlohmann::json::parse(json, nullptr, false);
+    if (!all.is_array()) return std::nullopt;
+    SinkList list;
+    for (const auto& object : all) {
+        if (!object.is_object() || object.value("type", "") != "PipeWire:Interface:Node") continue;
+        const auto info = object.find("info");
+        if (info == object.end() || !info->is_object()) continue;
+        const auto props = info->find("props");
+        if (props == info->end() || !props->is_object()) continue;
+        const std::string name = text(*props, "node.name");
+        if (name == "veltradsp_speaker.output") {
+            list.chainTargets_.push_back(text(*props, "target.object"));
+        } else if (text(*props, "media.class") == "Audio/Sink" && name != "veltradsp_speaker") {
+            list.sinks_.push_back({name, text(*props, "node.description")});
+        }
+    }
+    return list;
+}
+
+std::optional<SinkList> SinkList::query() {
+    FILE* pipe = popen("pw-dump --no-colors 2>/dev/null", "r");
+    if (pipe == nullptr) return std::nullopt;
+    std::string json;
+    char buffer[65536];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) json.append(buffer, n);
+    if (pclose(pipe) != 0) return std::nullopt;
+    return parse(json);
+}
+
+bool SinkList::has(const std::string& sink) const {
+    for (const Sink& s : sinks_)
+        if (s.name == sink) return true;
+    return false;
+}
+
+bool SinkList::running(const std::string& sink) const {
+    for (const std::string& target : chainTargets_)
+        if (target == sink) return true;
+    return false;
+}
+
+}  // namespace veltra::pipewire
