@@ -36,7 +36,8 @@ std::string header(const std::string& text, const std::string& marker, const std
 }
 
 SessionError failure(const std::string& what, const std::error_code& ec) {
-    const bool denied = ec == std::errc::permission_denied || ec == std::errc::read_only_file_system ||
+    const bool denied = ec == std::errc::permission_denied ||
+                        ec == std::errc::read_only_file_system ||
                         ec == std::errc::operation_not_permitted;
     return {denied ? 5 : 7, what + ": " + ec.message()};
 }
@@ -94,14 +95,18 @@ SessionFiles::SessionFiles(std::string root) : root_(std::move(root)) {}
 
 std::string SessionFiles::fileStem(const std::string& sink) {
     std::string stem = "veltradsp-";
-    for (char c : sink) stem += (std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_') ? c : '_';
+    for (char c : sink)
+        stem += (std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_')
+                    ? c
+                    : '_';
     return stem;
 }
 
 bool SessionFiles::validSinkName(const std::string& sink) {
     if (sink.empty() || sink.size() > 255) return false;
     for (char c : sink) {
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_' && c != ':')
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_' &&
+            c != ':')
             return false;
     }
     return true;
@@ -135,11 +140,12 @@ void SessionFiles::attach(const std::string& sink, const std::string& arguments,
     // too, so that whichever attachment goes last takes them away.
     std::vector<std::string> dirs;
     for (const auto& d : t.created()) dirs.push_back(d.string());
-    const std::string mine = fs::path(lua ? script(sink) : ruleFile(sink)).parent_path().string() + "/" +
-                             fs::path(fragment(sink)).parent_path().string() + "/";
+    const std::string mine = fs::path(lua ? script(sink) : ruleFile(sink)).parent_path().string() +
+                             "/" + fs::path(fragment(sink)).parent_path().string() + "/";
     for (const Attachment& other : attachments()) {
         for (const std::string& d : createdDirectories(other))
-            if (mine.find(d + "/") != std::string::npos && std::find(dirs.begin(), dirs.end(), d) == dirs.end())
+            if (mine.find(d + "/") != std::string::npos &&
+                std::find(dirs.begin(), dirs.end(), d) == dirs.end())
                 dirs.push_back(d);
     }
     std::string created;
@@ -150,16 +156,19 @@ void SessionFiles::attach(const std::string& sink, const std::string& arguments,
     if (lua) {
         std::ostringstream s;
         s << "-- The VeltraDsp Speaker sink for the output device " << sink << ", written by\n"
-          << "-- veltradsp pipewire attach: the filter chain is loaded when the device appears and\n"
+          << "-- veltradsp pipewire attach: the filter chain is loaded when the device appears "
+             "and\n"
           << "-- unloaded when it goes, so the sink plays only into it. Remove with detach.\n"
           << kMarker << "sink = " << sink << "\n"
           << kMarker << "preset = " << preset << "\n"
           << kMarker << "created = " << created << "\n"
           << "local sink = \"" << sink << "\"\n"
-          << "local arguments = [==[\n" << arguments << "]==]\n"
+          << "local arguments = [==[\n"
+          << arguments << "]==]\n"
           << "-- The chain's output stream may not move to another device: when this device goes,\n"
           << "-- the session manager ends the stream and the filter chain unloads itself with it.\n"
-          << "-- A chain is loaded for each arrival of the device; the finished ones stay referenced\n"
+          << "-- A chain is loaded for each arrival of the device; the finished ones stay "
+             "referenced\n"
           << "-- so that nothing here frees a module that already went.\n"
           << "local chains = {}\n"
           << "local devices = ObjectManager {\n"
@@ -170,10 +179,12 @@ void SessionFiles::attach(const std::string& sink, const std::string& arguments,
           << "  }\n"
           << "}\n"
           << "devices:connect(\"object-added\", function(_, _)\n"
-          << "  chains[#chains + 1] = LocalModule(\"libpipewire-module-filter-chain\", arguments, {})\n"
+          << "  chains[#chains + 1] = LocalModule(\"libpipewire-module-filter-chain\", arguments, "
+             "{})\n"
           << "end)\n"
           << "devices:activate()\n"
-          << "-- Held by the script's globals: a collected object manager would take the chain along.\n"
+          << "-- Held by the script's globals: a collected object manager would take the chain "
+             "along.\n"
           << "veltradsp_attachments = veltradsp_attachments or {}\n"
           << "veltradsp_attachments[sink] = { devices = devices, chains = chains }\n";
         t.file(script(sink), s.str());
@@ -184,7 +195,8 @@ void SessionFiles::attach(const std::string& sink, const std::string& arguments,
         t.file(fragment(sink), f.str());
     } else {
         std::ostringstream s;
-        s << "# The VeltraDsp Speaker sink for the output device " << sink << " (WirePlumber 0.5),\n"
+        s << "# The VeltraDsp Speaker sink for the output device " << sink
+          << " (WirePlumber 0.5),\n"
           << "# written by veltradsp pipewire attach; the device itself is hidden from clients.\n"
           << kConfMarker << "sink = " << sink << "\n"
           << kConfMarker << "preset = " << preset << "\n"
@@ -208,7 +220,8 @@ void SessionFiles::attach(const std::string& sink, const std::string& arguments,
 std::vector<std::string> SessionFiles::createdDirectories(const Attachment& a) {
     std::vector<std::string> dirs;
     for (const auto& f : a.files) {
-        const std::string c = header(readFile(f), f.ends_with(".conf") ? kConfMarker : kMarker, "created");
+        const std::string c =
+            header(readFile(f), f.ends_with(".conf") ? kConfMarker : kMarker, "created");
         std::istringstream list(c);
         for (std::string d; std::getline(list, d, ':');)
             if (!d.empty()) dirs.push_back(d);

@@ -39,7 +39,8 @@ std::optional<SinkList> SinkList::query() {
     if (pipe == nullptr) return std::nullopt;
     std::string json;
     char buffer[65536];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) json.append(buffer, n);
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        json.append(buffer, n);
     if (pclose(pipe) != 0) return std::nullopt;
     return parse(json);
 }

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <complex>
 #include <cmath>
+#include <complex>
 #include <numbers>
 #include <optional>
 #include <vector>
@@ -235,7 +235,8 @@ double worstError(const Section& s, float freq, float gain, float q, int rate) {
     for (int i = 0; i <= 240; ++i) {
         const double hz = 20.0 * std::pow(top / 20.0, i / 240.0);
         const auto z1 = std::polar(1.0, -2 * std::numbers::pi * hz / rate);
-        worst = std::max(worst, std::fabs(decibels(b, a, z1) - decibels(s.target, s.target + 3, z1)));
+        worst =
+            std::max(worst, std::fabs(decibels(b, a, z1) - decibels(s.target, s.target + 3, z1)));
     }
     return worst;
 }

@@ -28,6 +28,8 @@ TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 "$ROOT/build/tsan/tests/eng
 bash "$ROOT/scripts/check-release.sh" >/dev/null
 # The LV2 plugin live in a private PipeWire.
 bash "$ROOT/scripts/test-pipewire.sh"
+# veltradsp pipewire attach: the sink bound to one device as devices come and go.
+bash "$ROOT/scripts/test-pipewire-attach.sh"
 bash "$ROOT/scripts/check-mingw.sh"
 bash "$ROOT/scripts/build-windows.sh"
 bash "$ROOT/scripts/test-wine.sh"

@@ -144,8 +144,8 @@ int PipeWireCommands::attach() const {
                       : form_ == "0.4" ? SessionFiles::Form::WirePlumber04
                                        : detectForm();
     const pipewire::FilterChainConfig config{tuning, sink_};
-    SessionFiles(root()).attach(sink_, config.arguments(""),
-                                preset_.empty() ? "built-in" : preset_, form);
+    SessionFiles(root()).attach(sink_, config.arguments(""), preset_.empty() ? "built-in" : preset_,
+                                form);
     std::printf("attached the VeltraDsp sink to %s\n", sink_.c_str());
     if (now_) restartWirePlumber();
     return 0;

@@ -79,7 +79,7 @@ const char* const kAutoEq =
     "Filter 8: ON PK Fc 7400 Hz Gain -16.8 dB Q 5.20\n";
 const std::vector<Cookbook> kAutoEqFilters = {{"GAIN", 0, -6.2, 0},     {"LS", 105, 5.5, 0.7},
                                               {"PK", 2180, -3.1, 1.41}, {"PK", 5300, 4.2, 3.0},
-                                              {"PK", 38, 12.0, 0.9},     {"HS", 10000, -4.0, 0.7},
+                                              {"PK", 38, 12.0, 0.9},    {"HS", 10000, -4.0, 0.7},
                                               {"HS", 15000, 6.0, 0.5},  {"PK", 7400, -16.8, 5.2}};
 const char* const kRew =
     "Filter Settings file\r\n\r\nRoom EQ V5.20\r\nDated: Dec 7, 2026\r\n\r\nNotes:\r\n\r\n"

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "pipewire/SessionFiles.h"
+#include "pipewire/SinkList.h"
+
+namespace veltra::pipewire {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every directory and file under root, with the files' contents.
+std::map<std::string, std::string> tree(const fs::path& root) {
+    std::map<std::string, std::string> all;
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        std::ostringstream text;
+        if (e.is_regular_file()) text << std::ifstream(e.path()).rdbuf();
+        all[fs::relative(e.path(), root).string()] = e.is_directory() ? "<dir>" : text.str();
+    }
+    return all;
+}
+
+struct Root {
+    Root() : path(fs::temp_directory_path() / ("veltradsp-session-" + std::to_string(::getpid()))) {
+        fs::remove_all(path);
+        fs::create_directories(path / "wireplumber" / "main.lua.d");
+        std::ofstream(path / "wireplumber" / "main.lua.d" / "50-mine.lua") << "-- the user's own\n";
+    }
+    ~Root() { fs::remove_all(path); }
+    fs::path path;
+};
+
+// Attachments in both forms, in any order of detaching, leave the tree as it was: what an
+// attachment made is removed by whichever goes last, what was there before stays.
+TEST(SessionFiles, DetachLeavesTheTreeAsItWas) {
+    const Root root;
+    const auto before = tree(root.path);
+    const SessionFiles files(root.path.string());
+    for (int order = 0; order < 2; ++order) {
+        files.attach("alsa_output.pci-0000_00_1f.3.analog-stereo", "{ }\n", "built-in",
+                     SessionFiles::Form::WirePlumber04);
+        files.attach("hdmi:1", "{ }\n", "/p/x.toml", SessionFiles::Form::WirePlumber05);
+        files.attach("speakers", "{ }\n", "built-in", SessionFiles::Form::WirePlumber04);
+        ASSERT_EQ(files.attachments().size(), 3u);
+        EXPECT_TRUE(fs::exists(root.path / "wireplumber/scripts/veltradsp-hdmi_1.lua") == false);
+        EXPECT_TRUE(
+            fs::exists(root.path / "wireplumber/wireplumber.conf.d/90-veltradsp-hdmi_1.conf"));
+        const char* sinks[] = {"speakers", "hdmi:1", "alsa_output.pci-0000_00_1f.3.analog-stereo"};
+        for (int i = 0; i < 3; ++i) EXPECT_TRUE(files.detach(sinks[order == 0 ? i : 2 - i]));
+        EXPECT_FALSE(files.detach("speakers"));
+        EXPECT_EQ(tree(root.path), before) << "order " << order;
+    }
+    // Attaching again replaces, it does not add.
+    files.attach("speakers", "{ }\n", "a.toml", SessionFiles::Form::WirePlumber04);
+    files.attach("speakers", "{ }\n", "b.toml", SessionFiles::Form::WirePlumber04);
+    ASSERT_EQ(files.attachments().size(), 1u);
+    EXPECT_EQ(files.attachments()[0].preset, "b.toml");
+    EXPECT_TRUE(files.detach("speakers"));
+    EXPECT_EQ(tree(root.path), before);
+}
+
+TEST(SessionFiles, RefusesAnUnwritableRootWithoutATrace) {
+    const Root root;
+    std::ofstream(root.path / "blocked") << "a file where a directory must go\n";
+    const auto before = tree(root.path);
+    try {
+        SessionFiles((root.path / "blocked").string())
+            .attach("speakers", "{ }\n", "built-in", SessionFiles::Form::WirePlumber04);
+        FAIL() << "attach wrote under a file";
+    } catch (const SessionError& e) {
+        EXPECT_EQ(e.code, 7);
+        EXPECT_NE(e.message.find("blocked"), std::string::npos);
+    }
+    EXPECT_EQ(tree(root.path), before);
+    EXPECT_FALSE(SessionFiles::validSinkName("a\"b"));
+    EXPECT_FALSE(SessionFiles::validSinkName(""));
+    EXPECT_TRUE(SessionFiles::validSinkName("alsa_output.usb-Foo:1-00.analog-stereo"));
+}
+
+// pw-dump's objects: sinks are the Audio/Sink nodes other than the VeltraDsp sink; a chain runs
+// for a sink when its output stream targets it.
+TEST(SinkList, ReadsSinksAndRunningChains) {
+    const char* dump = R"([
+      { "id": 30, "type": "PipeWire:Interface:Node", "info": { "props": {
+          "node.name": "speakers", "node.description": "Laptop speakers", "media.class": "Audio/Sink" } } },
+      { "id": 31, "type": "PipeWire:Interface:Node", "info": { "props": {
+          "node.name": "hdmi", "media.class": "Audio/Sink" } } },
+      { "id": 32, "type": "PipeWire:Interface:Node", "info": { "props": {
+          "node.name": "veltradsp_speaker", "media.class": "Audio/Sink" } } },
+      { "id": 33, "type": "PipeWire:Interface:Node", "info": { "props": {
+          "node.name": "veltradsp_speaker.output", "target.object": "speakers",
+          "media.class": "Stream/Output/Audio" } } },
+      { "id": 34, "type": "PipeWire:Interface:Node", "info": { "props": {
+          "node.name": "mic", "media.class": "Audio/Source" } } },
+      { "id": 2, "type": "PipeWire:Interface:Core", "info": {} }
+    ])";
+    const auto list = SinkList::parse(dump);
+    ASSERT_TRUE(list.has_value());
+    ASSERT_EQ(list->sinks().size(), 2u);
+    EXPECT_EQ(list->sinks()[0].description, "Laptop speakers");
+    EXPECT_TRUE(list->has("hdmi"));
+    EXPECT_FALSE(list->has("veltradsp_speaker"));
+    EXPECT_FALSE(list->has("mic"));
+    EXPECT_TRUE(list->running("speakers"));
+    EXPECT_FALSE(list->running("hdmi"));
+    EXPECT_FALSE(SinkList::parse("{ not json").has_value());
+    EXPECT_FALSE(SinkList::parse("{}").has_value());
+}
+
+}  // namespace
+}  // namespace veltra::pipewire
