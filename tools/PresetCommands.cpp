@@ -59,7 +59,7 @@ PresetCommands::PresetCommands(CLI::App& app) {
     auto* cxx = export_->add_option("--cxx", cxx_, "built-in list source for -DVELTRA_PRESET");
     pw->excludes(lv2)->excludes(cxx);
     lv2->excludes(cxx);
-    export_->callback([this, pw, lv2, cxx] {
+    export_->callback([pw, lv2, cxx] {
         if (pw->count() + lv2->count() + cxx->count() == 0)
             throw CLI::RequiredError("one of --pipewire, --lv2, --cxx");
     });
