@@ -26,12 +26,10 @@ bool switchedOn(const float* port) {
 // limiter's largest, which sizes the bypass delay for any tuning.
 constexpr std::uint32_t kWorstLatency = 64 + 15 + 15 + 2000;
 
-// A port's value as the tuning takes it: inside the parameter's range (and below half the rate
-// for a filter frequency), whole where it must be, the default for a value that is not a number.
-float portValue(const presets::Field& f, float v, float fallback, std::uint32_t rate) {
+// A port's value as the tuning takes it: inside [minimum, top], whole where it must be, the
+// default for a value that is not a number.
+float portValue(const presets::Field& f, float v, float fallback, float top) {
     if (!std::isfinite(v)) return fallback;
-    float top = f.maximum;
-    if (f.belowNyquist) top = std::min(top, std::nextafter(static_cast<float>(rate) / 2.0f, 0.0f));
     v = std::clamp(v, f.minimum, top);
     switch (f.kind) {
         case presets::ValueKind::Toggle:
@@ -79,7 +77,13 @@ SpeakerPlugin::SpeakerPlugin(std::uint32_t rate, std::uint32_t maximumLatency)
     const auto& parameters = presets::allParameters();
     const presets::Tuning builtIn = presets::Tuning::builtIn();
     parameterPorts_.assign(parameters.size(), nullptr);
-    for (const presets::Parameter& p : parameters) defaults_.push_back(builtIn.value(p));
+    // A filter frequency also stays below half the rate.
+    const float nyquist = std::nextafter(static_cast<float>(rate) / 2.0f, 0.0f);
+    for (const presets::Parameter& p : parameters) {
+        defaults_.push_back(builtIn.value(p));
+        maxima_.push_back(p.field->belowNyquist ? std::min(p.field->maximum, nyquist)
+                                                : p.field->maximum);
+    }
     applied_ = defaults_;
     wanted_ = defaults_;
     pending_ = builtIn;
@@ -141,8 +145,9 @@ void SpeakerPlugin::updateTuning() {
     const auto& parameters = presets::allParameters();
     for (std::size_t i = 0; i < parameters.size(); ++i) {
         const float* port = parameterPorts_[i];
-        wanted_[i] = port == nullptr ? defaults_[i]
-                                     : portValue(*parameters[i].field, *port, defaults_[i], rate_);
+        wanted_[i] = port == nullptr
+                         ? defaults_[i]
+                         : portValue(*parameters[i].field, *port, defaults_[i], maxima_[i]);
     }
     if (std::equal(wanted_.begin(), wanted_.end(), applied_.begin())) return;
     for (std::size_t i = 0; i < parameters.size(); ++i) pending_.set(parameters[i], wanted_[i]);

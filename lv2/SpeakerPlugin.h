@@ -64,6 +64,7 @@ class SpeakerPlugin {
     // clamped control values the engine runs (or is about to).
     presets::Tuning pending_;
     std::vector<float> defaults_;
+    std::vector<float> maxima_;  // each port's upper clamp at this rate
     std::vector<float> applied_;
     std::vector<float> wanted_;
     bool fresh_ = true;  // nothing processed since activate: a tuning is taken without a fade

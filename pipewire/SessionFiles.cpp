@@ -140,13 +140,20 @@ void SessionFiles::attach(const std::string& sink, const std::string& arguments,
     // too, so that whichever attachment goes last takes them away.
     std::vector<std::string> dirs;
     for (const auto& d : t.created()) dirs.push_back(d.string());
-    const std::string mine = fs::path(lua ? script(sink) : ruleFile(sink)).parent_path().string() +
-                             "/" + fs::path(fragment(sink)).parent_path().string() + "/";
+    std::vector<std::string> homes;  // the directories this attachment's files go into
+    if (lua) {
+        homes = {fs::path(script(sink)).parent_path().string() + "/",
+                 fs::path(fragment(sink)).parent_path().string() + "/"};
+    } else {
+        homes = {fs::path(ruleFile(sink)).parent_path().string() + "/"};
+    }
+    const auto holds = [&](const std::string& d) {
+        return std::any_of(homes.begin(), homes.end(),
+                           [&](const std::string& h) { return h.rfind(d + "/", 0) == 0; });
+    };
     for (const Attachment& other : attachments()) {
         for (const std::string& d : createdDirectories(other))
-            if (mine.find(d + "/") != std::string::npos &&
-                std::find(dirs.begin(), dirs.end(), d) == dirs.end())
-                dirs.push_back(d);
+            if (holds(d) && std::find(dirs.begin(), dirs.end(), d) == dirs.end()) dirs.push_back(d);
     }
     std::string created;
     for (const auto& d : dirs) {

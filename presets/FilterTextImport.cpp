@@ -229,14 +229,13 @@ double decibels(const double* b, const double* a, std::complex<double> z1) {
 double worstError(const Section& s, float freq, float gain, float q, int rate) {
     float c[5];
     EqFilterBank::designBand(freq, gain, q, s.code, rate, c);
-    const double b[3] = {c[0], c[1], c[2]}, a[3] = {1.0, -double(c[3]), -double(c[4])};
     double worst = 0;
     const double top = 0.45 * rate;
     for (int i = 0; i <= 240; ++i) {
         const double hz = 20.0 * std::pow(top / 20.0, i / 240.0);
         const auto z1 = std::polar(1.0, -2 * std::numbers::pi * hz / rate);
-        worst =
-            std::max(worst, std::fabs(decibels(b, a, z1) - decibels(s.target, s.target + 3, z1)));
+        const double designed = 20 * std::log10(EqFilterBank::magnitude(c, hz, rate));
+        worst = std::max(worst, std::fabs(designed - decibels(s.target, s.target + 3, z1)));
     }
     return worst;
 }

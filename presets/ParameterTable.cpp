@@ -124,10 +124,6 @@ constexpr FilterType kFilterTypes[] = {
     {"notch", 40, "notch", false, true},
 };
 
-std::string bandLabel(const Field& field) {
-    return field.label;
-}
-
 }  // namespace
 
 std::span<const StageInfo> stages() {
@@ -170,7 +166,7 @@ std::string Parameter::symbol() const {
 
 std::string Parameter::label() const {
     std::string s = kStages[stage].name;
-    if (band >= 0) return s + " band " + std::to_string(band + 1) + " " + bandLabel(*field);
+    if (band >= 0) return s + " band " + std::to_string(band + 1) + " " + field->label;
     return s + " " + field->label;
 }
 

@@ -12,7 +12,7 @@ class Tuning {
   public:
     // The module's built-in list.
     static Tuning builtIn();
-    // Null if the list is not the seven stages of the speaker path in their order.
+    // False (out unchanged) if the list is not the seven stages of the speaker path in order.
     static bool fromBlocks(const ParameterList& blocks, Tuning& out);
 
     Tuning();

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "pipewire/FilterChainConfig.h"
 #include "presets/FilterTextImport.h"
 #include "presets/PresetFile.h"
 #include "presets/ValueCheck.h"
@@ -102,7 +103,8 @@ int PresetCommands::import() const {
 int PresetCommands::exportPreset() const {
     const Tuning tuning = loadPreset(file_);
     const std::string name = std::filesystem::path(file_).stem().string();
-    if (!pipewire_.empty()) writeTextFile(pipewire_, pipewireConfiguration(tuning, file_));
+    if (!pipewire_.empty())
+        writeTextFile(pipewire_, pipewire::FilterChainConfig{tuning, {}}.configurationFile(file_));
     if (!lv2_.empty()) writeFolder(lv2_, lv2PresetBundle(tuning, name));
     if (!cxx_.empty()) writeTextFile(cxx_, builtInSource(tuning, name));
     return 0;

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <sstream>
 
-#include "pipewire/FilterChainConfig.h"
 #include "presets/ValueCheck.h"
 
 namespace veltra::tools {
@@ -14,10 +13,6 @@ std::vector<std::pair<std::string, float>> controlValues(const Tuning& tuning) {
     std::vector<std::pair<std::string, float>> out;
     for (const Parameter& p : allParameters()) out.emplace_back(p.symbol(), tuning.value(p));
     return out;
-}
-
-std::string pipewireConfiguration(const Tuning& tuning, const std::string& source) {
-    return pipewire::FilterChainConfig{tuning, {}}.configurationFile(source);
 }
 
 namespace {

@@ -11,9 +11,6 @@ namespace veltra::tools {
 // The control values a tuning gives the LV2 plugin's ports: (symbol, value) in port order.
 std::vector<std::pair<std::string, float>> controlValues(const presets::Tuning& tuning);
 
-// A PipeWire filter-chain configuration whose plugin node starts with the tuning's controls.
-std::string pipewireConfiguration(const presets::Tuning& tuning, const std::string& source);
-
 // An LV2 preset bundle for urn:veltradsp:speaker: (file name, content) pairs.
 std::vector<std::pair<std::string, std::string>> lv2PresetBundle(const presets::Tuning& tuning,
                                                                  const std::string& name);

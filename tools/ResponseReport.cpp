@@ -1,25 +1,12 @@
 #include "tools/ResponseReport.h"
 
 #include <cmath>
-#include <complex>
 #include <cstdio>
-#include <numbers>
 #include <sstream>
 
 #include "effects/eq/EqFilterBank.h"
 
 namespace veltra::tools {
-
-namespace {
-
-double sectionMagnitude(const float* c, double hz, int rate) {
-    const std::complex<double> z1 = std::polar(1.0, -2.0 * std::numbers::pi * hz / rate);
-    const auto num = double(c[0]) + double(c[1]) * z1 + double(c[2]) * z1 * z1;
-    const auto den = 1.0 - double(c[3]) * z1 - double(c[4]) * z1 * z1;
-    return std::abs(num / den);
-}
-
-}  // namespace
 
 ResponseTable computeResponse(const std::string& stage, int sampleRate, int points,
                               const ParameterList& blocks, const std::string& prefix) {
@@ -40,8 +27,9 @@ ResponseTable computeResponse(const std::string& stage, int sampleRate, int poin
                                      block->floatAt(w + 2), static_cast<int>(block->floatAt(w + 3)),
                                      sampleRate, c);
             for (std::size_t i = 0; i < db.size(); ++i) {
-                db[i] += 20.0 * std::log10(std::max(
-                                    sectionMagnitude(c, table.frequencies[i], sampleRate), 1e-12));
+                db[i] += 20.0 *
+                         std::log10(std::max(
+                             EqFilterBank::magnitude(c, table.frequencies[i], sampleRate), 1e-12));
             }
         }
         table.columns.push_back(prefix + block->name);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
+#include <numbers>
 
 #include "effects/kernels/FiniteCheck.h"
 #include "effects/kernels/KernelSelection.h"
@@ -39,6 +41,13 @@ EqFilterBank::EqFilterBank(int channels, int rate)
       kernels_(&kernels::KernelSelection::active()) {
     for (int b = 0; b < kBands; ++b) passThrough(&coefficients[b * kCoefficientsPerBand]);
     fold();
+}
+
+double EqFilterBank::magnitude(const float* c, double hz, int rate) {
+    const std::complex<double> z1 = std::polar(1.0, -2.0 * std::numbers::pi * hz / rate);
+    const auto num = double(c[0]) + double(c[1]) * z1 + double(c[2]) * z1 * z1;
+    const auto den = 1.0 - double(c[3]) * z1 - double(c[4]) * z1 * z1;
+    return std::abs(num / den);
 }
 
 void EqFilterBank::designBand(float f, float gain, float q, int type, int rate, float* out) {

@@ -22,6 +22,9 @@ struct EqFilterBank {
     // becomes a pass-through section.
     static void designBand(float frequency, float gainDb, float q, int type, int sampleRate,
                            float* coefficients);
+    // |H| of one designed section at `hz`, evaluated in double precision (for reports and fits,
+    // not for processing).
+    static double magnitude(const float* coefficients, double hz, int sampleRate);
 
     void setBandParameters(const float* values);  // 64 floats; marks dirty and clears the state
     void clearState();
