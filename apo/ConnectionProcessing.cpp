@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "apo/platform/FlushDenormals.h"
+#include "effects/kernels/FlushDenormals.h"
 #include "apo/platform/Sections.h"
 
 namespace veltra::apo {
@@ -18,7 +18,7 @@ VELTRA_RT_CODE void processConnection(const APO_CONNECTION_PROPERTY& in,
         static_cast<std::size_t>(in.u32ValidFrameCount) * channels * sizeof(float);
     if (buffer != nullptr && in.u32BufferFlags == BUFFER_SILENT) std::memset(buffer, 0, bytes);
     if (buffer != nullptr && !rawMode && channels > 1 && step != nullptr) {
-        const ScopedFlushDenormals flush;
+        const kernels::ScopedFlushDenormals flush;
         step(context, buffer, in.u32ValidFrameCount);
     }
     if (outputCount == 0 || out == nullptr) return;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "BenchSignals.h"
-#include "apo/platform/FlushDenormals.h"
+#include "effects/kernels/FlushDenormals.h"
 #include "engine/CaptureModule.h"
 #include "engine/PlaybackModule.h"
 #include "support/AllocationCounter.h"
@@ -95,7 +95,7 @@ void BM_SpeakerQuietInput(benchmark::State& state) {
     timeCalls(state, 480, 48000.0, [&] {
         std::copy(source.begin(), source.end(), buffer.begin());
         if (flush) {
-            const apo::ScopedFlushDenormals mode;
+            const kernels::ScopedFlushDenormals mode;
             processPlayback(engine, buffer.data(), buffer.data(), 480);
         } else {
             processPlayback(engine, buffer.data(), buffer.data(), 480);

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <new>
 
-#include "apo/platform/FlushDenormals.h"
+#include "effects/kernels/FlushDenormals.h"
 #include "engine/PlaybackModule.h"
 #include "presets/ParameterTable.h"
 
@@ -171,7 +171,7 @@ void SpeakerPlugin::run(std::uint32_t frames) {
     if (engine_ == nullptr || in_[0] == nullptr || in_[1] == nullptr || out_[0] == nullptr ||
         out_[1] == nullptr)
         return;
-    const apo::ScopedFlushDenormals flush;  // as the processing object, for the same samples
+    const kernels::ScopedFlushDenormals flush;  // as the processing object, for the same samples
     updateTuning();
     updateControls();
     fresh_ = false;

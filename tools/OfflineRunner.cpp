@@ -1,61 +1,63 @@
 #include "tools/OfflineRunner.h"
 
 #include <algorithm>
-#include <cstdint>
 
-#include "apo/platform/FlushDenormals.h"
+#include "effects/kernels/FlushDenormals.h"
 #include "engine/CaptureModule.h"
 #include "engine/PlaybackModule.h"
 
 namespace veltra::tools {
 
-namespace {
+OfflineRunner::OfflineRunner(int channels, std::size_t hostFrames)
+    : channels_(channels), hostFrames_(std::max<std::size_t>(hostFrames, 1)) {}
 
-template <typename Step>
-void inHostBuffers(std::vector<float>& samples, int channels, std::size_t hostFrames,
-                   const Progress& progress, Step step) {
-    const std::size_t total = samples.size() / static_cast<std::size_t>(channels);
+OfflineRunner::~OfflineRunner() {
+    if (playback_ != nullptr) destroyPlaybackEngine(playback_);
+    if (capture_ != nullptr) destroyCaptureEngine(capture_);
+}
+
+std::unique_ptr<OfflineRunner> OfflineRunner::speaker(int channels, int sampleRate,
+                                                      bool enhancement, std::size_t hostFrames,
+                                                      const ParameterList* tuning) {
+    std::unique_ptr<OfflineRunner> runner(new OfflineRunner(channels, hostFrames));
+    if (channels < 2) return runner;
+    const auto width = static_cast<std::uint32_t>(channels);
+    runner->playback_ =
+        createPlaybackEngine(width, width, static_cast<std::uint32_t>(sampleRate), tuning);
+    if (runner->playback_ == nullptr) return nullptr;
+    std::uint32_t record[2] = {10003, enhancement ? 1u : 0u};
+    sendPlaybackParameter(runner->playback_, record);
+    return runner;
+}
+
+std::unique_ptr<OfflineRunner> OfflineRunner::microphone(int channels, std::size_t hostFrames) {
+    std::unique_ptr<OfflineRunner> runner(new OfflineRunner(channels, hostFrames));
+    if (channels < 2) return runner;
+    runner->capture_ = createCaptureEngine();
+    if (runner->capture_ == nullptr) return nullptr;
+    return runner;
+}
+
+std::size_t OfflineRunner::pieceFrames() const {
+    return hostFrames_ * std::max<std::size_t>(1, 8192 / hostFrames_);
+}
+
+void OfflineRunner::process(float* interleaved, std::size_t frames) {
+    if (playback_ == nullptr && capture_ == nullptr) return;
     // The same floating-point mode as the processing objects' real-time entry, so that the offline
     // host produces the module's samples exactly.
-    const apo::ScopedFlushDenormals flush;
-    hostFrames = std::max<std::size_t>(hostFrames, 1);
-    for (std::size_t done = 0; done < total;) {
-        const std::size_t n = std::min(hostFrames, total - done);
-        step(samples.data() + done * static_cast<std::size_t>(channels),
-             static_cast<std::uint32_t>(n));
+    const kernels::ScopedFlushDenormals flush;
+    const auto width = static_cast<std::size_t>(channels_);
+    for (std::size_t done = 0; done < frames;) {
+        const auto n = static_cast<std::uint32_t>(std::min(hostFrames_, frames - done));
+        float* buffer = interleaved + done * width;
+        if (playback_ != nullptr) {
+            processPlayback(playback_, buffer, buffer, n);
+        } else {
+            processCapture(capture_, buffer, buffer, buffer, n);
+        }
         done += n;
-        if (progress) progress(done, total);
     }
-}
-
-}  // namespace
-
-bool runSpeaker(std::vector<float>& samples, int channels, int sampleRate, bool enhancement,
-                std::size_t hostFrames, const Progress& progress, const ParameterList* tuning) {
-    if (channels < 2) return true;
-    VeltraDspPlayback* engine = createPlaybackEngine(
-        static_cast<std::uint32_t>(channels), static_cast<std::uint32_t>(channels),
-        static_cast<std::uint32_t>(sampleRate), tuning);
-    if (engine == nullptr) return false;
-    std::uint32_t record[2] = {10003, enhancement ? 1u : 0u};
-    sendPlaybackParameter(engine, record);
-    inHostBuffers(samples, channels, hostFrames, progress, [&](float* buffer, std::uint32_t n) {
-        processPlayback(engine, buffer, buffer, n);
-    });
-    destroyPlaybackEngine(engine);
-    return true;
-}
-
-bool runMicrophone(std::vector<float>& samples, int channels, std::size_t hostFrames,
-                   const Progress& progress) {
-    if (channels < 2) return true;
-    VeltraDspCapture* engine = createCaptureEngine();
-    if (engine == nullptr) return false;
-    inHostBuffers(samples, channels, hostFrames, progress, [&](float* buffer, std::uint32_t n) {
-        processCapture(engine, buffer, buffer, buffer, n);
-    });
-    destroyCaptureEngine(engine);
-    return true;
 }
 
 }  // namespace veltra::tools

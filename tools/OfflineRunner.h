@@ -1,27 +1,43 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
-#include <vector>
+#include <cstdint>
+#include <memory>
 
 #include "chain/ParameterBlock.h"
+#include "engine/CaptureModule.h"
+#include "engine/PlaybackModule.h"
 
 namespace veltra::tools {
 
-// Called after each host buffer with the frames done so far and the total.
-using Progress = std::function<void(std::size_t done, std::size_t total)>;
+// One of the module's paths driven exactly as its processing object drives it, over a stream that
+// arrives in pieces: host buffers of `hostFrames` in place, counted from the stream's start. A
+// piece must hold whole host buffers (pieceFrames() does) except the stream's last. One-channel
+// streams pass through unchanged, as the processing objects leave them.
+class OfflineRunner {
+  public:
+    // The speaker path with the enable message sent; with a tuning, its stage blocks instead of the
+    // built-in list. Null if the engine refuses the stream format.
+    static std::unique_ptr<OfflineRunner> speaker(int channels, int sampleRate, bool enhancement,
+                                                  std::size_t hostFrames,
+                                                  const ParameterList* tuning = nullptr);
+    // The microphone path: each host buffer is the reference, the microphone and the output.
+    static std::unique_ptr<OfflineRunner> microphone(int channels, std::size_t hostFrames);
+    ~OfflineRunner();
+    OfflineRunner(const OfflineRunner&) = delete;
+    OfflineRunner& operator=(const OfflineRunner&) = delete;
 
-// The speaker path exactly as the speaker object drives it: engine for the stream's channels and
-// rate, the enable message, then host buffers of `hostFrames` in place. One-channel streams pass
-// through unchanged, as the speaker object leaves them. Returns false if no engine could be made.
-// With a tuning, the engine runs those stage blocks instead of the built-in list.
-bool runSpeaker(std::vector<float>& interleaved, int channels, int sampleRate, bool enhancement,
-                std::size_t hostFrames, const Progress& progress = {},
-                const ParameterList* tuning = nullptr);
+    // A piece size of whole host buffers near 8192 frames: small enough to stay in cache.
+    std::size_t pieceFrames() const;
+    void process(float* interleaved, std::size_t frames);
 
-// The microphone path as the microphone object drives it: each host buffer is handed to the
-// capture engine as reference, microphone and output at once. One-channel streams pass through.
-bool runMicrophone(std::vector<float>& interleaved, int channels, std::size_t hostFrames,
-                   const Progress& progress = {});
+  private:
+    OfflineRunner(int channels, std::size_t hostFrames);
+
+    int channels_;
+    std::size_t hostFrames_;
+    VeltraDspPlayback* playback_ = nullptr;
+    VeltraDspCapture* capture_ = nullptr;
+};
 
 }  // namespace veltra::tools

@@ -10,7 +10,8 @@
 
 #include "effects/kernels/KernelSelection.h"
 #include "presets/ValueCheck.h"
-#include "tools/AudioFile.h"
+#include "tools/AudioReader.h"
+#include "tools/AudioWriter.h"
 #include "tools/OfflineRunner.h"
 #include "tools/OutputFile.h"
 #include "tools/PipeWireCommands.h"
@@ -32,26 +33,35 @@ struct Options {
     bool quiet = false;
 };
 
-void printLevels(const char* label, const std::vector<float>& samples) {
-    double peak = 0.0, sum = 0.0;
-    for (float s : samples) {
-        peak = std::max(peak, std::fabs(double(s)));
-        sum += double(s) * double(s);
+// Peak and RMS of a stream seen in pieces.
+class Levels {
+  public:
+    void add(const float* samples, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            const double s = samples[i];
+            peak_ = std::max(peak_, std::fabs(s));
+            sum_ += s * s;
+        }
+        count_ += count;
     }
-    const double rms = samples.empty() ? 0.0 : std::sqrt(sum / double(samples.size()));
-    std::printf("%s peak %.4f rms %.4f", label, peak, rms);
-}
+    void print(const char* label) const {
+        const double rms = count_ == 0 ? 0.0 : std::sqrt(sum_ / double(count_));
+        std::printf("%s peak %.4f rms %.4f", label, peak_, rms);
+    }
 
-Progress makeProgress(const Options& o, const AudioData& audio) {
-    const bool show =
-        !o.quiet && ::isatty(STDERR_FILENO) && audio.frames() > 3u * std::size_t(audio.sampleRate);
-    if (!show) return {};
-    return [](std::size_t done, std::size_t total) {
-        const int percent = int(100.0 * double(done) / double(total));
-        std::fprintf(stderr, "\r[%-50s] %3d%%", std::string(std::size_t(percent / 2), '#').c_str(),
-                     percent);
-        if (done == total) std::fputc('\n', stderr);
-    };
+  private:
+    double peak_ = 0.0, sum_ = 0.0;
+    std::size_t count_ = 0;
+};
+
+// A bar on the terminal for files longer than three seconds.
+void showProgress(const Options& o, const AudioReader& in, std::size_t done) {
+    if (o.quiet || in.frames() <= 3u * std::size_t(in.sampleRate()) || !::isatty(STDERR_FILENO))
+        return;
+    const int percent = int(100.0 * double(done) / double(in.frames()));
+    std::fprintf(stderr, "\r[%-50s] %3d%%", std::string(std::size_t(percent / 2), '#').c_str(),
+                 percent);
+    if (done == in.frames()) std::fputc('\n', stderr);
 }
 
 OutputFormat parseFormat(const std::string& name) {
@@ -60,26 +70,40 @@ OutputFormat parseFormat(const std::string& name) {
     return OutputFormat::Float;
 }
 
+// Reads, processes and writes piece by piece, so memory does not grow with the file; the output
+// appears only once all of it is written.
 int runFile(const Options& o, bool speaker) {
     const veltra::presets::Tuning tuning = loadPreset(o.preset);
-    AudioData audio = readAudio(o.input);
+    AudioReader in(o.input);
     // The preset must also make sense at this file's rate.
-    if (!o.preset.empty()) loadPreset(o.preset, {audio.sampleRate});
+    if (!o.preset.empty()) loadPreset(o.preset, {in.sampleRate()});
     const std::size_t host =
-        o.hostFrames > 0 ? o.hostFrames : std::size_t(std::max(audio.sampleRate / 100, 1));
-    const std::vector<float> original = audio.samples;
-    const bool ok =
-        speaker ? runSpeaker(audio.samples, audio.channels, audio.sampleRate, o.enhancement == "on",
-                             host, makeProgress(o, audio), &tuning.blocks())
-                : runMicrophone(audio.samples, audio.channels, host, makeProgress(o, audio));
-    if (!ok) throw FileError{o.input + ": the engine refused this stream format"};
-    writeAudio(o.output, audio, parseFormat(o.format));
+        o.hostFrames > 0 ? o.hostFrames : std::size_t(std::max(in.sampleRate() / 100, 1));
+    const auto runner = speaker ? OfflineRunner::speaker(in.channels(), in.sampleRate(),
+                                                         o.enhancement == "on", host,
+                                                         &tuning.blocks())
+                                : OfflineRunner::microphone(in.channels(), host);
+    if (!runner) throw FileError{o.input + ": the engine refused this stream format"};
+    AudioWriter out(o.output, in.channels(), in.sampleRate(), parseFormat(o.format));
+    const auto width = static_cast<std::size_t>(in.channels());
+    std::vector<float> piece(runner->pieceFrames() * width);
+    Levels before, after;
+    std::size_t done = 0;
+    while (const std::size_t n = in.read(piece.data(), runner->pieceFrames())) {
+        before.add(piece.data(), n * width);
+        runner->process(piece.data(), n);
+        after.add(piece.data(), n * width);
+        out.write(piece.data(), n);
+        done += n;
+        showProgress(o, in, done);
+    }
+    out.commit();
     if (!o.quiet) {
-        std::printf("%s: %zu frames, %d channels, %d Hz -> %s; ", o.input.c_str(), audio.frames(),
-                    audio.channels, audio.sampleRate, o.output.c_str());
-        printLevels("in", original);
+        std::printf("%s: %zu frames, %d channels, %d Hz -> %s; ", o.input.c_str(), done,
+                    in.channels(), in.sampleRate(), o.output.c_str());
+        before.print("in");
         std::printf(", ");
-        printLevels("out", audio.samples);
+        after.print("out");
         std::printf("\n");
     }
     return 0;

@@ -33,6 +33,21 @@ check "response csv" 0 "$TOOL" response --csv r.csv --points 16
 [[ "$(head -1 r.csv)" == "frequency_hz,PreEQ,PostEQ,PostEQ2,total" && $(wc -l <r.csv) -eq 17 ]] \
     || { echo "FAIL: csv shape"; fail=1; }
 
+# Two runs over the same input give the same bytes (no time stamp in a float WAV).
+sox -n -r 48000 -c 2 -e floating-point -b 32 long.wav synth 4 pinknoise 2>/dev/null
+check "float output" 0 "$TOOL" speaker long.wav f1.wav --quiet
+check "float output again" 0 "$TOOL" speaker long.wav f2.wav --quiet
+cmp -s f1.wav f2.wav || { echo "FAIL: two runs differ"; fail=1; }
+# The disk fills up mid-stream: an error, and neither the output nor a temporary remains.
+(ulimit -f 300; trap '' XFSZ; exec "$TOOL" speaker long.wav bad11.wav --quiet) 2>"$WORK/stderr"
+[[ $? -eq 2 ]] || { echo "FAIL: full disk status"; fail=1; }
+grep -q "bad11.wav: cannot write" "$WORK/stderr" || { echo "FAIL: full disk message"; fail=1; }
+# A compressed file cut short is found out only when the data runs dry, after output began.
+sox -q long.wav -b 24 long.flac
+head -c 400000 long.flac >cut.flac
+check "input cut short mid-stream" 2 "$TOOL" speaker cut.flac bad12.wav
+grep -q "cut.flac: the file is truncated" "$WORK/stderr" || { echo "FAIL: cut flac named"; fail=1; }
+
 check "missing input" 2 "$TOOL" speaker missing.wav bad1.wav
 grep -q "missing.wav" "$WORK/stderr" || { echo "FAIL: error names the file"; fail=1; }
 echo "not audio" >junk.wav

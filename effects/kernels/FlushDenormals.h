@@ -13,7 +13,7 @@
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #include <xmmintrin.h>
 
-namespace veltra::apo {
+namespace veltra::kernels {
 
 class ScopedFlushDenormals {
   public:
@@ -31,11 +31,11 @@ class ScopedFlushDenormals {
     unsigned saved_;
 };
 
-}  // namespace veltra::apo
+}  // namespace veltra::kernels
 
 #else
 
-namespace veltra::apo {
+namespace veltra::kernels {
 
 // Other processors keep their floating-point mode.
 class ScopedFlushDenormals {
@@ -45,6 +45,6 @@ class ScopedFlushDenormals {
     ScopedFlushDenormals& operator=(const ScopedFlushDenormals&) = delete;
 };
 
-}  // namespace veltra::apo
+}  // namespace veltra::kernels
 
 #endif
