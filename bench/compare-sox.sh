@@ -8,7 +8,7 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 RUNS="${1:-7}"
-TOOL="$ROOT/build/release/tools/veltradsp"
+TOOL="${TOOL:-$ROOT/build/release/tools/veltradsp}"  # another build to compare
 [[ -x "$TOOL" ]] || { echo "build the offline host first (scripts/run.sh)"; exit 1; }
 command -v sox >/dev/null || { echo "sox is needed"; exit 1; }
 WORK="$(mktemp -d)"

@@ -5,7 +5,7 @@
 #   bench/stream-memory.sh
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-TOOL="$ROOT/build/release/tools/veltradsp"
+TOOL="${TOOL:-$ROOT/build/release/tools/veltradsp}"  # another build to compare
 [[ -x "$TOOL" ]] || { echo "build the offline host first (scripts/run.sh)"; exit 1; }
 WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT

@@ -183,22 +183,27 @@ void SpeakerPlugin::run(std::uint32_t frames) {
 void SpeakerPlugin::runChunk(std::uint32_t offset, std::uint32_t frames) {
     float* buffer = interleaved_.get();
     // Everything is read before anything is written, so input and output may share memory.
+    // Ring positions advance with a wrap test rather than a division per frame, which would
+    // cost more than the copy itself.
+    std::uint32_t at = ringWrite_;
     for (std::uint32_t i = 0; i < frames; ++i) {
-        const std::uint32_t at = (ringWrite_ + i) % ringLength_;
         for (int c = 0; c < 2; ++c) {
             const float x = in_[c][offset + i];
             buffer[2 * i + c] = x;
             dry_[c][at] = x;
         }
+        if (++at == ringLength_) at = 0;
     }
     processPlayback(engine_, buffer, buffer, frames);
     latencyFrames_ = playbackLatency(engine_);  // the enhancement switch changes it
     const float target = switchedOn(enabled_) ? 0.0f : 1.0f;
+    std::uint32_t from = (ringWrite_ + ringLength_ - latencyFrames_) % ringLength_;
     for (std::uint32_t i = 0; i < frames; ++i) {
         if (dryMix_ != target)
             dryMix_ = target > dryMix_ ? std::min(target, dryMix_ + mixStep_)
                                        : std::max(target, dryMix_ - mixStep_);
-        const std::uint32_t at = (ringWrite_ + i + ringLength_ - latencyFrames_) % ringLength_;
+        const std::uint32_t at = from;
+        if (++from == ringLength_) from = 0;
         for (int c = 0; c < 2; ++c) {
             const float wet = buffer[2 * i + c], dry = dry_[c][at];
             // The ends of the fade give each signal exactly, not through the mix arithmetic.
