@@ -26,6 +26,13 @@ std::string readFile(const std::string& path) {
 }
 
 // The value of a "<marker>key = value" header line, or empty.
+// The path without "." or ".." steps, doubled or trailing slashes.
+std::string plainPath(const std::string& path) {
+    std::string p = fs::path(path).lexically_normal().string();
+    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    return p;
+}
+
 std::string header(const std::string& text, const std::string& marker, const std::string& key) {
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
@@ -91,7 +98,7 @@ class Transaction {
 
 }  // namespace
 
-SessionFiles::SessionFiles(std::string root) : root_(std::move(root)) {}
+SessionFiles::SessionFiles(const std::string& root) : root_(plainPath(root)) {}
 
 std::string SessionFiles::fileStem(const std::string& sink) {
     std::string stem = "veltradsp-";
@@ -224,14 +231,21 @@ void SessionFiles::attach(const std::string& sink, const std::string& arguments,
     }
 }
 
-std::vector<std::string> SessionFiles::createdDirectories(const Attachment& a) {
+std::vector<std::string> SessionFiles::createdDirectories(const Attachment& a) const {
     std::vector<std::string> dirs;
     for (const auto& f : a.files) {
         const std::string c =
             header(readFile(f), f.ends_with(".conf") ? kConfMarker : kMarker, "created");
         std::istringstream list(c);
-        for (std::string d; std::getline(list, d, ':');)
-            if (!d.empty()) dirs.push_back(d);
+        for (std::string d; std::getline(list, d, ':');) {
+            // The record is a text file anyone with access may edit: only directories spelled
+            // plainly and on the configuration root's own line (the root, what attach made
+            // under it, or parents attach made for it) are ever taken from it.
+            const bool plain = !d.empty() && plainPath(d) == d;
+            const bool related = d == root_ || d.rfind(root_ + "/", 0) == 0 ||
+                                 root_.rfind(d + "/", 0) == 0;
+            if (plain && related) dirs.push_back(d);
+        }
     }
     return dirs;
 }

@@ -27,7 +27,7 @@ class SessionFiles {
   public:
     enum class Form { WirePlumber04, WirePlumber05 };
 
-    explicit SessionFiles(std::string root);
+    explicit SessionFiles(const std::string& root);
 
     // Writes the files for `sink` (replacing an earlier attachment of it); `arguments` are the
     // filter chain's. Directories it has to create are recorded and removed again by detach.
@@ -43,7 +43,7 @@ class SessionFiles {
     static bool validSinkName(const std::string& sink);
 
   private:
-    static std::vector<std::string> createdDirectories(const Attachment& a);
+    std::vector<std::string> createdDirectories(const Attachment& a) const;
     std::string script(const std::string& sink) const;
     std::string fragment(const std::string& sink) const;
     std::string ruleFile(const std::string& sink) const;

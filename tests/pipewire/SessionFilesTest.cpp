@@ -64,6 +64,34 @@ TEST(SessionFiles, DetachLeavesTheTreeAsItWas) {
     EXPECT_EQ(tree(root.path), before);
 }
 
+// The record of created directories is a file a user may edit: detach takes from it only
+// directories on the root's own line, however the root was spelled.
+TEST(SessionFiles, DetachRemovesOnlyDirectoriesOnTheRootsLine) {
+    const Root root;
+    const fs::path outside = root.path / "elsewhere";
+    const fs::path nested = root.path / "config";  // not there yet: attach makes it
+    fs::create_directories(outside / "empty");
+    const SessionFiles files(nested.string() + "//");
+    files.attach("speakers", "{ }\n", "built-in", SessionFiles::Form::WirePlumber04);
+    const fs::path script = nested / "wireplumber/scripts/veltradsp-speakers.lua";
+    std::string text;
+    {
+        std::ostringstream read;
+        read << std::ifstream(script).rdbuf();
+        text = read.str();
+    }
+    const std::string marker = "-- veltradsp: created = ";
+    const auto at = text.find(marker);
+    ASSERT_NE(at, std::string::npos);
+    const std::string bogus = (outside / "empty").string() + ":" + nested.string() +
+                              "/../elsewhere:";
+    text.insert(at + marker.size(), bogus);
+    std::ofstream(script) << text;
+    EXPECT_TRUE(files.detach("speakers"));
+    EXPECT_TRUE(fs::is_directory(outside / "empty"));
+    EXPECT_FALSE(fs::exists(nested)) << "what attach made is still taken away";
+}
+
 TEST(SessionFiles, RefusesAnUnwritableRootWithoutATrace) {
     const Root root;
     std::ofstream(root.path / "blocked") << "a file where a directory must go\n";
