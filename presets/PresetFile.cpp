@@ -243,6 +243,40 @@ class Reader {
     PresetProblems& problems_;
 };
 
+// toml++ 3.3 reaches an unreachable point (undefined behaviour) when it tests U+00A1 to U+0499
+// or U+FCF6 to U+FEFE for whitespace, which it does wherever whitespace may stand: "é = 1" is
+// enough. Such characters are never valid there, and in comments and strings, where they may
+// stand, a preset has nothing they could mean. They are replaced by U+FFFD before parsing, so the
+// file is refused or read exactly as before, and never reaches the library's trap.
+std::string withoutWhitespaceTraps(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto b0 = static_cast<unsigned char>(text[i]);
+        const auto next = [&](std::size_t k) {
+            return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0u;
+        };
+        const bool cont1 = (next(1) & 0xC0u) == 0x80u, cont2 = (next(2) & 0xC0u) == 0x80u;
+        if (b0 >= 0xC2 && b0 <= 0xDF && cont1) {
+            const unsigned cp = ((b0 & 0x1Fu) << 6) | (next(1) & 0x3Fu);
+            if (cp >= 0xA1 && cp <= 0x499) {
+                out += "\xEF\xBF\xBD";
+                i += 1;
+                continue;
+            }
+        } else if (b0 == 0xEF && cont1 && cont2) {
+            const unsigned cp = ((b0 & 0x0Fu) << 12) | ((next(1) & 0x3Fu) << 6) | (next(2) & 0x3Fu);
+            if (cp >= 0xFCF6 && cp <= 0xFEFE) {
+                out += "\xEF\xBF\xBD";
+                i += 2;
+                continue;
+            }
+        }
+        out += static_cast<char>(b0);
+    }
+    return out;
+}
+
 }  // namespace
 
 bool PresetFile::parse(std::string_view text, const std::vector<int>& rates, Tuning& out,
@@ -250,7 +284,8 @@ bool PresetFile::parse(std::string_view text, const std::vector<int>& rates, Tun
     const std::size_t before = problems.size();
     out = Tuning::builtIn();
     try {
-        const toml::table root = toml::parse(text);
+        const std::string safe = withoutWhitespaceTraps(text);
+        const toml::table root = toml::parse(safe);
         Reader(rates, out, problems).document(root);
     } catch (const toml::parse_error& e) {
         problems.push_back({static_cast<int>(e.source().begin.line),

@@ -117,3 +117,26 @@ TEST(PresetFile, ReportsEveryProblemWhereItIs) {
 
 }  // namespace
 }  // namespace veltra::presets
+
+namespace veltra::presets {
+namespace {
+
+// Accented letters where whitespace may stand are refused with a position, not misread; in
+// comments they are simply comments. (The sanitizer build would stop on undefined behaviour in
+// the TOML library here.)
+TEST(PresetFile, NonAsciiTextIsRefusedWhereItCannotStandAndIgnoredInComments) {
+    Tuning t;
+    PresetProblems problems;
+    EXPECT_TRUE(PresetFile::parse("# réglage, ﻼ\nformat = 1\n", defaultCheckRates(), t, problems));
+    for (const char* text : {"é = 1\n", "format = 1 é\n", "format = 1\n[PreEQ]\n\xEF\xBB\xBC = 2\n",
+                             "format = 1\nÀ\n"}) {
+        problems.clear();
+        EXPECT_FALSE(PresetFile::parse(text, defaultCheckRates(), t, problems)) << text;
+        ASSERT_EQ(problems.size(), 1u) << text;
+        EXPECT_GE(problems[0].line, 1) << text;
+        EXPECT_NE(problems[0].message.find("not valid TOML"), std::string::npos) << text;
+    }
+}
+
+}  // namespace
+}  // namespace veltra::presets
