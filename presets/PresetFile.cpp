@@ -243,36 +243,41 @@ class Reader {
     PresetProblems& problems_;
 };
 
-// toml++ 3.3 reaches an unreachable point (undefined behaviour) when it tests U+00A1 to U+0499
-// or U+FCF6 to U+FEFE for whitespace, which it does wherever whitespace may stand: "é = 1" is
-// enough. Such characters are never valid there, and in comments and strings, where they may
-// stand, a preset has nothing they could mean. They are replaced by U+FFFD before parsing, so the
-// file is refused or read exactly as before, and never reaches the library's trap.
+// toml++ 3.3 reaches an unreachable point (undefined behaviour) when it tests some characters
+// for whitespace, which it does wherever whitespace may stand: "é = 1" is enough. The ranges are
+// those its lookup table does not cover. Such characters are never valid there, and in comments
+// and strings, where they may stand, a preset has nothing they could mean. They are replaced by
+// U+FFFD before parsing, so the file is refused or read exactly as before, and never reaches the
+// library's trap.
+bool trapsWhitespaceTest(unsigned cp) {
+    return (cp >= 0xA1 && cp <= 0x499) || (cp >= 0x2C5E && cp <= 0x3057 && cp != 0x3000) ||
+           (cp >= 0xFB26 && cp <= 0xFEFE);
+}
+
 std::string withoutWhitespaceTraps(std::string_view text) {
     std::string out;
     out.reserve(text.size());
+    const auto at = [&](std::size_t k) {
+        return k < text.size() ? static_cast<unsigned char>(text[k]) : 0u;
+    };
+    const auto continuation = [&](std::size_t k) { return (at(k) & 0xC0u) == 0x80u; };
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto b0 = static_cast<unsigned char>(text[i]);
-        const auto next = [&](std::size_t k) {
-            return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0u;
-        };
-        const bool cont1 = (next(1) & 0xC0u) == 0x80u, cont2 = (next(2) & 0xC0u) == 0x80u;
-        if (b0 >= 0xC2 && b0 <= 0xDF && cont1) {
-            const unsigned cp = ((b0 & 0x1Fu) << 6) | (next(1) & 0x3Fu);
-            if (cp >= 0xA1 && cp <= 0x499) {
-                out += "\xEF\xBF\xBD";
-                i += 1;
-                continue;
-            }
-        } else if (b0 == 0xEF && cont1 && cont2) {
-            const unsigned cp = ((b0 & 0x0Fu) << 12) | ((next(1) & 0x3Fu) << 6) | (next(2) & 0x3Fu);
-            if (cp >= 0xFCF6 && cp <= 0xFEFE) {
-                out += "\xEF\xBF\xBD";
-                i += 2;
-                continue;
-            }
+        const unsigned b0 = at(i);
+        std::size_t length = 1;
+        unsigned cp = b0;
+        if (b0 >= 0xC2 && b0 <= 0xDF && continuation(i + 1)) {
+            length = 2;
+            cp = ((b0 & 0x1Fu) << 6) | (at(i + 1) & 0x3Fu);
+        } else if (b0 >= 0xE0 && b0 <= 0xEF && continuation(i + 1) && continuation(i + 2)) {
+            length = 3;
+            cp = ((b0 & 0x0Fu) << 12) | ((at(i + 1) & 0x3Fu) << 6) | (at(i + 2) & 0x3Fu);
         }
-        out += static_cast<char>(b0);
+        if (length > 1 && trapsWhitespaceTest(cp)) {
+            out += "\xEF\xBF\xBD";
+        } else {
+            out.append(text.substr(i, length));
+        }
+        i += length - 1;
     }
     return out;
 }

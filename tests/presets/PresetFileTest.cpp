@@ -129,7 +129,7 @@ TEST(PresetFile, NonAsciiTextIsRefusedWhereItCannotStandAndIgnoredInComments) {
     PresetProblems problems;
     EXPECT_TRUE(PresetFile::parse("# réglage, ﻼ\nformat = 1\n", defaultCheckRates(), t, problems));
     for (const char* text : {"é = 1\n", "format = 1 é\n", "format = 1\n[PreEQ]\n\xEF\xBB\xBC = 2\n",
-                             "format = 1\nÀ\n"}) {
+                             "format = 1\nÀ\n", "\xEF\xB1\xBF\n", "ぁ = 1\n", "format = 1\n\xE2\xB1\x9E\n"}) {
         problems.clear();
         EXPECT_FALSE(PresetFile::parse(text, defaultCheckRates(), t, problems)) << text;
         ASSERT_EQ(problems.size(), 1u) << text;
