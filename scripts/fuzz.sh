@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for SECONDS (default 600),
 # starting from the seed corpus in tests/fuzz/corpus and keeping what it finds in build/fuzz/corpus.
-# A crash leaves its input in build/fuzz/findings and fails the script.
+# A crash leaves its input in build/fuzz/findings and fails the script. With RUNS set, each target
+# stops after that many executions or SECONDS, whichever comes first.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
+#   RUNS=10000000 scripts/fuzz.sh 3600        # the depth run whose figures docs/fuzzing.md keeps
 source "$(dirname "$0")/common.sh"
-install_missing clang libclang-rt-14-dev libsndfile1-dev pkg-config cmake
+install_missing "${PACKAGES[@]}"
 SECONDS_EACH="${1:-600}"
 shift || true
 TARGETS=("$@")
-((${#TARGETS[@]})) || TARGETS=(parameter_blocks apo_object audio_file)
+((${#TARGETS[@]})) || TARGETS=(parameter_blocks apo_object audio_file preset_file filter_import
+                                pipewire speaker_plugin)
 
 BUILD="$ROOT/build/fuzz"
 CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRA_FUZZ=ON \
@@ -24,9 +27,9 @@ for target in "${TARGETS[@]}"; do
     rm -f "$BUILD/findings/$target-"*
     echo "== fuzz_$target for ${SECONDS_EACH}s"
     "$BUILD/tests/fuzz/fuzz_$target" "$corpus" "$ROOT/tests/fuzz/corpus/$target" \
-        -max_total_time="$SECONDS_EACH" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
+        -max_total_time="$SECONDS_EACH" ${RUNS:+-runs="$RUNS"} -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
         -artifact_prefix="$BUILD/findings/$target-" 2>&1 |
-        grep -E "^(stat::number_of_executed_units|stat::peak_rss_mb|==[0-9]+==ERROR|SUMMARY)|Done" || true
+        grep -E "^(stat::number_of_executed_units|stat::average_exec_per_sec|stat::peak_rss_mb|==[0-9]+==ERROR|SUMMARY)|Done|DONE" || true
     if compgen -G "$BUILD/findings/$target-*" >/dev/null; then
         echo "fuzz_$target found a failing input: $(ls "$BUILD/findings/$target-"*)"
         exit 1

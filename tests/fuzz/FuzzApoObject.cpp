@@ -35,7 +35,9 @@ UNCOMPRESSEDAUDIOFORMAT readFormat(FuzzInput& in) {
 
 template <typename Object>
 void drive(Object* apo, MemoryPropertyStore* store, FuzzInput& in) {
-    std::vector<float> memory(2 * 8 * 2048);  // both connections' buffers, 8 channels at most
+    // Both connections' buffers, 8 channels at most; kept, as page-faulting 128 KiB per input
+    // would cost more than the input.
+    static std::vector<float> memory(2 * 8 * 2048);
     std::vector<IAudioMediaType*> types;
     UINT32 channels = 1, maxFrames = 0;
     for (int step = 0; step < 32 && !in.empty(); ++step) {
@@ -81,9 +83,10 @@ void drive(Object* apo, MemoryPropertyStore* store, FuzzInput& in) {
             }
             case 4:
             case 5: {  // arbitrary audio: only the frames the locked stream allows
-                const UINT32 frames = maxFrames == 0 ? 0 : in.u32() % (maxFrames + 1);
-                for (std::size_t i = 0; i < std::size_t(frames) * channels; ++i)
-                    memory[i] = in.f32();
+                // Mostly the short periods that reach every branch; sometimes any allowed length.
+                const UINT32 wanted = in.pick(8) == 0 ? in.u32() : in.pick(160);
+                const UINT32 frames = maxFrames == 0 ? 0 : wanted % (maxFrames + 1);
+                in.audio(memory.data(), std::size_t(frames) * channels);
                 const std::uint32_t flags = in.pick(4) == 0 ? in.u32() : in.pick(3);
                 const std::size_t out = in.pick(4) == 0 ? 0 : memory.size() / 2;  // or in place
                 APO_CONNECTION_PROPERTY p[2] = {

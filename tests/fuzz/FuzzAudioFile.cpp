@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,21 +13,44 @@
 #include "tools/AudioWriter.h"
 #include "tools/OfflineRunner.h"
 
+namespace {
+
+using namespace veltra::tools;
+
+// The paths for one stream format, made once and reused by every input of that format: making
+// an engine costs more than reading a small file.
+struct Runners {
+    std::unique_ptr<OfflineRunner> speaker, mic;
+};
+
+Runners& runnersFor(int channels, int rate) {
+    static std::map<std::pair<int, int>, Runners> kept;
+    static Runners scratch;
+    const auto key = std::make_pair(channels, rate);
+    auto found = kept.find(key);
+    Runners& r = found != kept.end() ? found->second : kept.size() < 64 ? kept[key] : scratch;
+    if (!r.speaker || &r == &scratch) {
+        r.speaker = OfflineRunner::speaker(channels, rate, true, 480);
+        r.mic = OfflineRunner::microphone(channels, 160);
+    }
+    return r;
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace veltra::tools;
     static const std::string out = "/tmp/veltra-fuzz-" + std::to_string(::getpid()) + ".wav";
     try {
         AudioReader in(data, size, "input");
         // Long files add nothing but time.
         if (in.frames() > 4096) return 0;
-        auto speaker = OfflineRunner::speaker(in.channels(), in.sampleRate(), true, 480);
-        auto mic = OfflineRunner::microphone(in.channels(), 160);
+        Runners& paths = runnersFor(in.channels(), in.sampleRate());
         std::vector<float> piece(4096 * std::size_t(in.channels()));
         AudioWriter writer(out, in.channels(), in.sampleRate(), OutputFormat::Pcm16);
         while (const std::size_t n = in.read(piece.data(), 4096)) {
             std::vector<float> copy(piece.begin(), piece.begin() + long(n) * in.channels());
-            if (speaker) speaker->process(piece.data(), n);
-            if (mic) mic->process(copy.data(), n);
+            if (paths.speaker) paths.speaker->process(piece.data(), n);
+            if (paths.mic) paths.mic->process(copy.data(), n);
             writer.write(piece.data(), n);
         }
         writer.commit();

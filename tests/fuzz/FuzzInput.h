@@ -34,6 +34,23 @@ class FuzzInput {
     }
     bool empty() const { return at_ >= size_; }
 
+    // Audio for `n` samples from a few bytes: noise at a chosen level from a seed, sometimes a
+    // handful of samples of any bits (NaN, infinities, denormals) at a chosen place. Reading every
+    // sample off the input would make the input, and each run, mostly audio.
+    void audio(float* out, std::size_t n) {
+        const std::uint32_t kind = pick(8);
+        std::uint32_t seed = u32();
+        const float level = kind == 0 ? f32() : float(1u << pick(6)) / 8.0f;
+        for (std::size_t i = 0; i < n; ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            out[i] = level * (float(seed >> 8) / 8388608.0f - 1.0f);
+        }
+        if (kind == 1 && n > 0) {
+            const std::size_t at = pick(256) % n;
+            for (std::size_t i = at; i < n && i < at + 4; ++i) out[i] = f32();
+        }
+    }
+
   private:
     const std::uint8_t* data_;
     std::size_t size_;

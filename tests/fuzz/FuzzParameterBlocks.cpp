@@ -1,6 +1,8 @@
 // Parameter blocks of any content into every effect and into the playback chain's rebuild: any
 // payload bits, known and unknown names (repeated ones too), known and unknown effect types, any
 // channel count up to eight and any sample rate; then audio of any bits through what was built.
+// Effects and chains are kept per stream format and take each input's blocks as new settings.
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -11,13 +13,11 @@
 #include "effects/gain/GainAudioEffectObject.h"
 #include "effects/limiter/LimiterAudioEffectObject.h"
 #include "effects/surround/HalvornSurroundAudioEffectObject.h"
-#include "support/ListProvider.h"
+#include "chain/AudioProcessChainProvider.h"
 
 namespace {
 
 using namespace veltra;
-
-using support::ListProvider;
 
 const char* const kNames[] = {"Headroom",         "PreEQ",   "Limiter", "PostEQ",
                               "Halvorn_Surround", "PostEQ2", "Limiter2"};
@@ -38,8 +38,69 @@ std::unique_ptr<ParameterBlock> readBlock(fuzz::FuzzInput& in) {
 }
 
 void fill(fuzz::FuzzInput& in, std::vector<std::vector<float>>& channels) {
-    for (auto& channel : channels)
-        for (float& v : channel) v = in.empty() ? 0.25f : in.f32();
+    for (auto& channel : channels) in.audio(channel.data(), channel.size());
+}
+
+// Hands the chain a new list the way a provider does when its settings change: the chain
+// rebuilds its stages from it.
+class ReplaceableList final : public AudioProcessChainProvider {
+  public:
+    void replace(ParameterList list) {
+        mutableParameters().clear();
+        for (auto& block : list) mutableParameters().push_back(std::move(block));
+        notify();
+    }
+};
+
+// What one stream format needs: an effect of each type and a chain, built once and reused by
+// every input of that format (reset between uses, as a stream restart would), so that the
+// fuzzer spends its time on parameters and audio rather than on construction.
+struct Rig {
+    Rig(int channels, std::uint32_t rate)
+        : effects{std::make_unique<GainAudioEffectObject>(channels),
+                  std::make_unique<EqAudioEffectObject>(channels, rate),
+                  std::make_unique<LimiterAudioEffectObject>(channels, rate),
+                  std::make_unique<HalvornSurroundAudioEffectObject>(rate, channels)} {
+        auto owned = std::make_unique<ReplaceableList>();
+        provider = owned.get();
+        chain = std::make_unique<ProjectPlaybackAudioProcessChain>(std::move(owned));
+        const std::uint32_t configuration[3] = {std::uint32_t(channels), std::uint32_t(channels),
+                                                rate};
+        chain->init(configuration);
+        for (auto& effect : effects) effect->init();
+    }
+    std::unique_ptr<AudioEffectObject> effects[4];
+    ReplaceableList* provider;
+    std::unique_ptr<ProjectPlaybackAudioProcessChain> chain;
+};
+
+void drive(Rig& rig, ParameterList list, int channels, fuzz::FuzzInput& in) {
+    std::vector<std::vector<float>> inBuf(std::size_t(channels), std::vector<float>(64));
+    std::vector<std::vector<float>> outBuf = inBuf;
+    std::vector<float*> ip, op;
+    for (int c = 0; c < channels; ++c)
+        ip.push_back(inBuf[c].data()), op.push_back(outBuf[c].data());
+
+    // Each block into a stand-alone effect of the type the input picks.
+    for (const auto& block : list) {
+        AudioEffectObject& effect = *rig.effects[in.pick(4)];
+        effect.setParameters(*block);
+        fill(in, inBuf);
+        effect.process(ip.data(), op.data(), 1 + int(in.pick(64)));
+        effect.clearState();
+    }
+
+    // The whole list into the chain, then blocks of audio and enable messages.
+    rig.provider->replace(std::move(list));
+    const int blocks = 1 + int(in.pick(8));
+    for (int b = 0; b < blocks; ++b) {
+        if (in.pick(4) == 0) {
+            std::uint32_t record[2] = {10003, in.u32()};
+            rig.chain->handleSetParameter(ParameterMessage{record[0], record});
+        }
+        fill(in, inBuf);
+        rig.chain->process(ip.data(), op.data(), 64);
+    }
 }
 
 }  // namespace
@@ -47,48 +108,21 @@ void fill(fuzz::FuzzInput& in, std::vector<std::vector<float>>& channels) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::FuzzInput in(data, size);
     const int channels = 1 + int(in.pick(8));
-    const std::uint32_t rates[] = {48000, 44100, 32000, 16000, 0};
-    const std::uint32_t pickRate = in.pick(6);
-    const std::uint32_t rate = pickRate < 5 ? rates[pickRate] : in.u32();
+    constexpr std::uint32_t kRates[] = {48000, 44100, 32000, 16000, 96000, 8000, 0, 1};
+    constexpr std::uint32_t kRateCount = sizeof kRates / sizeof kRates[0];
+    const std::uint32_t pickRate = in.pick(kRateCount + 1);
     ParameterList list;
     const std::uint32_t count = in.pick(10);
     for (std::uint32_t i = 0; i < count; ++i) list.push_back(readBlock(in));
 
-    std::vector<std::vector<float>> inBuf(std::size_t(channels), std::vector<float>(64));
-    std::vector<std::vector<float>> outBuf = inBuf;
-    std::vector<float*> ip, op;
-    for (int c = 0; c < channels; ++c)
-        ip.push_back(inBuf[c].data()), op.push_back(outBuf[c].data());
-
-    // Every block into a stand-alone effect of every type.
-    for (const auto& block : list) {
-        std::unique_ptr<AudioEffectObject> effects[] = {
-            std::make_unique<GainAudioEffectObject>(channels),
-            std::make_unique<EqAudioEffectObject>(channels, rate),
-            std::make_unique<LimiterAudioEffectObject>(channels, rate),
-            std::make_unique<HalvornSurroundAudioEffectObject>(rate, channels)};
-        for (auto& effect : effects) {
-            effect->init();
-            effect->setParameters(*block);
-            fill(in, inBuf);
-            effect->process(ip.data(), op.data(), 64);
-            effect->clearState();
-            effect->release();
-        }
+    if (pickRate == kRateCount) {  // any rate at all: built for this input alone
+        Rig rig(channels, in.u32());
+        drive(rig, std::move(list), channels, in);
+        return 0;
     }
-
-    // The whole list into a playback chain, then blocks of audio and enable messages.
-    ProjectPlaybackAudioProcessChain chain(std::make_unique<ListProvider>(std::move(list)));
-    const std::uint32_t configuration[3] = {std::uint32_t(channels), std::uint32_t(channels), rate};
-    chain.init(configuration);
-    for (int b = 0; b < 8; ++b) {
-        if (in.pick(4) == 0) {
-            std::uint32_t record[2] = {10003, in.u32()};
-            chain.handleSetParameter(ParameterMessage{record[0], record});
-        }
-        fill(in, inBuf);
-        chain.process(ip.data(), op.data(), 64);
-    }
-    chain.release();
+    static std::map<std::pair<int, std::uint32_t>, std::unique_ptr<Rig>> rigs;
+    auto& rig = rigs[{channels, pickRate}];
+    if (!rig) rig = std::make_unique<Rig>(channels, kRates[pickRate]);
+    drive(*rig, std::move(list), channels, in);
     return 0;
 }

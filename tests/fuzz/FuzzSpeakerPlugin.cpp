@@ -1,7 +1,8 @@
 // The LV2 plugin as a host drives it, through its descriptor only: instances at a few rates kept
 // across inputs (a host keeps them too), then runs of any length with any control values (NaN,
 // infinities, out of range), the switch and bypass toggled between runs, sometimes a restart.
-// With finite audio in, every sample out must be finite.
+// The audio is finite and up to 6 dB over full scale (non-finite audio is the other targets'
+// subject), and every sample out must be finite.
 #include <lv2/core/lv2.h>
 
 #include <cmath>
@@ -62,9 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Host& host = hosts[in.pick(4)];
     if (host.handle == nullptr) return 0;
     const LV2_Descriptor* d = lv2_descriptor(0);
-    if (in.pick(8) == 0) d->activate(host.handle);
+    if (in.pick(64) == 0) d->activate(host.handle);  // a restart makes a new engine: rare
     std::uint32_t seed = in.u32();
-    bool poisoned = false;  // non-finite audio went in: the delayed dry signal still holds it
     for (int run = 0; run < 8 && !in.empty(); ++run) {
         const std::uint32_t changes = in.pick(6);
         for (std::uint32_t c = 0; c < changes; ++c)
@@ -73,22 +73,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (in.pick(16) == 0) host.controls = host.defaults;
         const std::uint32_t lengths[] = {0, 1, 63, 64, 65, 256, 1024, kMaxFrames};
         const std::uint32_t frames = in.pick(4) == 0 ? lengths[in.pick(8)] : in.pick(192);
-        const bool finite = in.pick(8) != 0;
-        poisoned = poisoned || !finite;
         for (auto& channel : host.in) {
             for (std::uint32_t i = 0; i < frames; ++i) {
                 seed = seed * 1664525u + 1013904223u;
                 float x = float(seed >> 8) / 4194304.0f - 2.0f;  // -2 to 2: the limiters work
-                if (!finite && (seed & 0x3f) == 0) x = (seed & 0x40) ? NAN : INFINITY;
                 channel[i] = x;
             }
         }
         d->run(host.handle, frames);
-        if (poisoned) continue;
         for (const auto& channel : host.out)
             for (std::uint32_t i = 0; i < frames; ++i)
                 if (!std::isfinite(channel[i])) std::abort();
     }
-    if (poisoned) d->activate(host.handle);  // the next input starts from clean audio
     return 0;
 }
