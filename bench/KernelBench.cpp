@@ -87,7 +87,8 @@ void BM_Clock(benchmark::State& state) {
         }
     }
     benchmark::DoNotOptimize(x);
-    state.counters["ghz"] = benchmark::Counter(1e-9 * kAdds, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["ghz"] =
+        benchmark::Counter(1e-9 * kAdds, benchmark::Counter::kIsIterationInvariantRate);
 }
 #if defined(__x86_64__)
 BENCHMARK(BM_Clock);

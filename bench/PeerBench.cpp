@@ -73,8 +73,8 @@ class Host {
 // their defaults unless set, event ports to empty sequences.
 class Instance {
   public:
-    Instance(Host& host, const char* uri, const std::map<std::string, float>& controls,
-             float* left, float* right) {
+    Instance(Host& host, const char* uri, const std::map<std::string, float>& controls, float* left,
+             float* right) {
         LilvNode* node = lilv_new_uri(host.world(), uri);
         plugin_ = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(host.world()), node);
         lilv_node_free(node);
@@ -99,14 +99,13 @@ class Instance {
             } else if (lilv_port_is_a(plugin_, port, control)) {
                 const std::string symbol = lilv_node_as_string(lilv_port_get_symbol(plugin_, port));
                 const auto set = controls.find(symbol);
-                values_[i] = set != controls.end() ? set->second
+                values_[i] = set != controls.end()     ? set->second
                              : std::isnan(defaults[i]) ? 0.0f
                                                        : defaults[i];
                 lilv_instance_connect_port(instance_, i, &values_[i]);
             } else {
                 atoms_[i] = std::make_unique<LV2_Atom_Sequence[]>(1024);
-                atoms_[i][0].atom = {sizeof(LV2_Atom_Sequence_Body),
-                                     host.urid(LV2_ATOM__Sequence)};
+                atoms_[i][0].atom = {sizeof(LV2_Atom_Sequence_Body), host.urid(LV2_ATOM__Sequence)};
                 lilv_instance_connect_port(instance_, i, atoms_[i].get());
             }
         }
@@ -148,20 +147,23 @@ std::map<std::string, float> equaliserBands() {
     return c;
 }
 
-void timeChain(benchmark::State& state, std::vector<std::pair<const char*, std::map<std::string, float>>> chain) {
+void timeChain(benchmark::State& state,
+               std::vector<std::pair<const char*, std::map<std::string, float>>> chain) {
     Host host;
     auto source = veltra::bench::noise(2 * kBlock);
     std::vector<float> left(kBlock), right(kBlock);
     std::vector<std::unique_ptr<Instance>> plugins;
     for (auto& [uri, controls] : chain) {
-        plugins.push_back(std::make_unique<Instance>(host, uri, controls, left.data(), right.data()));
+        plugins.push_back(
+            std::make_unique<Instance>(host, uri, controls, left.data(), right.data()));
         if (!plugins.back()->loaded()) {
             state.SkipWithError((std::string(uri) + " is not installed").c_str());
             return;
         }
     }
     auto block = [&] {
-        for (std::uint32_t i = 0; i < kBlock; ++i) left[i] = source[2 * i], right[i] = source[2 * i + 1];
+        for (std::uint32_t i = 0; i < kBlock; ++i)
+            left[i] = source[2 * i], right[i] = source[2 * i + 1];
         for (auto& p : plugins) p->run(kBlock);
         benchmark::DoNotOptimize(left.data());
     };
@@ -175,12 +177,15 @@ void BM_Lv2_VeltraSpeaker(benchmark::State& state) {
     timeChain(state, {{"urn:veltradsp:speaker", {}}});
 }
 // On a shared machine other tenants only ever add time: the fastest repetition is the figure.
-double fastest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+double fastest(const std::vector<double>& v) {
+    return *std::min_element(v.begin(), v.end());
+}
 BENCHMARK(BM_Lv2_VeltraSpeaker)->ComputeStatistics("min", fastest);
 
 void BM_Lv2_LspEqualiserX16AndLimiter(benchmark::State& state) {
-    timeChain(state, {{"http://lsp-plug.in/plugins/lv2/para_equalizer_x16_stereo", equaliserBands()},
-                      {"http://lsp-plug.in/plugins/lv2/limiter_stereo", {}}});
+    timeChain(state,
+              {{"http://lsp-plug.in/plugins/lv2/para_equalizer_x16_stereo", equaliserBands()},
+               {"http://lsp-plug.in/plugins/lv2/limiter_stereo", {}}});
 }
 BENCHMARK(BM_Lv2_LspEqualiserX16AndLimiter)->ComputeStatistics("min", fastest);
 

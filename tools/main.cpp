@@ -79,10 +79,10 @@ int runFile(const Options& o, bool speaker) {
     if (!o.preset.empty()) loadPreset(o.preset, {in.sampleRate()});
     const std::size_t host =
         o.hostFrames > 0 ? o.hostFrames : std::size_t(std::max(in.sampleRate() / 100, 1));
-    const auto runner = speaker ? OfflineRunner::speaker(in.channels(), in.sampleRate(),
-                                                         o.enhancement == "on", host,
-                                                         &tuning.blocks())
-                                : OfflineRunner::microphone(in.channels(), host);
+    const auto runner = speaker
+                            ? OfflineRunner::speaker(in.channels(), in.sampleRate(),
+                                                     o.enhancement == "on", host, &tuning.blocks())
+                            : OfflineRunner::microphone(in.channels(), host);
     if (!runner) throw FileError{o.input + ": the engine refused this stream format"};
     AudioWriter out(o.output, in.channels(), in.sampleRate(), parseFormat(o.format));
     const auto width = static_cast<std::size_t>(in.channels());

@@ -15,8 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int stage = stageIndex(equalisers[in.pick(3)]);
     const int rates[] = {48000, 44100, 96000, 32000};  // the built-in tuning holds at all four
     const int rate = rates[in.pick(4)];
-    const std::string_view text(reinterpret_cast<const char*>(data) + std::min<std::size_t>(size, 2),
-                                size - std::min<std::size_t>(size, 2));
+    const std::string_view text(
+        reinterpret_cast<const char*>(data) + std::min<std::size_t>(size, 2),
+        size - std::min<std::size_t>(size, 2));
     static const Tuning builtIn = Tuning::builtIn();
     Tuning tuning = builtIn;
     PresetProblems problems;

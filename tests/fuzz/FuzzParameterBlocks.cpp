@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "FuzzInput.h"
+#include "chain/AudioProcessChainProvider.h"
 #include "chain/ParameterMessage.h"
 #include "chain/ProjectPlaybackAudioProcessChain.h"
 #include "effects/eq/EqAudioEffectObject.h"
 #include "effects/gain/GainAudioEffectObject.h"
 #include "effects/limiter/LimiterAudioEffectObject.h"
 #include "effects/surround/HalvornSurroundAudioEffectObject.h"
-#include "chain/AudioProcessChainProvider.h"
 
 namespace {
 

@@ -46,12 +46,18 @@ struct Host {
 
 float controlValue(FuzzInput& in) {
     switch (in.pick(8)) {
-        case 0: return NAN;
-        case 1: return in.pick(2) ? INFINITY : -INFINITY;
-        case 2: return in.f32();                                  // any bits
-        case 3: return float(in.pick(256)) - 128.0f;             // small whole numbers
-        case 4: return float(std::int32_t(in.u32())) * 1e-3f;    // wide range
-        default: return float(in.pick(256)) / 32.0f;             // 0 to 8
+        case 0:
+            return NAN;
+        case 1:
+            return in.pick(2) ? INFINITY : -INFINITY;
+        case 2:
+            return in.f32();  // any bits
+        case 3:
+            return float(in.pick(256)) - 128.0f;  // small whole numbers
+        case 4:
+            return float(std::int32_t(in.u32())) * 1e-3f;  // wide range
+        default:
+            return float(in.pick(256)) / 32.0f;  // 0 to 8
     }
 }
 
