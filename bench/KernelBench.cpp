@@ -80,6 +80,7 @@ void BM_Fade(benchmark::State& state) {
 void BM_Clock(benchmark::State& state) {
     constexpr int kAdds = 1 << 16;
     std::uint64_t x = 0;
+    // NOLINTNEXTLINE(clang-analyzer-deadcode.DeadStores): the loop variable is unused
     for (auto _ : state) {
         for (int i = 0; i < kAdds; ++i) {
             x += static_cast<std::uint64_t>(i);

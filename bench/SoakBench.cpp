@@ -230,6 +230,7 @@ void BM_Soak_Engine(benchmark::State& state) {
     const auto all = tunings();
     Soak soak(hours());
     VeltraDspPlayback* engine = createPlaybackEngine(2, 2, kRate);
+    // NOLINTNEXTLINE(clang-analyzer-deadcode.DeadStores): the loop variable is unused
     for (auto _ : state) {
         soak.run(state, [&](std::uint64_t c, float* buffer) {
             if (c % (5 * kCallsPerSecond) == 0) {  // the enhancement switch, every five seconds
@@ -271,6 +272,7 @@ void BM_Soak_Lv2Plugin(benchmark::State& state) {
     for (std::size_t i = 0; i < ports.size(); ++i)
         d->connect_port(plugin, lv2::SpeakerPlugin::kFirstParameter + std::uint32_t(i), &ports[i]);
     d->activate(plugin);
+    // NOLINTNEXTLINE(clang-analyzer-deadcode.DeadStores): the loop variable is unused
     for (auto _ : state) {
         soak.run(state, [&](std::uint64_t c, float* buffer) {
             if (c % (5 * kCallsPerSecond) == 0)

@@ -17,13 +17,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
+fs::path scratchBase() {
+    const fs::path shm = "/dev/shm";  // memory-backed where there is one: many small files
+    return (fs::is_directory(shm) ? shm : fs::temp_directory_path()) /
+           ("veltradsp-fuzz-" + std::to_string(::getpid()));
+}
+
 struct Scratch {
-    Scratch() {
-        const fs::path shm = "/dev/shm";  // memory-backed where there is one: many small files
-        base = (fs::is_directory(shm) ? shm : fs::temp_directory_path()) /
-               ("veltradsp-fuzz-" + std::to_string(::getpid()));
-        root = base / "config";
-        sentinel = base / "keep" / "empty";
+    Scratch() : base(scratchBase()), root(base / "config"), sentinel(base / "keep" / "empty") {
         fs::create_directories(sentinel);
     }
     ~Scratch() {
