@@ -7,7 +7,9 @@ namespace veltra {
 void SampleQueue::grow(std::size_t minimum) {
     std::size_t next = capacity_ == 0 ? 256 : capacity_;
     while (next < minimum) next *= 2;
-    auto fresh = std::make_unique<float[]>(next);
+    // Not zeroed: only the `size_` samples from `head_` are ever read, and a zeroed reserve
+    // would cost a stream start a write of every page of it.
+    auto fresh = std::make_unique_for_overwrite<float[]>(next);
     for (std::size_t i = 0; i < size_; ++i) fresh[i] = data_[(head_ + i) & (capacity_ - 1)];
     data_ = std::move(fresh);
     capacity_ = next;

@@ -121,9 +121,11 @@ void drive(Object* apo, MemoryPropertyStore* store, FuzzInput& in) {
     for (IAudioMediaType* t : types) t->Release();
 }
 
+// A new object, initialised as the audio service does: sometimes with a wrong declared size,
+// sometimes twice.
 template <typename Object>
-void run(Object* apo, FuzzInput& in) {
-    MemoryPropertyStore* store = MemoryPropertyStore::create();
+Object* initialised(MemoryPropertyStore* store, FuzzInput& in) {
+    Object* apo = Object::create();
     store->setUInt32(PKEY_Endpoint_Enable_SpkMFX, in.pick(2));
     APOInitSystemEffects2 init{
         {sizeof(APOInitSystemEffects2), {}},
@@ -135,13 +137,23 @@ void run(Object* apo, FuzzInput& in) {
         0,
         in.pick(4) == 0 ? AUDIO_SIGNALPROCESSINGMODE_RAW : AUDIO_SIGNALPROCESSINGMODE_DEFAULT,
         0};
-    // Sometimes of a wrong declared size, sometimes twice.
     apo->Initialize(in.pick(4) == 0 ? in.u32() % 128 : sizeof(init),
                     reinterpret_cast<std::uint8_t*>(&init));
     if (in.pick(4) == 0) apo->Initialize(sizeof(init), reinterpret_cast<std::uint8_t*>(&init));
+    return apo;
+}
+
+// One object of each kind lives across inputs, as the audio service keeps one across streams;
+// an input ends unlocked, and one in 32 starts with a new object.
+template <typename Object>
+void run(FuzzInput& in) {
+    static MemoryPropertyStore* store = MemoryPropertyStore::create();
+    static Object* apo = nullptr;
+    if (apo == nullptr || in.pick(32) == 0) {
+        if (apo != nullptr) apo->Release();
+        apo = initialised<Object>(store, in);
+    }
     drive(apo, store, in);
-    apo->Release();
-    store->Release();
 }
 
 }  // namespace
@@ -149,9 +161,9 @@ void run(Object* apo, FuzzInput& in) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzInput in(data, size);
     if (in.pick(2) == 0) {
-        run(VeltraDspSpkAPOMFX::create(), in);
+        run<VeltraDspSpkAPOMFX>(in);
     } else {
-        run(VeltraDspMicAPOMFX::create(), in);
+        run<VeltraDspMicAPOMFX>(in);
     }
     return 0;
 }
