@@ -26,8 +26,10 @@ class Reader {
             const std::string name(key.str());
             if (name == "format") {
                 sawFormat = true;
-                const auto version = node.value<std::int64_t>();
-                if (!node.is_integer() || *version != kFormatVersion)
+                // Only an integer is asked for its value: toml++ converts a float that does not
+                // fit an integer with undefined behaviour ("format = 4e59").
+                const auto* version = node.as_integer();
+                if (version == nullptr || version->get() != kFormatVersion)
                     report(node.source(), "format: this is format " +
                                               std::to_string(kFormatVersion) +
                                               " of the preset file; allowed: format = " +

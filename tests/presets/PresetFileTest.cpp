@@ -128,13 +128,34 @@ TEST(PresetFile, NonAsciiTextIsRefusedWhereItCannotStandAndIgnoredInComments) {
     Tuning t;
     PresetProblems problems;
     EXPECT_TRUE(PresetFile::parse("# réglage, ﻼ\nformat = 1\n", defaultCheckRates(), t, problems));
-    for (const char* text : {"é = 1\n", "format = 1 é\n", "format = 1\n[PreEQ]\n\xEF\xBB\xBC = 2\n",
-                             "format = 1\nÀ\n", "\xEF\xB1\xBF\n", "ぁ = 1\n", "format = 1\n\xE2\xB1\x9E\n"}) {
+    for (const char* text :
+         {"é = 1\n", "format = 1 é\n", "format = 1\n[PreEQ]\n\xEF\xBB\xBC = 2\n", "format = 1\nÀ\n",
+          "\xEF\xB1\xBF\n", "ぁ = 1\n", "format = 1\n\xE2\xB1\x9E\n"}) {
         problems.clear();
         EXPECT_FALSE(PresetFile::parse(text, defaultCheckRates(), t, problems)) << text;
         ASSERT_EQ(problems.size(), 1u) << text;
         EXPECT_GE(problems[0].line, 1) << text;
         EXPECT_NE(problems[0].message.find("not valid TOML"), std::string::npos) << text;
+    }
+}
+
+}  // namespace
+}  // namespace veltra::presets
+
+namespace veltra::presets {
+namespace {
+
+// A format that is not the integer 1 is refused where it stands, whatever number it is.
+TEST(PresetFile, FormatMustBeTheIntegerOne) {
+    for (const char* text :
+         {"format = 4444444444444444444444444444444444444444444444444444444.0\n", "format = 1.0\n",
+          "format = 2\n", "format = 'one'\n", "format = inf\n"}) {
+        Tuning t;
+        PresetProblems problems;
+        EXPECT_FALSE(PresetFile::parse(text, defaultCheckRates(), t, problems)) << text;
+        ASSERT_EQ(problems.size(), 1u) << text;
+        EXPECT_EQ(problems[0].line, 1) << text;
+        EXPECT_NE(problems[0].message.find("allowed: format = 1"), std::string::npos) << text;
     }
 }
 
