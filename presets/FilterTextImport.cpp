@@ -244,8 +244,11 @@ double worstError(const Section& s, float freq, float gain, float q, int rate) {
 // hundredths of a dB: the feedback coefficients sit next to 2 and -1, where a float step is
 // large against what separates the poles from the unit circle. Frequency and Q are moved by a
 // few parts in 10^5 (a change of the response far below 0.001 dB) to where the rounding of
-// those coefficients lands closest to the cookbook, one value at a time, twice over.
-void refine(Section& s, int rate) {
+// those coefficients lands closest to the cookbook, one value at a time, twice over. A move
+// never leaves what a preset allows (`allowed(word, value)`): a section at the edge of a range
+// stays inside it.
+template <typename Allowed>
+void refine(Section& s, int rate, Allowed allowed) {
     const float gain = static_cast<float>(s.gain);
     float freq = static_cast<float>(s.freq), q = static_cast<float>(s.q);
     double best = worstError(s, freq, gain, q, rate);
@@ -254,6 +257,7 @@ void refine(Section& s, int rate) {
             const float base = which == 0 ? freq : q;
             for (int i = -25; i <= 25; ++i) {
                 const float v = static_cast<float>(base * (1.0 + 1e-5 * i));
+                if (!allowed(which == 0 ? 0 : 2, v)) continue;
                 const double e = which == 0 ? worstError(s, v, gain, q, rate)
                                             : worstError(s, freq, gain, v, rate);
                 if (e < best) {
@@ -328,8 +332,14 @@ bool FilterTextImport::apply(std::string_view raw, int stage, int rate, Tuning& 
         }
     }
     if (problems.size() != before) return false;
+    const auto allowed = [&](int word, float v) {
+        for (const Field& f : bandFields())
+            if (f.word == word && f.kind != ValueKind::FilterType)
+                return checkValue(f.key, f, v, rates).empty();
+        return true;
+    };
     for (Section& s : sections)
-        if (s.code != 15) refine(s, rate);
+        if (s.code != 15) refine(s, rate, allowed);
     tuning.clearBands(stage);
     for (std::size_t b = 0; b < sections.size(); ++b) {
         const Section& s = sections[b];

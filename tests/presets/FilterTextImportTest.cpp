@@ -171,3 +171,26 @@ TEST(FilterTextImport, RefusesWhatItCannotRepresent) {
 
 }  // namespace
 }  // namespace veltra::presets
+
+namespace veltra::presets {
+namespace {
+
+// Sections at the edge of a range stay inside it after the fit: the import's output is always a
+// preset that passes its own checks.
+TEST(FilterTextImport, SectionsAtTheEdgeOfARangeStayValid) {
+    for (const char* text : {"Filter 1: ON HPQ Fc 1 Hz Q 0.7\n", "Filter 1: ON LPQ Fc 1 Hz Q 0.7\n",
+                             "Filter 1: ON PK Fc 1 Hz Gain 3 dB Q 0.01\n"}) {
+        for (int rate : {44100, 48000}) {
+            Tuning t = Tuning::builtIn();
+            PresetProblems problems;
+            ASSERT_TRUE(FilterTextImport::apply(text, stageIndex("PostEQ2"), rate, t, problems))
+                << text;
+            Tuning back;
+            EXPECT_TRUE(PresetFile::parse(PresetFile::write(t), {rate}, back, problems))
+                << text << rate << (problems.empty() ? "" : problems[0].message);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace veltra::presets
