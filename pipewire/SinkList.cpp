@@ -19,12 +19,15 @@ std::optional<SinkList> SinkList::parse(const std::string& json) {
     if (!all.is_array()) return std::nullopt;
     SinkList list;
     for (const auto& object : all) {
-        if (!object.is_object() || object.value("type", "") != "PipeWire:Interface:Node") continue;
+        // Every field is read through its type: pw-dump from another version (or anything else
+        // fed to us) may hold a number where a name was; value() would throw.
+        if (!object.is_object() || text(object, "type") != "PipeWire:Interface:Node") continue;
         const auto info = object.find("info");
         if (info == object.end() || !info->is_object()) continue;
         const auto props = info->find("props");
         if (props == info->end() || !props->is_object()) continue;
         const std::string name = text(*props, "node.name");
+        if (name.empty()) continue;  // nothing a user could attach to
         if (name == "veltradsp_speaker.output") {
             list.chainTargets_.push_back(text(*props, "target.object"));
         } else if (text(*props, "media.class") == "Audio/Sink" && name != "veltradsp_speaker") {

@@ -125,11 +125,16 @@ TEST(SinkList, ReadsSinksAndRunningChains) {
           "media.class": "Stream/Output/Audio" } } },
       { "id": 34, "type": "PipeWire:Interface:Node", "info": { "props": {
           "node.name": "mic", "media.class": "Audio/Source" } } },
-      { "id": 2, "type": "PipeWire:Interface:Core", "info": {} }
+      { "id": 2, "type": "PipeWire:Interface:Core", "info": {} },
+      { "id": 35, "type": 7, "info": { "props": { "node.name": "odd" } } },
+      { "id": 36, "type": "PipeWire:Interface:Node", "info": { "props": {
+          "node.name": 5, "media.class": "Audio/Sink" } } }
     ])";
     const auto list = SinkList::parse(dump);
     ASSERT_TRUE(list.has_value());
+    // Objects whose fields have an unexpected type are skipped, not thrown over.
     ASSERT_EQ(list->sinks().size(), 2u);
+    EXPECT_FALSE(list->has("odd"));
     EXPECT_EQ(list->sinks()[0].description, "Laptop speakers");
     EXPECT_TRUE(list->has("hdmi"));
     EXPECT_FALSE(list->has("veltradsp_speaker"));
