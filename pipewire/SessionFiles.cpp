@@ -55,7 +55,8 @@ class Transaction {
   public:
     void directory(const fs::path& dir) {
         std::vector<fs::path> missing;
-        for (fs::path d = dir; !d.empty() && !fs::exists(d); d = d.parent_path()) {
+        std::error_code probe;  // a path that cannot even be looked at is created and fails there
+        for (fs::path d = dir; !d.empty() && !fs::exists(d, probe); d = d.parent_path()) {
             missing.push_back(d);
             if (d == d.parent_path()) break;
         }
@@ -242,8 +243,8 @@ std::vector<std::string> SessionFiles::createdDirectories(const Attachment& a) c
             // plainly and on the configuration root's own line (the root, what attach made
             // under it, or parents attach made for it) are ever taken from it.
             const bool plain = !d.empty() && plainPath(d) == d;
-            const bool related = d == root_ || d.rfind(root_ + "/", 0) == 0 ||
-                                 root_.rfind(d + "/", 0) == 0;
+            const bool related =
+                d == root_ || d.rfind(root_ + "/", 0) == 0 || root_.rfind(d + "/", 0) == 0;
             if (plain && related) dirs.push_back(d);
         }
     }
@@ -270,16 +271,19 @@ bool SessionFiles::detach(const std::string& sink) const {
 std::vector<Attachment> SessionFiles::attachments() const {
     std::vector<Attachment> out;
     const auto scan = [&](const std::string& dir, const std::string& marker, bool lua) {
+        // The files are input (a user may have edited them): the error-code forms throughout,
+        // and a record whose sink attach could never have written is not ours.
         std::error_code ec;
-        for (const auto& entry : fs::directory_iterator(dir, ec)) {
-            const std::string path = entry.path().string();
-            const std::string name = entry.path().filename().string();
+        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string path = it->path().string();
+            const std::string name = it->path().filename().string();
             if (name.rfind(lua ? "veltradsp-" : "90-veltradsp-", 0) != 0) continue;
             const std::string text = readFile(path);
             const std::string sink = header(text, marker, "sink");
-            if (sink.empty()) continue;
+            if (!validSinkName(sink)) continue;
             Attachment a{sink, header(text, marker, "preset"), {path}};
-            if (lua && fs::exists(fragment(sink))) a.files.push_back(fragment(sink));
+            std::error_code missing;
+            if (lua && fs::exists(fragment(sink), missing)) a.files.push_back(fragment(sink));
             out.push_back(a);
         }
     };

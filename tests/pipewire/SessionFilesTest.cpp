@@ -83,13 +83,30 @@ TEST(SessionFiles, DetachRemovesOnlyDirectoriesOnTheRootsLine) {
     const std::string marker = "-- veltradsp: created = ";
     const auto at = text.find(marker);
     ASSERT_NE(at, std::string::npos);
-    const std::string bogus = (outside / "empty").string() + ":" + nested.string() +
-                              "/../elsewhere:";
+    const std::string bogus =
+        (outside / "empty").string() + ":" + nested.string() + "/../elsewhere:";
     text.insert(at + marker.size(), bogus);
     std::ofstream(script) << text;
     EXPECT_TRUE(files.detach("speakers"));
     EXPECT_TRUE(fs::is_directory(outside / "empty"));
     EXPECT_FALSE(fs::exists(nested)) << "what attach made is still taken away";
+}
+
+// Records are read as input: a sink name attach could not have written, or one whose files
+// would need a name longer than the file system allows, is passed over without an exception.
+TEST(SessionFiles, OddRecordsAreSkipped) {
+    const Root root;
+    const fs::path scripts = root.path / "wireplumber/scripts";
+    fs::create_directories(scripts);
+    std::ofstream(scripts / "veltradsp-a.lua") << "-- veltradsp: sink = not a name!\n";
+    std::ofstream(scripts / "veltradsp-b.lua")
+        << "-- veltradsp: sink = " << std::string(250, 'x') << "\n";
+    const SessionFiles files(root.path.string());
+    std::vector<Attachment> found;
+    ASSERT_NO_THROW(found = files.attachments());
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].sink, std::string(250, 'x'));
+    EXPECT_NO_THROW(files.detach(std::string(250, 'x')));
 }
 
 TEST(SessionFiles, RefusesAnUnwritableRootWithoutATrace) {
