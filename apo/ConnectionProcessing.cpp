@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "effects/kernels/FlushDenormals.h"
 #include "apo/platform/Sections.h"
+#include "effects/kernels/FlushDenormals.h"
 
 namespace veltra::apo {
 

@@ -25,7 +25,8 @@ bool truncated(SNDFILE* file) {
     return false;
 }
 
-const char* const kTruncated = "the file is truncated: its header promises more audio than it holds";
+const char* const kTruncated =
+    "the file is truncated: its header promises more audio than it holds";
 
 }  // namespace
 
@@ -76,9 +77,9 @@ std::size_t AudioReader::read(float* out, std::size_t frames) {
     if (got <= 0) {
         // Still short of the declared length: the data was cut off or could not be read.
         throw FileError{name_ + ": " +
-                        (sf_error(file_) != SF_ERR_NO_ERROR ? std::string("read failed: ") +
-                                                                  sf_strerror(file_)
-                                                            : std::string(kTruncated))};
+                        (sf_error(file_) != SF_ERR_NO_ERROR
+                             ? std::string("read failed: ") + sf_strerror(file_)
+                             : std::string(kTruncated))};
     }
     done_ += static_cast<std::size_t>(got);
     return static_cast<std::size_t>(got);

@@ -6,8 +6,7 @@
 
 namespace veltra::tools {
 
-AudioWriter::AudioWriter(const std::string& path, int channels, int sampleRate,
-                         OutputFormat format)
+AudioWriter::AudioWriter(const std::string& path, int channels, int sampleRate, OutputFormat format)
     : path_(path), temporary_(path + ".part" + std::to_string(::getpid())) {
     SF_INFO info{};
     info.channels = channels;

@@ -103,8 +103,7 @@ TEST_F(AudioStream, AnUnfinishedWriterLeavesNothingAndTheOldFileStands) {
     }
     EXPECT_EQ(listing(), std::vector<std::string>{"keep.wav"});
     EXPECT_EQ(bytes(path("keep.wav")), before);
-    EXPECT_THROW(AudioWriter(path("no/such/dir/x.wav"), 2, 48000, OutputFormat::Float),
-                 FileError);
+    EXPECT_THROW(AudioWriter(path("no/such/dir/x.wav"), 2, 48000, OutputFormat::Float), FileError);
 }
 
 TEST_F(AudioStream, FilesThatCannotBeTrustedAreRefusedWithTheirName) {

@@ -1,7 +1,5 @@
 // The offline host reads a file in pieces; the module sees host buffers counted from the start of
 // the stream. Splitting into pieces must not move a host buffer boundary, or the samples change.
-#include "tools/OfflineRunner.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +7,7 @@
 #include "effects/kernels/FlushDenormals.h"
 #include "support/SameBits.h"
 #include "support/Signals.h"
+#include "tools/OfflineRunner.h"
 
 namespace veltra::tools {
 namespace {
