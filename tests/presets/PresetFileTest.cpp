@@ -115,11 +115,16 @@ TEST(PresetFile, ReportsEveryProblemWhereItIs) {
     EXPECT_EQ(problems[1].line, 2);
 }
 
-}  // namespace
-}  // namespace veltra::presets
-
-namespace veltra::presets {
-namespace {
+// The text is refused with exactly one problem, on a line in [first, last], saying `phrase`.
+void expectOneProblem(const char* text, int first, int last, const std::string& phrase) {
+    Tuning t;
+    PresetProblems problems;
+    EXPECT_FALSE(PresetFile::parse(text, defaultCheckRates(), t, problems)) << text;
+    ASSERT_EQ(problems.size(), 1u) << text;
+    EXPECT_GE(problems[0].line, first) << text;
+    EXPECT_LE(problems[0].line, last) << text;
+    EXPECT_NE(problems[0].message.find(phrase), std::string::npos) << text;
+}
 
 // Accented letters where whitespace may stand are refused with a position, not misread; in
 // comments they are simply comments. (The sanitizer build would stop on undefined behaviour in
@@ -130,33 +135,16 @@ TEST(PresetFile, NonAsciiTextIsRefusedWhereItCannotStandAndIgnoredInComments) {
     EXPECT_TRUE(PresetFile::parse("# réglage, ﻼ\nformat = 1\n", defaultCheckRates(), t, problems));
     for (const char* text :
          {"é = 1\n", "format = 1 é\n", "format = 1\n[PreEQ]\n\xEF\xBB\xBC = 2\n", "format = 1\nÀ\n",
-          "\xEF\xB1\xBF\n", "ぁ = 1\n", "format = 1\n\xE2\xB1\x9E\n"}) {
-        problems.clear();
-        EXPECT_FALSE(PresetFile::parse(text, defaultCheckRates(), t, problems)) << text;
-        ASSERT_EQ(problems.size(), 1u) << text;
-        EXPECT_GE(problems[0].line, 1) << text;
-        EXPECT_NE(problems[0].message.find("not valid TOML"), std::string::npos) << text;
-    }
+          "\xEF\xB1\xBF\n", "ぁ = 1\n", "format = 1\n\xE2\xB1\x9E\n"})
+        expectOneProblem(text, 1, 3, "not valid TOML");
 }
-
-}  // namespace
-}  // namespace veltra::presets
-
-namespace veltra::presets {
-namespace {
 
 // A format that is not the integer 1 is refused where it stands, whatever number it is.
 TEST(PresetFile, FormatMustBeTheIntegerOne) {
     for (const char* text :
          {"format = 4444444444444444444444444444444444444444444444444444444.0\n", "format = 1.0\n",
-          "format = 2\n", "format = 'one'\n", "format = inf\n"}) {
-        Tuning t;
-        PresetProblems problems;
-        EXPECT_FALSE(PresetFile::parse(text, defaultCheckRates(), t, problems)) << text;
-        ASSERT_EQ(problems.size(), 1u) << text;
-        EXPECT_EQ(problems[0].line, 1) << text;
-        EXPECT_NE(problems[0].message.find("allowed: format = 1"), std::string::npos) << text;
-    }
+          "format = 2\n", "format = 'one'\n", "format = inf\n"})
+        expectOneProblem(text, 1, 1, "allowed: format = 1");
 }
 
 }  // namespace
