@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <complex>
+#include <memory>
 #include <numbers>
 #include <optional>
 #include <vector>
@@ -224,19 +225,48 @@ double decibels(const double* b, const double* a, std::complex<double> z1) {
                                     (a[0] + a[1] * z1 + a[2] * z1 * z1)));
 }
 
+// The audible band on a logarithmic grid at one rate, as z^-1 at each point.
+struct Grid {
+    static constexpr int kPoints = 241;
+    std::complex<double> z1[kPoints];
+
+    explicit Grid(int rate) {
+        const double top = 0.45 * rate;
+        for (int i = 0; i < kPoints; ++i) {
+            const double hz = 20.0 * std::pow(top / 20.0, i / double(kPoints - 1));
+            z1[i] = std::polar(1.0, -2 * std::numbers::pi * hz / rate);
+        }
+    }
+};
+
+// One section's cookbook response on the grid, in dB: what each candidate is measured against.
+struct GridTarget {
+    const Grid& grid;
+    double db[Grid::kPoints];
+
+    GridTarget(const Grid& g, const Section& s) : grid(g) {
+        for (int i = 0; i < Grid::kPoints; ++i) db[i] = decibels(s.target, s.target + 3, g.z1[i]);
+    }
+};
+
 // The worst difference, in dB, between the section the equaliser designs (in single precision)
-// from these stored values and the cookbook's, on a logarithmic grid over the audible band.
-double worstError(const Section& s, float freq, float gain, float q, int rate) {
+// from these stored values and the cookbook's, over the grid. A candidate is only of use if it
+// beats `bound`, so the scan stops as soon as it cannot; starting at `peak`, where the last
+// winner was worst, most losers are known after one point. `peak` follows the winners.
+double worstError(const Section& s, const GridTarget& target, float freq, float gain, float q,
+                  int rate, double bound, int& peak) {
     float c[5];
     EqFilterBank::designBand(freq, gain, q, s.code, rate, c);
     double worst = 0;
-    const double top = 0.45 * rate;
-    for (int i = 0; i <= 240; ++i) {
-        const double hz = 20.0 * std::pow(top / 20.0, i / 240.0);
-        const auto z1 = std::polar(1.0, -2 * std::numbers::pi * hz / rate);
-        const double designed = 20 * std::log10(EqFilterBank::magnitude(c, hz, rate));
-        worst = std::max(worst, std::fabs(designed - decibels(s.target, s.target + 3, z1)));
+    int worstAt = peak;
+    for (int k = 0; k < Grid::kPoints; ++k) {
+        const int i = k == 0 ? peak : k <= peak ? k - 1 : k;
+        const double designed = 20 * std::log10(EqFilterBank::magnitude(c, target.grid.z1[i]));
+        const double e = std::fabs(designed - target.db[i]);
+        if (e > worst) worst = e, worstAt = i;
+        if (worst >= bound) return worst;
     }
+    peak = worstAt;
     return worst;
 }
 
@@ -248,20 +278,24 @@ double worstError(const Section& s, float freq, float gain, float q, int rate) {
 // never leaves what a preset allows (`allowed(word, value)`): a section at the edge of a range
 // stays inside it.
 template <typename Allowed>
-void refine(Section& s, int rate, Allowed allowed) {
+void refine(Section& s, const Grid& grid, int rate, Allowed allowed) {
+    const GridTarget target(grid, s);
     const float gain = static_cast<float>(s.gain);
     float freq = static_cast<float>(s.freq), q = static_cast<float>(s.q);
-    double best = worstError(s, freq, gain, q, rate);
+    int peak = 0;
+    double best = worstError(s, target, freq, gain, q, rate, HUGE_VAL, peak);
     for (int round = 0; round < 2 && best > 1e-3; ++round) {
         for (int which = 0; which < 2; ++which) {
             const float base = which == 0 ? freq : q;
             for (int i = -25; i <= 25; ++i) {
                 const float v = static_cast<float>(base * (1.0 + 1e-5 * i));
                 if (!allowed(which == 0 ? 0 : 2, v)) continue;
-                const double e = which == 0 ? worstError(s, v, gain, q, rate)
-                                            : worstError(s, freq, gain, v, rate);
+                int at = peak;
+                const double e = which == 0 ? worstError(s, target, v, gain, q, rate, best, at)
+                                            : worstError(s, target, freq, gain, v, rate, best, at);
                 if (e < best) {
                     best = e;
+                    peak = at;
                     (which == 0 ? freq : q) = v;
                 }
             }
@@ -338,8 +372,9 @@ bool FilterTextImport::apply(std::string_view raw, int stage, int rate, Tuning& 
                 return checkValue(f.key, f, v, rates).empty();
         return true;
     };
+    const auto grid = std::make_unique<Grid>(rate);
     for (Section& s : sections)
-        if (s.code != 15) refine(s, rate, allowed);
+        if (s.code != 15) refine(s, *grid, rate, allowed);
     tuning.clearBands(stage);
     for (std::size_t b = 0; b < sections.size(); ++b) {
         const Section& s = sections[b];

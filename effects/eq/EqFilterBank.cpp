@@ -44,7 +44,10 @@ EqFilterBank::EqFilterBank(int channels, int rate)
 }
 
 double EqFilterBank::magnitude(const float* c, double hz, int rate) {
-    const std::complex<double> z1 = std::polar(1.0, -2.0 * std::numbers::pi * hz / rate);
+    return magnitude(c, std::polar(1.0, -2.0 * std::numbers::pi * hz / rate));
+}
+
+double EqFilterBank::magnitude(const float* c, std::complex<double> z1) {
     const auto num = double(c[0]) + double(c[1]) * z1 + double(c[2]) * z1 * z1;
     const auto den = 1.0 - double(c[3]) * z1 - double(c[4]) * z1 * z1;
     return std::abs(num / den);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <complex>
 #include <cstdint>
 #include <memory>
 
@@ -25,6 +26,8 @@ struct EqFilterBank {
     // |H| of one designed section at `hz`, evaluated in double precision (for reports and fits,
     // not for processing).
     static double magnitude(const float* coefficients, double hz, int sampleRate);
+    // The same at z^-1 = e^(-jw), for callers that evaluate many sections on one grid.
+    static double magnitude(const float* coefficients, std::complex<double> z1);
 
     void setBandParameters(const float* values);  // 64 floats; marks dirty and clears the state
     void clearState();
