@@ -61,6 +61,20 @@ float controlValue(FuzzInput& in) {
     }
 }
 
+// -2 to 2 from a seed: the limiters work.
+VELTRA_FUZZ_UNTRACED void noise(std::vector<float>& channel, std::uint32_t frames,
+                                std::uint32_t& seed) {
+    for (std::uint32_t i = 0; i < frames; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        channel[i] = float(seed >> 8) / 4194304.0f - 2.0f;
+    }
+}
+
+VELTRA_FUZZ_UNTRACED void expectFinite(const std::vector<float>& channel, std::uint32_t frames) {
+    for (std::uint32_t i = 0; i < frames; ++i)
+        if (!std::isfinite(channel[i])) std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -83,17 +97,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (in.pick(16) == 0) host.controls = host.defaults;
         const std::uint32_t lengths[] = {0, 1, 63, 64, 65, 1023, 1025, kMaxFrames};
         const std::uint32_t frames = in.pick(8) == 0 ? lengths[in.pick(8)] : in.pick(130);
-        for (auto& channel : host.in) {
-            for (std::uint32_t i = 0; i < frames; ++i) {
-                seed = seed * 1664525u + 1013904223u;
-                float x = float(seed >> 8) / 4194304.0f - 2.0f;  // -2 to 2: the limiters work
-                channel[i] = x;
-            }
-        }
+        for (auto& channel : host.in) noise(channel, frames, seed);
         d->run(host.handle, frames);
-        for (const auto& channel : host.out)
-            for (std::uint32_t i = 0; i < frames; ++i)
-                if (!std::isfinite(channel[i])) std::abort();
+        for (const auto& channel : host.out) expectFinite(channel, frames);
     }
     return 0;
 }
