@@ -7,6 +7,7 @@
 
 #include "effects/kernels/FiniteCheck.h"
 #include "effects/kernels/KernelSelection.h"
+#include "effects/kernels/PositiveZero.h"
 #include "effects/kernels/ScalarSteps.h"
 
 namespace veltra {
@@ -372,9 +373,7 @@ bool EqFilterBank::fastChunk(const Plan& p, const float* const* input, float* co
     bool finite = true;
     for (int ch = 0; ch < channelCount; ++ch) {
         float* out = output[ch];
-        if (p.zeroAfter) {
-            for (int n = 0; n < frames; ++n) out[n] += 0.0f;
-        }
+        if (p.zeroAfter) kernels::addPositiveZero(out, frames);
         finite = finite && kernels::allFinite(out, frames);
     }
     return finite;
