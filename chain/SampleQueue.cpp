@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "effects/kernels/StereoInterleave.h"
+
 namespace veltra {
 
 void SampleQueue::grow(std::size_t minimum) {
@@ -14,6 +16,18 @@ void SampleQueue::grow(std::size_t minimum) {
     data_ = std::move(fresh);
     capacity_ = next;
     head_ = 0;
+}
+
+// The ring holds `total` samples from `start` in at most two runs; when both hold whole stereo
+// frames, each run goes to `move(run, first frame, frames)` and the answer is true.
+template <typename Move>
+bool SampleQueue::stereoSpans(std::size_t start, std::size_t total, Move move) {
+    const std::size_t first = std::min(total, capacity_ - start);
+    if (start % 2 != 0 || first % 2 != 0) return false;
+    move(data_.get() + start, 0, static_cast<int>(first / 2));
+    if (first < total)
+        move(data_.get(), static_cast<int>(first / 2), static_cast<int>((total - first) / 2));
+    return true;
 }
 
 void SampleQueue::reserve(std::size_t samples) {
@@ -40,6 +54,12 @@ void SampleQueue::pushDeinterleaved(const float* const* block, int channels, int
     reserve(size_ + total);
     const std::size_t mask = capacity_ - 1;
     std::size_t tail = head_ + size_;
+    if (channels == 2 && stereoSpans(tail & mask, total, [&](float* span, int at, int count) {
+            kernels::interleaveStereo(block[0] + at, block[1] + at, span, count);
+        })) {
+        size_ += total;
+        return;
+    }
     for (int f = 0; f < frames; ++f) {
         for (int c = 0; c < channels; ++c) data_[tail++ & mask] = block[c][f];
     }
@@ -51,6 +71,14 @@ void SampleQueue::popDeinterleaved(float* const* block, int channels, int frames
     const std::size_t total = static_cast<std::size_t>(channels) * static_cast<std::size_t>(frames);
     const std::size_t available = std::min(total, size_);
     const std::size_t mask = capacity_ - 1;
+    if (channels == 2 && available == total &&
+        stereoSpans(head_, total, [&](const float* span, int at, int count) {
+            kernels::deinterleaveStereo(span, block[0] + at, block[1] + at, count);
+        })) {
+        head_ = (head_ + total) & mask;
+        size_ -= total;
+        return;
+    }
     std::size_t i = 0;
     for (int f = 0; f < frames; ++f) {
         for (int c = 0; c < channels; ++c, ++i)

@@ -38,6 +38,8 @@ class SampleQueue {
 
   private:
     void grow(std::size_t minimum);
+    template <typename Move>
+    bool stereoSpans(std::size_t start, std::size_t total, Move move);
 
     std::unique_ptr<float[]> data_;
     std::size_t capacity_ = 0;  // always 0 or a power of two, so wrapping is a mask

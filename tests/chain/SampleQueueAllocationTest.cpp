@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <vector>
 
 #include "chain/SampleQueue.h"
@@ -31,6 +32,50 @@ TEST(SampleQueue, WrapAndGrowthKeepOrder) {
 
 // The whole speaker path, fade included, on the real-time thread's calls: no heap traffic once
 // the engine exists.
+// Block moves of one, two and three channels against a plain first-in first-out model: blocks of
+// every size, single samples now and then so that a block can start mid-frame, the ring
+// wrapping and growing, and pops past the end filled with zeros.
+TEST(SampleQueue, BlockMovesMatchAPlainQueueAcrossTheWrap) {
+    for (int channels = 1; channels <= 3; ++channels) {
+        SampleQueue queue;
+        std::deque<float> model;
+        float next = 1.0f;
+        std::vector<std::vector<float>> block(std::size_t(channels), std::vector<float>(64));
+        std::vector<float*> pointers;
+        for (auto& c : block) pointers.push_back(c.data());
+        for (int round = 0; round < 300; ++round) {
+            const int pushFrames = 1 + (round * 7) % 37;
+            for (int f = 0; f < pushFrames; ++f)
+                for (int c = 0; c < channels; ++c) {
+                    block[std::size_t(c)][std::size_t(f)] = next;
+                    model.push_back(next++);
+                }
+            queue.pushDeinterleaved(pointers.data(), channels, pushFrames);
+            if (round % 5 == 0) {
+                queue.pushBack(next);
+                model.push_back(next++);
+            }
+            if (round % 7 == 0 && !model.empty()) {
+                EXPECT_EQ(queue.popFront(), model.front());
+                model.pop_front();
+            }
+            const int popFrames = 1 + (round * 5) % (round % 50 == 49 ? 64 : 31);
+            queue.popDeinterleaved(pointers.data(), channels, popFrames);
+            for (int f = 0; f < popFrames; ++f)
+                for (int c = 0; c < channels; ++c) {
+                    float expected = 0.0f;
+                    if (!model.empty()) {
+                        expected = model.front();
+                        model.pop_front();
+                    }
+                    ASSERT_EQ(block[std::size_t(c)][std::size_t(f)], expected)
+                        << channels << " channels, round " << round << ", frame " << f;
+                }
+            ASSERT_EQ(queue.size(), model.size());
+        }
+    }
+}
+
 TEST(RealTimePath, PlaybackAndCaptureCallsDoNotAllocate) {
     VeltraDspPlayback* playback = createPlaybackEngine(2, 2, 48000);
     VeltraDspCapture* capture = createCaptureEngine();
