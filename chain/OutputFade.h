@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "effects/kernels/Scale.h"
+
 namespace veltra {
 
 // The playback chain's output fade: on a switch of the enhancement group the output ramps from
@@ -28,11 +30,7 @@ class OutputFade {
                std::uint32_t sampleRate, AtSilence atSilence) {
         if (rate_ == 0.0f) {
             // No fade in progress: one constant factor, one multiply per sample per channel.
-            for (int c = 0; c < channels; ++c) {
-                const float* in = input[c];
-                float* out = output[c];
-                for (int f = 0; f < frames; ++f) out[f] = gain_ * in[f];
-            }
+            for (int c = 0; c < channels; ++c) kernels::scale(input[c], output[c], gain_, frames);
             return;
         }
         // A rate of 0 would make the step infinite; such a chain fades as if it ran at 48000 Hz.

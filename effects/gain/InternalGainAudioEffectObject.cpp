@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "chain/ParameterBlock.h"
+#include "effects/kernels/Scale.h"
 
 namespace veltra {
 
@@ -17,10 +18,7 @@ void InternalGainAudioEffectObject::setParameters(const ParameterBlock& block) {
 }
 
 int InternalGainAudioEffectObject::process(float** input, float** output, int frames) {
-    const float gain = linearGain_;
-    const float* in = input[0];
-    float* out = output[0];
-    for (int i = 0; i < frames; ++i) out[i] = in[i] * gain;
+    kernels::scale(input[0], output[0], linearGain_, frames);
     return frames;
 }
 

@@ -7,6 +7,7 @@
 
 #include "effects/kernels/FiniteCheck.h"
 #include "effects/kernels/PositiveZero.h"
+#include "effects/kernels/Scale.h"
 
 namespace veltra {
 namespace {
@@ -21,7 +22,7 @@ float fromBits(std::uint32_t bits) {
 
 // Every length up to several vector steps plus a tail, with one odd value at every position: the
 // vector steps and the tail must each see it.
-TEST(SampleChecks, FiniteCheckFindsEveryNonFiniteValueWhereverItIs) {
+TEST(SampleLoops, FiniteCheckFindsEveryNonFiniteValueWhereverItIs) {
     const float odd[] = {Limits::quiet_NaN(), Limits::infinity(), -Limits::infinity(),
                          fromBits(0x7F800001u), fromBits(0xFFFFFFFFu)};
     const float fine[] = {Limits::max(), -Limits::max(), Limits::denorm_min(), -0.0f, 1.0f};
@@ -43,7 +44,7 @@ TEST(SampleChecks, FiniteCheckFindsEveryNonFiniteValueWhereverItIs) {
     }
 }
 
-TEST(SampleChecks, AddingPositiveZeroOnlyTurnsNegativeZeroPositive) {
+TEST(SampleLoops, AddingPositiveZeroOnlyTurnsNegativeZeroPositive) {
     for (int count = 0; count <= 11; ++count) {
         std::vector<float> values(std::size_t(count) + 1);
         for (int i = 0; i < count; ++i) {
@@ -59,6 +60,28 @@ TEST(SampleChecks, AddingPositiveZeroOnlyTurnsNegativeZeroPositive) {
         }
         EXPECT_TRUE(std::signbit(values[std::size_t(count)]));
     }
+}
+
+// The product of two floats is exact in double, so rounding it to float once is the correctly
+// rounded single-precision product each path must give, in place or not.
+TEST(SampleLoops, ScalingGivesTheCorrectlyRoundedProductOfEveryValue) {
+    const float gains[] = {0.70794576f, -3.0f, 1e3f, 1e-30f, 0.0f};
+    for (float gain : gains)
+        for (int count = 0; count <= 11; ++count) {
+            std::vector<float> in(std::size_t(count) + 1), out(in.size(), 7.0f);
+            for (int i = 0; i < count; ++i) in[std::size_t(i)] = 1.0f / float(3 + i) - 0.2f;
+            if (count > 2) in[2] = 1e30f;
+            std::vector<float> inPlace = in;
+            kernels::scale(in.data(), out.data(), gain, count);
+            kernels::scale(inPlace.data(), inPlace.data(), gain, count);
+            for (int i = 0; i < count; ++i) {
+                const float expected =
+                    static_cast<float>(double(gain) * double(in[std::size_t(i)]));
+                EXPECT_EQ(out[std::size_t(i)], expected) << gain << " " << i;
+                EXPECT_EQ(inPlace[std::size_t(i)], expected) << gain << " " << i;
+            }
+            EXPECT_EQ(out[std::size_t(count)], 7.0f);  // nothing written past the end
+        }
 }
 
 }  // namespace
