@@ -6,6 +6,7 @@
 #include <new>
 
 #include "effects/kernels/FlushDenormals.h"
+#include "effects/kernels/StereoInterleave.h"
 #include "engine/PlaybackModule.h"
 #include "presets/ParameterTable.h"
 
@@ -182,21 +183,24 @@ void SpeakerPlugin::run(std::uint32_t frames) {
 
 void SpeakerPlugin::runChunk(std::uint32_t offset, std::uint32_t frames) {
     float* buffer = interleaved_.get();
-    // Everything is read before anything is written, so input and output may share memory.
-    // Ring positions advance with a wrap test rather than a division per frame, which would
-    // cost more than the copy itself.
-    std::uint32_t at = ringWrite_;
-    for (std::uint32_t i = 0; i < frames; ++i) {
-        for (int c = 0; c < 2; ++c) {
-            const float x = in_[c][offset + i];
-            buffer[2 * i + c] = x;
-            dry_[c][at] = x;
-        }
-        if (++at == ringLength_) at = 0;
+    // Everything is read before anything is written, so input and output may share memory. The
+    // dry ring takes the chunk in at most two runs around its end.
+    kernels::interleaveStereo(in_[0] + offset, in_[1] + offset, buffer, static_cast<int>(frames));
+    const std::uint32_t first = std::min(frames, ringLength_ - ringWrite_);
+    for (int c = 0; c < 2; ++c) {
+        std::copy_n(in_[c] + offset, first, dry_[c].get() + ringWrite_);
+        std::copy_n(in_[c] + offset + first, frames - first, dry_[c].get());
     }
     processPlayback(engine_, buffer, buffer, frames);
     latencyFrames_ = playbackLatency(engine_);  // the enhancement switch changes it
     const float target = switchedOn(enabled_) ? 0.0f : 1.0f;
+    if (dryMix_ == 0.0f && target == 0.0f) {  // processing, no bypass fade: the engine's output
+        kernels::deinterleaveStereo(buffer, out_[0] + offset, out_[1] + offset,
+                                    static_cast<int>(frames));
+        ringWrite_ = (ringWrite_ + frames) % ringLength_;
+        return;
+    }
+    // Ring positions advance with a wrap test rather than a division per frame.
     std::uint32_t from = (ringWrite_ + ringLength_ - latencyFrames_) % ringLength_;
     for (std::uint32_t i = 0; i < frames; ++i) {
         if (dryMix_ != target)
