@@ -82,9 +82,15 @@ void BM_Clock(benchmark::State& state) {
     std::uint64_t x = 0;
     // NOLINTNEXTLINE(clang-analyzer-deadcode.DeadStores): the loop variable is unused
     for (auto _ : state) {
-        for (int i = 0; i < kAdds; ++i) {
-            x += static_cast<std::uint64_t>(i);
-            asm volatile("" : "+r"(x));  // keeps every addition, in order
+        // Eight additions per pass: with one, the loop's own branch could set the pace (two
+        // cycles a pass where the loop straddles a fetch boundary), not the chain.
+        for (int i = 0; i < kAdds; i += 8) {
+            const auto step = static_cast<std::uint64_t>(i);
+            const auto add = [&x, step] {
+                x += step;
+                asm volatile("" : "+r"(x));  // keeps every addition, in order
+            };
+            add(), add(), add(), add(), add(), add(), add(), add();
         }
     }
     benchmark::DoNotOptimize(x);
