@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "FuzzInput.h"
 #include "tools/AudioReader.h"
 #include "tools/AudioWriter.h"
 #include "tools/OfflineRunner.h"
@@ -37,15 +38,6 @@ Runners& runnersFor(int channels, int rate) {
     return r;
 }
 
-// Whether this input's result is also written out: creating, writing and renaming a file costs
-// more than the rest of a run, and the writer does the same for any content, so one input in
-// eight does it, chosen by a hash of the whole input so that it reproduces.
-bool writesOut(const std::uint8_t* data, std::size_t size) {
-    std::uint32_t hash = 2166136261u;  // FNV-1a
-    for (std::size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 16777619u;
-    return hash % 8 == 0;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -58,7 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (in.frames() > kMaxFrames) return 0;
         Runners& paths = runnersFor(in.channels(), in.sampleRate());
         std::unique_ptr<AudioWriter> writer;
-        if (writesOut(data, size))
+        // Creating, writing and renaming a file costs more than the rest of a run, and the writer
+        // does the same for any content: one input in eight writes its result out.
+        if (veltra::fuzz::oneIn(8, data, size))
             writer = std::make_unique<AudioWriter>(out, in.channels(), in.sampleRate(),
                                                    OutputFormat::Pcm16);
         while (const std::size_t n = in.read(piece.data(), kMaxFrames)) {

@@ -11,6 +11,15 @@
 
 namespace veltra::fuzz {
 
+// True for one input in `every`, chosen by a hash of the whole input (FNV-1a): a costly check
+// sampled this way still reproduces from the input alone, and unlike one byte of it, does not
+// pick the same kind of input every time.
+inline bool oneIn(std::uint32_t every, const std::uint8_t* data, std::size_t size) {
+    std::uint32_t hash = 2166136261u;
+    for (std::size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 16777619u;
+    return hash % every == 0;
+}
+
 // Reads typed values off the fuzzer's bytes; past the end every read is 0, so any input, however
 // short, describes a complete run.
 class FuzzInput {
