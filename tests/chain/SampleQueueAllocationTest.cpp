@@ -42,6 +42,7 @@ TEST(SampleQueue, BlockMovesMatchAPlainQueueAcrossTheWrap) {
         float next = 1.0f;
         std::vector<std::vector<float>> block(std::size_t(channels), std::vector<float>(64));
         std::vector<float*> pointers;
+        pointers.reserve(block.size());
         for (auto& c : block) pointers.push_back(c.data());
         for (int round = 0; round < 300; ++round) {
             const int pushFrames = 1 + (round * 7) % 37;
