@@ -169,12 +169,6 @@ TEST(FilterTextImport, RefusesWhatItCannotRepresent) {
     }
 }
 
-}  // namespace
-}  // namespace veltra::presets
-
-namespace veltra::presets {
-namespace {
-
 // Sections at the edge of a range stay inside it after the fit: the import's output is always a
 // preset that passes its own checks.
 TEST(FilterTextImport, SectionsAtTheEdgeOfARangeStayValid) {
