@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__x86_64__) || defined(_M_X64)
+#include "effects/kernels/KernelTable.h"
+
+#if defined(VELTRA_X86_64)
 #include <emmintrin.h>
 #endif
 
@@ -15,7 +17,7 @@ namespace veltra::kernels {
 // count is unknown), and at four checks per 64-frame block it cost several per cent of the path.
 inline bool allFinite(const float* values, int count) {
     int i = 0;
-#if defined(__x86_64__) || defined(_M_X64)
+#if defined(VELTRA_X86_64)
     const __m128i exponent = _mm_set1_epi32(0x7F800000), lowest = _mm_set1_epi32(0x00800000);
     __m128i carries = _mm_setzero_si128();
     for (; i + 8 <= count; i += 8) {

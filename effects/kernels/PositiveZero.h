@@ -1,6 +1,8 @@
 #pragma once
 
-#if defined(__x86_64__) || defined(_M_X64)
+#include "effects/kernels/KernelTable.h"
+
+#if defined(VELTRA_X86_64)
 #include <xmmintrin.h>
 #endif
 
@@ -10,7 +12,7 @@ namespace veltra::kernels {
 // is; the same single-precision addition per value on every path, four at a time on x86-64.
 inline void addPositiveZero(float* values, int count) {
     int i = 0;
-#if defined(__x86_64__) || defined(_M_X64)
+#if defined(VELTRA_X86_64)
     for (; i + 4 <= count; i += 4)
         _mm_storeu_ps(values + i, _mm_add_ps(_mm_loadu_ps(values + i), _mm_setzero_ps()));
 #endif

@@ -1,6 +1,8 @@
 #pragma once
 
-#if defined(__x86_64__) || defined(_M_X64)
+#include "effects/kernels/KernelTable.h"
+
+#if defined(VELTRA_X86_64)
 #include <xmmintrin.h>
 #endif
 
@@ -11,7 +13,7 @@ namespace veltra::kernels {
 // or do not overlap.
 inline void scale(const float* in, float* out, float gain, int count) {
     int i = 0;
-#if defined(__x86_64__) || defined(_M_X64)
+#if defined(VELTRA_X86_64)
     const __m128 g = _mm_set1_ps(gain);
     for (; i + 4 <= count; i += 4) _mm_storeu_ps(out + i, _mm_mul_ps(g, _mm_loadu_ps(in + i)));
 #endif

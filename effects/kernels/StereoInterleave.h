@@ -1,6 +1,8 @@
 #pragma once
 
-#if defined(__x86_64__) || defined(_M_X64)
+#include "effects/kernels/KernelTable.h"
+
+#if defined(VELTRA_X86_64)
 #include <xmmintrin.h>
 #endif
 
@@ -11,7 +13,7 @@ namespace veltra::kernels {
 // time.
 inline void interleaveStereo(const float* left, const float* right, float* frames, int count) {
     int i = 0;
-#if defined(__x86_64__) || defined(_M_X64)
+#if defined(VELTRA_X86_64)
     for (; i + 4 <= count; i += 4) {
         const __m128 l = _mm_loadu_ps(left + i), r = _mm_loadu_ps(right + i);
         _mm_storeu_ps(frames + 2 * i, _mm_unpacklo_ps(l, r));
@@ -26,7 +28,7 @@ inline void interleaveStereo(const float* left, const float* right, float* frame
 
 inline void deinterleaveStereo(const float* frames, float* left, float* right, int count) {
     int i = 0;
-#if defined(__x86_64__) || defined(_M_X64)
+#if defined(VELTRA_X86_64)
     for (; i + 4 <= count; i += 4) {
         const __m128 a = _mm_loadu_ps(frames + 2 * i), b = _mm_loadu_ps(frames + 2 * i + 4);
         _mm_storeu_ps(left + i, _mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
