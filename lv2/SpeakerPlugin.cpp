@@ -197,23 +197,22 @@ void SpeakerPlugin::runChunk(std::uint32_t offset, std::uint32_t frames) {
     if (dryMix_ == 0.0f && target == 0.0f) {  // processing, no bypass fade: the engine's output
         kernels::deinterleaveStereo(buffer, out_[0] + offset, out_[1] + offset,
                                     static_cast<int>(frames));
-        ringWrite_ = (ringWrite_ + frames) % ringLength_;
-        return;
-    }
-    // Ring positions advance with a wrap test rather than a division per frame.
-    std::uint32_t from = (ringWrite_ + ringLength_ - latencyFrames_) % ringLength_;
-    for (std::uint32_t i = 0; i < frames; ++i) {
-        if (dryMix_ != target)
-            dryMix_ = target > dryMix_ ? std::min(target, dryMix_ + mixStep_)
-                                       : std::max(target, dryMix_ - mixStep_);
-        const std::uint32_t at = from;
-        if (++from == ringLength_) from = 0;
-        for (int c = 0; c < 2; ++c) {
-            const float wet = buffer[2 * i + c], dry = dry_[c][at];
-            // The ends of the fade give each signal exactly, not through the mix arithmetic.
-            out_[c][offset + i] = dryMix_ == 0.0f   ? wet
-                                  : dryMix_ == 1.0f ? dry
-                                                    : wet + (dry - wet) * dryMix_;
+    } else {
+        // Ring positions advance with a wrap test rather than a division per frame.
+        std::uint32_t from = (ringWrite_ + ringLength_ - latencyFrames_) % ringLength_;
+        for (std::uint32_t i = 0; i < frames; ++i) {
+            if (dryMix_ != target)
+                dryMix_ = target > dryMix_ ? std::min(target, dryMix_ + mixStep_)
+                                           : std::max(target, dryMix_ - mixStep_);
+            const std::uint32_t at = from;
+            if (++from == ringLength_) from = 0;
+            for (int c = 0; c < 2; ++c) {
+                const float wet = buffer[2 * i + c], dry = dry_[c][at];
+                // The ends of the fade give each signal exactly, not through the mix arithmetic.
+                out_[c][offset + i] = dryMix_ == 0.0f   ? wet
+                                      : dryMix_ == 1.0f ? dry
+                                                        : wet + (dry - wet) * dryMix_;
+            }
         }
     }
     ringWrite_ = (ringWrite_ + frames) % ringLength_;
