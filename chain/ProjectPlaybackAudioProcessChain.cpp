@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "effects/DspAudioEffectObject.h"
 #include "effects/eq/EqAudioEffectObject.h"
@@ -73,14 +74,15 @@ void ProjectPlaybackAudioProcessChain::applyParameters(const ParameterList& bloc
         if (auto effect = createEffect(block->effectType, channels_, sampleRate_)) {
             setEffect(block->name, std::move(effect));
         }
-        AudioEffectObject* stage = findEffect(block->name);
+        auto* stage = dynamic_cast<DspAudioEffectObject*>(findEffect(block->name));
         if (stage == nullptr) continue;
         stage->init();
         stage->setName(block->name.c_str());
         stage->setParameters(*block);
         stageOrder_.push_back(block->name);
     }
-    for (const auto& name : stageOrder_) stages_.push_back(findEffect(name));
+    for (const auto& name : stageOrder_)
+        stages_.push_back(static_cast<DspAudioEffectObject*>(findEffect(name)));
     surroundGroup_.clear();
     groupTunedOn_.clear();
     for (const char* name : kSurroundGroup) {
@@ -141,17 +143,22 @@ void ProjectPlaybackAudioProcessChain::processBlock(float** input, float** outpu
         copyBlock(input, output, channels_, frames);
         return;
     }
-    for (AudioEffectObject* stage : stages_) {
-        stage->process(input, output, frames);
-        copyBlock(output, input, channels_, frames);
+    // The signal moves between the two blocks, each stage reading one and writing the other; a
+    // stage that is switched off would only copy, so it is passed over.
+    float** from = input;
+    float** to = output;
+    for (DspAudioEffectObject* stage : stages_) {
+        if (!stage->processing()) continue;
+        stage->process(from, to, frames);
+        std::swap(from, to);
     }
-    fade_.apply(input, output, channels_, frames, sampleRate_, [this] { atSilence(); });
+    fade_.apply(from, output, channels_, frames, sampleRate_, [this] { atSilence(); });
     recoverFromNonFiniteOutput(output, frames);
 }
 
 int ProjectPlaybackAudioProcessChain::latencyFrames() const {
     int frames = 0;
-    for (const AudioEffectObject* stage : stages_) frames += stage->latencyFrames();
+    for (const DspAudioEffectObject* stage : stages_) frames += stage->latencyFrames();
     return frames;
 }
 
@@ -163,7 +170,7 @@ void ProjectPlaybackAudioProcessChain::recoverFromNonFiniteOutput(float** output
     for (int c = 0; c < channels_; ++c) finite = finite && kernels::allFinite(output[c], frames);
     if (finite) return;
     for (int c = 0; c < channels_; ++c) std::fill(output[c], output[c] + frames, 0.0f);
-    for (AudioEffectObject* stage : stages_) stage->clearState();
+    for (DspAudioEffectObject* stage : stages_) stage->clearState();
 }
 
 }  // namespace veltra

@@ -46,7 +46,7 @@ class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain 
     void recoverFromNonFiniteOutput(float** output, int frames);
 
     std::vector<std::string> stageOrder_;
-    std::vector<AudioEffectObject*> stages_;  // stageOrder_ resolved once per rebuild
+    std::vector<DspAudioEffectObject*> stages_;  // stageOrder_ resolved once per rebuild
     // The surround group, resolved at rebuild: looking names up on the audio thread would build
     // strings, and "Halvorn_Surround" is too long for the small-string buffer.
     std::vector<DspAudioEffectObject*> surroundGroup_;

@@ -20,7 +20,7 @@ void DspAudioEffectObject::copyChannels(float** input, float** output, int chann
 }
 
 int DspAudioEffectObject::process(float** input, float** output, int frames) {
-    if (enabled_ == 1) {
+    if (processing()) {
         processBlock(input, output, frames);
     } else {
         copyChannels(input, output, std::min(inputChannels_, outputChannels_), frames);

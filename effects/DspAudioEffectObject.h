@@ -30,6 +30,8 @@ class DspAudioEffectObject : public AudioEffectObject {
     virtual std::string getParameterName(int index) const { return std::to_string(index); }
 
     bool enabled() const { return enabled_ != 0; }
+    // Whether process() runs the effect rather than copying its input through unchanged.
+    bool processing() const { return enabled_ == 1; }
     // A disabled stage passes its input straight through, so it adds no delay.
     int latencyFrames() const final { return enabled() ? activeLatencyFrames() : 0; }
     virtual int activeLatencyFrames() const { return 0; }

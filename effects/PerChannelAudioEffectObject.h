@@ -28,7 +28,7 @@ class PerChannelAudioEffectObject : public DspAudioEffectObject {
         for (auto& channel : channels_) channel->setParameters(block);
     }
     int process(float** input, float** output, int frames) override {
-        if (enabled_ == 1) return processBlock(input, output, frames);
+        if (processing()) return processBlock(input, output, frames);
         // Pass-through covers exactly the channels this effect was built for: the blocks it is
         // given have that many, so it neither reads past them nor leaves any of them unwritten.
         copyChannels(input, output, channelCount(), frames);
