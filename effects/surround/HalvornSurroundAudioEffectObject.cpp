@@ -63,15 +63,21 @@ int HalvornSurroundAudioEffectObject::activeLatencyFrames() const {
 
 int HalvornSurroundAudioEffectObject::processBlock(float** input, float** output, int frames) {
     if (!kernel_ || frames <= 0 || inputChannels_ < 1) return frames;
-    const bool stereo = inputChannels_ >= 2;
-    float* left = input[0];
-    float* right = stereo ? input[1] : input[0];
-    float discard[SurroundKernel::kWorkFrames] = {};  // the right output of a mono stage
     // Longer blocks than the work buffers are run in pieces rather than overrunning them.
-    for (int done = 0; done < frames; done += SurroundKernel::kWorkFrames) {
-        const int n = std::min(frames - done, SurroundKernel::kWorkFrames);
-        kernel_->process(left + done, right + done, output[0] + done,
-                         stereo ? output[1] + done : discard, n);
+    const auto run = [&](const float* left, const float* right, float* outRight, bool advance) {
+        for (int done = 0; done < frames; done += SurroundKernel::kWorkFrames) {
+            const int n = std::min(frames - done, SurroundKernel::kWorkFrames);
+            kernel_->process(left + done, right + done, output[0] + done,
+                             outRight + (advance ? done : 0), n);
+        }
+    };
+    if (inputChannels_ >= 2) {
+        run(input[0], input[1], output[1], true);
+    } else {
+        // A mono stage's right output goes nowhere. Only this case pays for clearing it: 4 KiB
+        // per block is about a hundredth of the stereo path.
+        float discard[SurroundKernel::kWorkFrames] = {};
+        run(input[0], input[0], discard, false);
     }
     if (inputChannels_ > 2) copyChannels(input + 2, output + 2, inputChannels_ - 2, frames);
     return frames;
