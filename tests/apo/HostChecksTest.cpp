@@ -7,8 +7,8 @@
 #include <cstdlib>
 
 #include "apo/ModuleEntryPoints.h"
-#include "engine/PlaybackModule.h"
 #include "support/KernelPaths.h"
+#include "support/Playback.h"
 #include "support/Signals.h"
 #include "windows/HostChecks.h"
 #include "windows/HostModule.h"
@@ -25,14 +25,8 @@ TEST(HostChecks, TheModuleKeepsItsComContractsOnEveryKernelPath) {
     const std::vector<float> input =
         veltra::testing::interleave(veltra::testing::bursts(48000, 220, 12000),
                                     veltra::testing::tone(48000, 1700, 0.5, 48000, 0.3f));
-    std::vector<float> reference = input;
     setenv("VELTRA_ISA", "scalar", 1);
-    veltra::VeltraDspPlayback* engine = veltra::createPlaybackEngine(2, 2, 48000);
-    std::uint32_t record[2] = {10003, 1};
-    veltra::sendPlaybackParameter(engine, record);
-    for (std::size_t at = 0; at < reference.size(); at += 2 * 480)
-        veltra::processPlayback(engine, reference.data() + at, reference.data() + at, 480);
-    veltra::destroyPlaybackEngine(engine);
+    const std::vector<float> reference = veltra::testing::playThrough(input, 480);
 
     for (const auto* path : veltra::testing::kernelPaths()) {
         setenv("VELTRA_ISA", path->name, 1);  // taken when a stream starts

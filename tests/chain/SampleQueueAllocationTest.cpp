@@ -12,38 +12,23 @@
 namespace veltra {
 namespace {
 
-// Single samples and block moves across the ring's end keep the order, growth keeps what was
-// held, and a short pop reports what it found.
-TEST(SampleQueue, WrapAndGrowthKeepOrder) {
-    SampleQueue queue;
-    std::vector<float> ramp(1000), out(1000, -1.0f);
-    for (std::size_t i = 0; i < ramp.size(); ++i) ramp[i] = float(i);
-    queue.pushSamples(ramp.data(), 200);
-    EXPECT_EQ(queue.popSamples(out.data(), 150), 150u);
-    queue.pushSamples(ramp.data() + 200, 100);  // 150 held in a 256-sample ring: wraps
-    EXPECT_EQ(queue.capacity(), 256u);
-    for (std::size_t i = 300; i < 1000; ++i) queue.pushBack(ramp[i]);  // grows while wrapped
-    for (std::size_t i = 150; i < 300; ++i) out[i] = queue.popFront();
-    EXPECT_EQ(queue.popSamples(out.data() + 300, 900), 700u);
-    EXPECT_EQ(out, ramp);
-    EXPECT_EQ(queue.popFront(), 0.0f);
-    EXPECT_TRUE(queue.empty());
-}
-
-// The whole speaker path, fade included, on the real-time thread's calls: no heap traffic once
-// the engine exists.
-// Block moves of one, two and three channels against a plain first-in first-out model: blocks of
-// every size, single samples now and then so that a block can start mid-frame, the ring
-// wrapping and growing, and pops past the end filled with zeros.
-TEST(SampleQueue, BlockMovesMatchAPlainQueueAcrossTheWrap) {
+// Every kind of move (single samples, contiguous runs, blocks of one to three channels) against a
+// plain first-in first-out model: blocks of every size, so that a block can start mid-frame, the
+// ring wrapping and growing while wrapped, a short pop reporting what it found, and block pops
+// past the end filled with zeros.
+TEST(SampleQueue, EveryMoveMatchesAPlainQueueAcrossTheWrap) {
     for (int channels = 1; channels <= 3; ++channels) {
         SampleQueue queue;
         std::deque<float> model;
         float next = 1.0f;
         std::vector<std::vector<float>> block(std::size_t(channels), std::vector<float>(64));
         std::vector<float*> pointers;
-        pointers.reserve(block.size());
         for (auto& c : block) pointers.push_back(c.data());
+        std::vector<float> run(700);
+        auto expectFront = [&](float got) {
+            ASSERT_EQ(got, model.empty() ? 0.0f : model.front()) << channels << " channels";
+            if (!model.empty()) model.pop_front();
+        };
         for (int round = 0; round < 300; ++round) {
             const int pushFrames = 1 + (round * 7) % 37;
             for (int f = 0; f < pushFrames; ++f)
@@ -56,24 +41,26 @@ TEST(SampleQueue, BlockMovesMatchAPlainQueueAcrossTheWrap) {
                 queue.pushBack(next);
                 model.push_back(next++);
             }
-            if (round % 7 == 0 && !model.empty()) {
-                EXPECT_EQ(queue.popFront(), model.front());
-                model.pop_front();
+            if (round % 7 == 0) expectFront(queue.popFront());
+            if (round % 3 == 0) {  // runs in and out; now and then a long one that grows the ring
+                const std::size_t in = round % 50 == 12 ? 700 : 1 + std::size_t(round) % 61;
+                for (std::size_t i = 0; i < in; ++i) model.push_back(run[i] = next++);
+                queue.pushSamples(run.data(), in);
+                ASSERT_EQ(queue.popSamples(run.data(), in / 2 + 1), in / 2 + 1);
+                for (std::size_t i = 0; i <= in / 2; ++i) expectFront(run[i]);
             }
             const int popFrames = 1 + (round * 5) % (round % 50 == 49 ? 64 : 31);
             queue.popDeinterleaved(pointers.data(), channels, popFrames);
             for (int f = 0; f < popFrames; ++f)
-                for (int c = 0; c < channels; ++c) {
-                    float expected = 0.0f;
-                    if (!model.empty()) {
-                        expected = model.front();
-                        model.pop_front();
-                    }
-                    ASSERT_EQ(block[std::size_t(c)][std::size_t(f)], expected)
-                        << channels << " channels, round " << round << ", frame " << f;
-                }
+                for (int c = 0; c < channels; ++c)
+                    expectFront(block[std::size_t(c)][std::size_t(f)]);
             ASSERT_EQ(queue.size(), model.size());
         }
+        std::vector<float> rest(model.size() + 5);
+        ASSERT_EQ(queue.popSamples(rest.data(), rest.size()), model.size());
+        for (std::size_t i = 0; i + 5 < rest.size(); ++i) expectFront(rest[i]);
+        EXPECT_TRUE(queue.empty());
+        EXPECT_EQ(queue.popFront(), 0.0f);
     }
 }
 

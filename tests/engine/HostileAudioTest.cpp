@@ -5,7 +5,7 @@
 #include <limits>
 #include <vector>
 
-#include "engine/PlaybackModule.h"
+#include "support/Playback.h"
 
 namespace veltra {
 namespace {
@@ -19,26 +19,19 @@ float tone(std::size_t frame, int channel) {
 // 500 ms of a tone, 50 ms of hostile samples, then 1 s of the tone again, in 10 ms buffers.
 // Returns the RMS of the last 250 ms, or -1 when any output sample was not finite.
 double speakerThrough(const Sample& hostile) {
-    VeltraDspPlayback* engine = createPlaybackEngine(2, 2, 48000);
-    std::uint32_t record[2] = {10003, 1};
-    sendPlaybackParameter(engine, record);
-    double sum = 0.0;
-    bool finite = true;
-    std::vector<float> buffer(2 * 480);
-    for (std::size_t call = 0; call < 155; ++call) {
-        for (std::size_t i = 0; i < buffer.size(); ++i) {
-            const std::size_t frame = call * 480 + i / 2;
-            const int c = int(i % 2);
-            buffer[i] = (call >= 50 && call < 55) ? hostile(frame, c) : tone(frame, c);
-        }
-        processPlayback(engine, buffer.data(), buffer.data(), 480);
-        for (float v : buffer) {
-            finite = finite && std::isfinite(v);
-            if (call >= 130) sum += double(v) * double(v);
-        }
+    std::vector<float> x(2 * 155 * 480);
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const std::size_t frame = i / 2;
+        const int c = int(i % 2);
+        x[i] = (frame >= 50 * 480 && frame < 55 * 480) ? hostile(frame, c) : tone(frame, c);
     }
-    destroyPlaybackEngine(engine);
-    return finite ? std::sqrt(sum / (25.0 * 960.0)) : -1.0;
+    x = testing::playThrough(std::move(x), 480);
+    double sum = 0.0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        if (!std::isfinite(x[i])) return -1.0;
+        if (i >= 2 * 130 * 480) sum += double(x[i]) * double(x[i]);
+    }
+    return std::sqrt(sum / (25.0 * 960.0));
 }
 
 // Whatever arrives, the speaker path never emits a non-finite sample, and one second later it

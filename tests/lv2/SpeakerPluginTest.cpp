@@ -9,9 +9,9 @@
 #include <limits>
 #include <vector>
 
-#include "engine/PlaybackModule.h"
 #include "presets/Tuning.h"
 #include "support/AllocationCounter.h"
+#include "support/Playback.h"
 #include "support/Signals.h"
 
 namespace {
@@ -86,14 +86,15 @@ TEST(SpeakerPlugin, RunsAnyBlockSizesAsTheEngineDoesWithoutAllocating) {
     const std::size_t total = 3 * 14185;  // three passes over the sizes
     std::vector<float> l = tone(total, 220, 0.9, 48000, 0.05f, 1),
                        r = tone(total, 1700, 0.6, 48000, 0.05f, 2);
-    std::vector<float> reference = veltra::testing::interleave(l, r), ol(total), orr(total);
+    const std::vector<float> input = veltra::testing::interleave(l, r);  // runs in place overwrite
+    std::vector<float> ol(total), orr(total);
 
     Instance plugin(48000);
     ASSERT_NE(plugin.handle, nullptr);
     const long beforeActivate = veltra::support::allocationCount();
     plugin.d->activate(plugin.handle);  // a new stream: the counter sees the plugin's allocations
     ASSERT_GT(veltra::support::allocationCount(), beforeActivate);
-    std::vector<std::pair<std::size_t, std::uint32_t>> switches;  // frame, new state
+    veltra::testing::Switches switches;
     std::size_t at = 0;
     int step = 0;
     long allocations = 0;
@@ -109,20 +110,8 @@ TEST(SpeakerPlugin, RunsAnyBlockSizesAsTheEngineDoesWithoutAllocating) {
         }
     }
     ASSERT_EQ(at, total);
-    veltra::VeltraDspPlayback* engine = veltra::createPlaybackEngine(2, 2, 48000);
-    for (std::size_t pos = 0, next = 0; pos < total;) {
-        if (next < switches.size() && switches[next].first == pos) {
-            std::uint32_t record[2] = {10003, switches[next++].second};
-            veltra::sendPlaybackParameter(engine, record);
-        }
-        const std::size_t end =
-            std::min({pos + 480, total, next < switches.size() ? switches[next].first : total});
-        float* io = reference.data() + 2 * pos;
-        veltra::processPlayback(engine, io, io, std::uint32_t(end - pos));
-        pos = end;
-    }
-    veltra::destroyPlaybackEngine(engine);
     EXPECT_EQ(allocations, 0);
+    const auto reference = veltra::testing::playThrough(input, 480, switches);
     std::size_t differ = 0;
     for (std::size_t i = 0; i < total; ++i)
         differ += (ol[i] != reference[2 * i]) + (orr[i] != reference[2 * i + 1]);

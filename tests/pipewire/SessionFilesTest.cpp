@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include "pipewire/SessionFiles.h"
 #include "pipewire/SinkList.h"
+#include "support/Files.h"
 
 namespace veltra::pipewire {
 namespace {
@@ -17,22 +16,18 @@ namespace fs = std::filesystem;
 // Every directory and file under root, with the files' contents.
 std::map<std::string, std::string> tree(const fs::path& root) {
     std::map<std::string, std::string> all;
-    for (const auto& e : fs::recursive_directory_iterator(root)) {
-        std::ostringstream text;
-        if (e.is_regular_file()) text << std::ifstream(e.path()).rdbuf();
-        all[fs::relative(e.path(), root).string()] = e.is_directory() ? "<dir>" : text.str();
-    }
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        all[fs::relative(e.path(), root).string()] =
+            e.is_directory() ? "<dir>" : testing::fileBytes(e.path());
     return all;
 }
 
-struct Root {
-    Root() : path(fs::temp_directory_path() / ("veltradsp-session-" + std::to_string(::getpid()))) {
-        fs::remove_all(path);
+// A configuration root that already holds a script of the user's own.
+struct Root : testing::ScratchDirectory {
+    Root() : ScratchDirectory("veltradsp-session") {
         fs::create_directories(path / "wireplumber" / "main.lua.d");
         std::ofstream(path / "wireplumber" / "main.lua.d" / "50-mine.lua") << "-- the user's own\n";
     }
-    ~Root() { fs::remove_all(path); }
-    fs::path path;
 };
 
 // Attachments in both forms, in any order of detaching, leave the tree as it was: what an
@@ -74,12 +69,7 @@ TEST(SessionFiles, DetachRemovesOnlyDirectoriesOnTheRootsLine) {
     const SessionFiles files(nested.string() + "//");
     files.attach("speakers", "{ }\n", "built-in", SessionFiles::Form::WirePlumber04);
     const fs::path script = nested / "wireplumber/scripts/veltradsp-speakers.lua";
-    std::string text;
-    {
-        std::ostringstream read;
-        read << std::ifstream(script).rdbuf();
-        text = read.str();
-    }
+    std::string text = testing::fileBytes(script);
     const std::string marker = "-- veltradsp: created = ";
     const auto at = text.find(marker);
     ASSERT_NE(at, std::string::npos);

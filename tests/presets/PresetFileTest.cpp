@@ -1,27 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "chain/PlaybackAudioProcessChainProvider.h"
 #include "presets/PresetFile.h"
 #include "presets/ValueCheck.h"
+#include "support/Files.h"
 
 namespace veltra::presets {
 namespace {
-
-std::string fileText(const std::string& path) {
-    std::ifstream in(path);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // The built-in tuning written out, read back and read from the shipped default.toml gives the
 // module's built-in blocks word for word (names, types, flags, every payload bit).
 TEST(PresetFile, BuiltInListRoundTripsBitForBit) {
     const ParameterList list = PlaybackAudioProcessChainProvider::defaultList();
-    const std::string shipped = fileText(VELTRA_SOURCE_DIR "/presets/default.toml");
+    const std::string shipped = testing::fileBytes(VELTRA_SOURCE_DIR "/presets/default.toml");
     ASSERT_FALSE(shipped.empty());
     for (const std::string& text : {PresetFile::write(Tuning::builtIn()), shipped}) {
         Tuning read;

@@ -1,12 +1,10 @@
 // Sound files written and read in pieces: round trips, no time stamp in the bytes, nothing left
 // behind by a writer that did not finish, and refusals of files that cannot be trusted.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "support/Files.h"
 #include "support/SameBits.h"
 #include "support/Signals.h"
 #include "tools/AudioReader.h"
@@ -19,13 +17,7 @@ namespace fs = std::filesystem;
 
 class AudioStream : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("veltra-stream-" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string path(const char* name) const { return (dir_ / name).string(); }
+    std::string path(const char* name) const { return (dir_.path / name).string(); }
     // Written in three uneven pieces.
     void write(const std::string& to, const std::vector<float>& x, OutputFormat format) const {
         AudioWriter w(to, 2, 44100, format);
@@ -35,17 +27,15 @@ class AudioStream : public ::testing::Test {
         w.write(x.data() + 2002, frames - 1001);
         w.commit();
     }
-    static std::string bytes(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    static std::string bytes(const std::string& file) { return testing::fileBytes(file); }
     std::vector<std::string> listing() const {
         std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename());
+        for (const auto& e : fs::directory_iterator(dir_.path))
+            names.push_back(e.path().filename());
         return names;
     }
 
-    fs::path dir_;
+    testing::ScratchDirectory dir_{"veltra-stream"};
 };
 
 TEST_F(AudioStream, FloatRoundTripsBitForBitAndTheSameSamplesGiveTheSameBytes) {

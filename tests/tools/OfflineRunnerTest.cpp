@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "effects/kernels/FlushDenormals.h"
+#include "support/Playback.h"
 #include "support/SameBits.h"
 #include "support/Signals.h"
 #include "tools/OfflineRunner.h"
@@ -22,20 +23,6 @@ std::vector<float> program(std::size_t frames) {
     return interleave(bursts(frames, 220.0, 9000), tone(frames, 3100.0, 0.9, 48000, 0.2f));
 }
 
-// The reference: one engine, host buffers straight from the start, no pieces.
-std::vector<float> speakerDirect(std::vector<float> x, std::size_t host) {
-    VeltraDspPlayback* engine = createPlaybackEngine(2, 2, 48000);
-    std::uint32_t record[2] = {10003, 1};
-    sendPlaybackParameter(engine, record);
-    const kernels::ScopedFlushDenormals flush;
-    for (std::size_t at = 0; at < x.size() / 2; at += host) {
-        const auto n = static_cast<std::uint32_t>(std::min(host, x.size() / 2 - at));
-        processPlayback(engine, x.data() + 2 * at, x.data() + 2 * at, n);
-    }
-    destroyPlaybackEngine(engine);
-    return x;
-}
-
 std::vector<float> inPieces(OfflineRunner& runner, std::vector<float> x) {
     for (std::size_t at = 0; at < x.size() / 2; at += runner.pieceFrames())
         runner.process(x.data() + 2 * at, std::min(runner.pieceFrames(), x.size() / 2 - at));
@@ -51,7 +38,8 @@ TEST(OfflineRunner, SpeakerInPiecesGivesTheSamplesOfOneStream) {
         EXPECT_EQ(runner->pieceFrames() % host, 0u) << host;
         EXPECT_GE(runner->pieceFrames(), std::min<std::size_t>(host, 8192)) << host;
         const auto pieces = inPieces(*runner, x);
-        EXPECT_TRUE(sameBits(pieces, speakerDirect(x, host))) << "host frames " << host;
+        const kernels::ScopedFlushDenormals flush;  // as the runner does
+        EXPECT_TRUE(sameBits(pieces, testing::playThrough(x, host))) << "host frames " << host;
         EXPECT_FALSE(sameBits(pieces, x)) << "the path did something";
     }
 }
