@@ -7,6 +7,7 @@
 #include "effects/DspAudioEffectObject.h"
 #include "support/Blocks.h"
 #include "support/ListProvider.h"
+#include "support/Planar.h"
 
 namespace veltra {
 namespace {
@@ -23,15 +24,11 @@ struct Harness {
     // Runs `blocks` blocks of a constant input and returns channel 0 of every output frame.
     std::vector<float> run(int blocks, float value) {
         std::vector<float> result;
-        std::vector<std::vector<float>> in(channels, std::vector<float>(64)),
-            out(channels, std::vector<float>(64));
-        std::vector<float*> ip, op;
-        for (int c = 0; c < channels; ++c) ip.push_back(in[c].data()), op.push_back(out[c].data());
         for (int b = 0; b < blocks; ++b) {
-            for (auto& ch : in) std::fill(ch.begin(), ch.end(), value);
-            chain.process(ip.data(), op.data(), 64);
+            const auto out = testing::through(
+                chain, testing::Planar(std::size_t(channels), std::vector<float>(64, value)));
             result.insert(result.end(), out[0].begin(), out[0].end());
-            lastOtherChannel = out[channels - 1][63];
+            lastOtherChannel = out.back()[63];
         }
         return result;
     }

@@ -6,6 +6,7 @@
 #include "chain/ParameterBlock.h"
 #include "effects/eq/EqAudioEffectObject.h"
 #include "support/Blocks.h"
+#include "support/Planar.h"
 #include "support/Signals.h"
 
 namespace veltra {
@@ -58,7 +59,7 @@ TEST(EqFilterBank, EveryTypeHasItsClosedFormResponse) {
 
 struct Eq {
     explicit Eq(const std::vector<std::array<float, 4>>& bands, int channels = 1)
-        : eq(channels, kRate) {
+        : eq(channels, kRate), channels(channels) {
         eq.init();
         std::vector<float> words;
         for (const auto& band : bands) words.insert(words.end(), band.begin(), band.end());
@@ -67,13 +68,12 @@ struct Eq {
     }
     // Channel 0 through the bank, the others silent.
     std::vector<float> run(std::vector<float> x) {
-        std::vector<float> silent(x.size());
-        std::vector<float*> io(16, silent.data());
-        io[0] = x.data();
-        eq.process(io.data(), io.data(), int(x.size()));
-        return x;
+        testing::Planar in(std::size_t(channels), std::vector<float>(x.size()));
+        in[0] = std::move(x);
+        return testing::through(eq, std::move(in))[0];
     }
     EqAudioEffectObject eq;
+    int channels;
     ParameterBlock block;
 };
 
@@ -120,10 +120,7 @@ TEST(EqAudioEffectObject, SectionsFollowTheirDifferenceEquation) {
 
 TEST(EqAudioEffectObject, MoreThanSixteenChannelsFiltersSixteenAndCarriesTheRest) {
     Eq eq({{0.0f, -6.0206f, 0.0f, 15.0f}}, 18);
-    std::vector<std::vector<float>> in(18, std::vector<float>(8, 1.0f)), out = in;
-    std::vector<float*> ip, op;
-    for (int c = 0; c < 18; ++c) ip.push_back(in[c].data()), op.push_back(out[c].data());
-    eq.eq.process(ip.data(), op.data(), 8);
+    const auto out = testing::through(eq.eq, testing::Planar(18, std::vector<float>(8, 1.0f)));
     EXPECT_NEAR(out[15][7], 0.5f, 1e-4f);
     EXPECT_EQ(out[16][7], 1.0f);
     EXPECT_EQ(out[17][0], 1.0f);

@@ -5,6 +5,7 @@
 
 #include "chain/ParameterBlock.h"
 #include "effects/surround/HalvornSurroundAudioEffectObject.h"
+#include "support/Planar.h"
 #include "support/Signals.h"
 
 namespace veltra {
@@ -30,11 +31,8 @@ const std::vector<float> kDefaultLimiter{0.0f, 0.0f, -1.0f, 0.5f, 500.0f, -0.848
 
 // Stereo through the effect; true when both channels come out as they went in.
 bool transparent(Effect& effect) {
-    std::vector<float> l{0.3f, -0.7f, 1.2f}, r{-0.1f, 0.4f, 0.0f}, ol(3), orr(3);
-    float* in[2] = {l.data(), r.data()};
-    float* out[2] = {ol.data(), orr.data()};
-    effect.process(in, out, 3);
-    return ol == l && orr == r;
+    const testing::Planar x{{0.3f, -0.7f, 1.2f}, {-0.1f, 0.4f, 0.0f}};
+    return testing::through(effect, x) == x;
 }
 
 // The custom row's widener flag with the limiter switched off, or a disabled block, leave the
@@ -90,10 +88,8 @@ TEST(HalvornSurround, SideHighPassIsAFourthOrderButterworthPerRate) {
 TEST(HalvornSurround, MonoIsSafe) {
     Effect mono(44100, 1);
     mono.init();
-    std::vector<float> m(2000, 0.2f), om(2000);
-    float* mi[1] = {m.data()};
-    float* mo[1] = {om.data()};
-    mono.process(mi, mo, 2000);  // beyond the 1024-frame work buffers, one channel only
+    // Beyond the 1024-frame work buffers, one channel only.
+    const auto om = testing::through(mono, {std::vector<float>(2000, 0.2f)})[0];
     EXPECT_TRUE(std::isfinite(om[1999]));
     EXPECT_NE(om[1999], 0.0f);
 }

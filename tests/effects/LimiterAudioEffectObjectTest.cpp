@@ -6,6 +6,7 @@
 #include "chain/ParameterBlock.h"
 #include "effects/limiter/LimiterAudioEffectObject.h"
 #include "support/Blocks.h"
+#include "support/Planar.h"
 
 namespace veltra {
 namespace {
@@ -15,11 +16,7 @@ ParameterBlock limiterBlock(const std::vector<float>& p) {
 }
 
 std::vector<float> runMono(InternalLimiterAudioEffectObject& limiter, std::vector<float> x) {
-    std::vector<float> y(x.size());
-    float* in[1] = {x.data()};
-    float* out[1] = {y.data()};
-    limiter.process(in, out, int(x.size()));
-    return y;
+    return testing::through(limiter, {std::move(x)})[0];
 }
 
 TEST(LimiterKernel, DefaultsDelayByFifteenAndQuietSignalPassesAtUnityGain) {
@@ -80,21 +77,15 @@ TEST(LimiterAudioEffectObject, ChannelsKeepIndependentGainsAndNothingTurnsNonFin
     LimiterAudioEffectObject limiter(2, 48000);
     limiter.init();
     limiter.setParameters(limiterBlock({0.0f, 0.0f, -6.0f, 0.0f, 0.0f, 8.0f, 500.0f, 16.0f}));
-    std::vector<float> loud(64, 0.9f), quiet(64, 0.1f), l(64), r(64);
-    float* in[2] = {loud.data(), quiet.data()};
-    float* out[2] = {l.data(), r.data()};
-    limiter.process(in, out, 64);
+    testing::through(limiter, {std::vector<float>(64, 0.9f), std::vector<float>(64, 0.1f)});
     EXPECT_LT(limiter.channel(0).kernel()->gain, 1.0f);
     EXPECT_EQ(limiter.channel(1).kernel()->gain, 1.0f);
 
     LimiterAudioEffectObject hostile(1, 0);
     hostile.init();
     hostile.setParameters(limiterBlock({0.0f, NAN, 400.0f, -1e9f, -5.0f, -1.0f, 0.0f, 0.0f}));
-    std::vector<float> big(64, 1e30f), y(64);
-    float* hi[1] = {big.data()};
-    float* ho[1] = {y.data()};
-    hostile.process(hi, ho, 64);
-    for (float v : y) EXPECT_TRUE(std::isfinite(v));
+    const auto y = testing::through(hostile, {std::vector<float>(64, 1e30f)});
+    for (float v : y[0]) EXPECT_TRUE(std::isfinite(v));
 
     // Found by fuzzing: the longest hold at the highest rate overflowed its counter's conversion.
     InternalLimiterAudioEffectObject longest(2147483647u);

@@ -7,6 +7,7 @@
 #include "chain/ProjectPlaybackAudioProcessChain.h"
 #include "engine/PlaybackModule.h"
 #include "engine/VeltraDspPlayback.h"
+#include "support/Planar.h"
 
 namespace veltra {
 namespace {
@@ -34,17 +35,13 @@ TEST(PlaybackEngine, FirstCallOf480FramesRunsSevenBlocksOneBlockLate) {
     const std::uint32_t configuration[3] = {2, 2, 48000};
     chain.init(configuration);
     chain.handleSetParameter({10003, record});
-    std::vector<float> l(64), r(64), ol(64), orr(64);
-    float* in[2] = {l.data(), r.data()};
-    float* out[2] = {ol.data(), orr.data()};
     for (int b = 0; b < 6; ++b) {
-        for (int f = 0; f < 64; ++f) l[f] = x[2 * (64 * b + f)], r[f] = x[2 * (64 * b + f) + 1];
-        chain.process(in, out, 64);
-        for (int f = 0; f < 64; ++f) {
-            const std::size_t frame = 64 * (b + 1) + f;
-            if (frame >= 480) break;
-            ASSERT_EQ(y[2 * frame], ol[f]) << frame;
-            ASSERT_EQ(y[2 * frame + 1], orr[f]) << frame;
+        testing::Planar in(2, std::vector<float>(64));
+        for (int f = 0; f < 128; ++f) in[std::size_t(f % 2)][std::size_t(f / 2)] = x[128 * b + f];
+        const auto out = testing::through(chain, std::move(in));
+        for (std::size_t f = 0; f < 64 && 64 * (b + 1) + f < 480; ++f) {
+            ASSERT_EQ(y[2 * (64 * (b + 1) + f)], out[0][f]) << b << " " << f;
+            ASSERT_EQ(y[2 * (64 * (b + 1) + f) + 1], out[1][f]) << b << " " << f;
         }
     }
     destroyPlaybackEngine(engine);
