@@ -24,9 +24,8 @@ struct Endpoint : host::Stream {
     Endpoint() : Stream(2, 48000.0f, 480) { store->setUInt32(PKEY_Endpoint_Enable_SpkMFX, 1); }
     ~Endpoint() { store->Release(); }
     HRESULT initialize(IAudioProcessingObject* apo) {
-        APOInitSystemEffects2 init{
-            {sizeof(init), CLSID_VeltraDspSpkAPOMFX}, nullptr, store, nullptr, devices.p, 0, 0,
-            AUDIO_SIGNALPROCESSINGMODE_DEFAULT,       0};
+        APOInitSystemEffects2 init = host::systemEffects(CLSID_VeltraDspSpkAPOMFX, store, devices.p,
+                                                         AUDIO_SIGNALPROCESSINGMODE_DEFAULT);
         return apo->Initialize(sizeof(init), reinterpret_cast<std::uint8_t*>(&init));
     }
     // Call `call` of a continuous tone into the input buffer.

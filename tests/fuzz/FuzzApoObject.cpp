@@ -11,6 +11,7 @@
 #include "apo/VeltraDspMicAPOMFX.h"
 #include "apo/VeltraDspSpkAPOMFX.h"
 #include "apo/platform/MemoryPropertyStore.h"
+#include "windows/HostPlatform.h"
 
 namespace {
 
@@ -127,16 +128,9 @@ template <typename Object>
 Object* initialised(MemoryPropertyStore* store, FuzzInput& in) {
     Object* apo = Object::create();
     store->setUInt32(PKEY_Endpoint_Enable_SpkMFX, in.pick(2));
-    APOInitSystemEffects2 init{
-        {sizeof(APOInitSystemEffects2), {}},
-        nullptr,
-        store,
-        nullptr,
-        reinterpret_cast<IMMDeviceCollection*>(std::uintptr_t{0x1000}),
-        0,
-        0,
-        in.pick(4) == 0 ? AUDIO_SIGNALPROCESSINGMODE_RAW : AUDIO_SIGNALPROCESSINGMODE_DEFAULT,
-        0};
+    APOInitSystemEffects2 init = host::systemEffects(
+        {}, store, reinterpret_cast<IMMDeviceCollection*>(std::uintptr_t{0x1000}),
+        in.pick(4) == 0 ? AUDIO_SIGNALPROCESSINGMODE_RAW : AUDIO_SIGNALPROCESSINGMODE_DEFAULT);
     apo->Initialize(in.pick(4) == 0 ? in.u32() % 128 : sizeof(init),
                     reinterpret_cast<std::uint8_t*>(&init));
     if (in.pick(4) == 0) apo->Initialize(sizeof(init), reinterpret_cast<std::uint8_t*>(&init));

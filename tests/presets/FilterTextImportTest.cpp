@@ -10,6 +10,7 @@
 #include "effects/eq/EqFilterBank.h"
 #include "presets/FilterTextImport.h"
 #include "presets/PresetFile.h"
+#include "support/Signals.h"
 
 namespace veltra::presets {
 namespace {
@@ -59,9 +60,7 @@ double stageDb(const Tuning& t, int stage, double hz, int rate) {
         float c[5];
         EqFilterBank::designBand(block.floatAt(4 * b), block.floatAt(4 * b + 1),
                                  block.floatAt(4 * b + 2), int(block.floatAt(4 * b + 3)), rate, c);
-        const std::complex<double> z1 = std::polar(1.0, -2 * std::numbers::pi * hz / rate);
-        db += 20 * std::log10(std::abs((double(c[0]) + double(c[1]) * z1 + double(c[2]) * z1 * z1) /
-                                       (1.0 - double(c[3]) * z1 - double(c[4]) * z1 * z1)));
+        db += 20 * std::log10(std::abs(testing::response(c, hz, rate)));
     }
     return db;
 }

@@ -37,6 +37,17 @@ inline GUID guid(const wchar_t* text) {
     return value;
 }
 
+// What the audio service hands a mode effect of `clsid` on an endpoint in Initialize.
+inline APOInitSystemEffects2 systemEffects(const CLSID& clsid, IPropertyStore* store,
+                                           IMMDeviceCollection* devices, const GUID& mode) {
+    APOInitSystemEffects2 init{};
+    init.APOInit = {sizeof(APOInitSystemEffects2), clsid};
+    init.pAPOSystemEffectsProperties = store;
+    init.pDeviceCollection = devices;
+    init.AudioProcessingMode = mode;
+    return init;
+}
+
 // A text the module writes (UTF-16) equals an ASCII literal.
 template <typename Unit>
 bool sameText(const Unit* text, const char* ascii) {

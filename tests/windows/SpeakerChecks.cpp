@@ -19,11 +19,8 @@ PROPERTYKEY key(const wchar_t* fmtid, DWORD pid) {
 
 HRESULT initialize(IAudioProcessingObject* apo, IPropertyStore* store, IMMDeviceCollection* devices,
                    const wchar_t* mode, UINT32 size = 0) {
-    APOInitSystemEffects2 init{};
-    init.APOInit = {sizeof(APOInitSystemEffects2), ids::guid(ids::kSpeakerClass)};
-    init.pAPOSystemEffectsProperties = store;
-    init.pDeviceCollection = devices;
-    init.AudioProcessingMode = ids::guid(mode);
+    APOInitSystemEffects2 init =
+        systemEffects(ids::guid(ids::kSpeakerClass), store, devices, ids::guid(mode));
     return apo->Initialize(size != 0 ? size : sizeof(init), reinterpret_cast<std::uint8_t*>(&init));
 }
 
