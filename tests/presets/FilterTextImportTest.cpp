@@ -10,6 +10,7 @@
 #include "effects/eq/EqFilterBank.h"
 #include "presets/FilterTextImport.h"
 #include "presets/PresetFile.h"
+#include "support/Files.h"
 #include "support/Signals.h"
 
 namespace veltra::presets {
@@ -65,35 +66,12 @@ double stageDb(const Tuning& t, int stage, double hz, int rate) {
     return db;
 }
 
-// AutoEq's lines, and REW's with its header, CRLF line ends and the types AutoEq does not write.
-const char* const kAutoEq =
-    "Preamp: -6.2 dB\n"
-    "Filter 1: ON LSC Fc 105 Hz Gain 5.5 dB Q 0.70\n"
-    "Filter 2: ON PK Fc 2180 Hz Gain -3.1 dB Q 1.41\n"
-    "Filter 3: ON PK Fc 5300 Hz Gain 4.2 dB Q 3.00\n"
-    "Filter 4: ON PK Fc 38 Hz Gain 12.0 dB Q 0.90\n"
-    "Filter 5: ON HSC Fc 10000 Hz Gain -4.0 dB Q 0.70\n"
-    "Filter 6: OFF PK Fc 900 Hz Gain 9.0 dB Q 2.00\n"
-    "Filter 7: ON HSC Fc 15000 Hz Gain 6.0 dB Q 0.50\n"
-    "Filter 8: ON PK Fc 7400 Hz Gain -16.8 dB Q 5.20\n";
+// What tests/presets/data/autoeq.txt and rew.txt describe: AutoEq's lines, and REW's with its
+// header, CRLF line ends and the types AutoEq does not write.
 const std::vector<Cookbook> kAutoEqFilters = {{"GAIN", 0, -6.2, 0},     {"LS", 105, 5.5, 0.7},
                                               {"PK", 2180, -3.1, 1.41}, {"PK", 5300, 4.2, 3.0},
                                               {"PK", 38, 12.0, 0.9},    {"HS", 10000, -4.0, 0.7},
                                               {"HS", 15000, 6.0, 0.5},  {"PK", 7400, -16.8, 5.2}};
-const char* const kRew =
-    "Filter Settings file\r\n\r\nRoom EQ V5.20\r\nDated: Dec 7, 2026\r\n\r\nNotes:\r\n\r\n"
-    "Equaliser: Generic\r\nAverage 1\r\n"
-    "Filter  1: ON  PK       Fc   63.0 Hz  Gain  -6.0 dB  Q  4.00\r\n"
-    "Filter  2: ON  LS       Fc   120 Hz  Gain   3.0 dB\r\n"
-    "Filter  3: ON  HPQ      Fc   30.0 Hz  Q  0.60\r\n"
-    "Filter  4: ON  NO       Fc   3150 Hz  Q  8.00\r\n"
-    "Filter  5: ON  LPQ      Fc   16000 Hz  Q  0.80\r\n"
-    "Filter  6: ON  AP       Fc   500 Hz  Q  0.70\r\n"
-    "Filter  7: ON  BP       Fc   1000 Hz  Q  0.50\r\n"
-    "Filter  8: ON  HS       Fc   6000 Hz  Gain  -2.5 dB\r\n"
-    "Filter  9: ON  HP       Fc   20 Hz\r\n"
-    "Filter 10: ON  None\r\n"
-    "Filter 11: OFF PK       Fc   1000 Hz  Gain   0.0 dB  Q  1.00\r\n";
 const std::vector<Cookbook> kRewFilters = {
     {"PK", 63, -6, 4},    {"LS", 120, 3, M_SQRT1_2},     {"HP", 30, 0, 0.6},
     {"NO", 3150, 0, 8},   {"LP", 16000, 0, 0.8},         {"AP", 500, 0, 0.7},
@@ -115,15 +93,18 @@ double worstDeviation(const Tuning& t, int stage, const std::vector<Cookbook>& f
 // the rate; at the other common rate the shelves' moved corners drift a little (documented).
 TEST(FilterTextImport, MatchesTheCookbookAtTheImportRate) {
     struct Case {
-        const char* text;
+        const char* file;
         const std::vector<Cookbook>* filters;
         int stage;
     };
-    for (const Case& c : {Case{kAutoEq, &kAutoEqFilters, 1}, Case{kRew, &kRewFilters, 5}}) {
+    for (const Case& c :
+         {Case{"autoeq.txt", &kAutoEqFilters, 1}, Case{"rew.txt", &kRewFilters, 5}}) {
+        const std::string text =
+            testing::fileBytes(VELTRA_SOURCE_DIR "/tests/presets/data/" + std::string(c.file));
         for (int rate : {48000, 44100}) {
             Tuning t = Tuning::builtIn();
             PresetProblems problems;
-            ASSERT_TRUE(FilterTextImport::apply(c.text, c.stage, rate, t, problems))
+            ASSERT_TRUE(FilterTextImport::apply(text, c.stage, rate, t, problems))
                 << describe("filters", problems.front());
             EXPECT_EQ(t.bandCount(c.stage), int(c.filters->size()));
             const double exact = worstDeviation(t, c.stage, *c.filters, rate);

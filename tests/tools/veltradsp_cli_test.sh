@@ -85,6 +85,11 @@ grep -q "^filters.txt:2: unknown filter type 'XY'" "$WORK/stderr" || { echo "FAI
 head -1 filters.txt >good.txt
 check "import" 0 "$TOOL" preset import good.txt --stage PostEQ -o imported.toml
 check "imported preset is valid" 0 "$TOOL" preset check imported.toml
+# The exports as REW (CRLF, its header) and AutoEq write them.
+check "import a REW file" 0 "$TOOL" preset import "$SRC/tests/presets/data/rew.txt" --stage PostEQ2 -o rew.toml
+check "import an AutoEq file" 0 "$TOOL" preset import "$SRC/tests/presets/data/autoeq.txt" --stage PreEQ -o autoeq.toml
+check "imported REW preset is valid" 0 "$TOOL" preset check rew.toml
+check "imported AutoEq preset is valid" 0 "$TOOL" preset check autoeq.toml
 check "response compare" 65 "$TOOL" response --preset imported.toml --compare bad.toml --points 4
 check "response with a preset" 0 "$TOOL" response --stage PostEQ --preset imported.toml --compare "$SRC/presets/default.toml" --points 4
 [[ "$(head -1 "$WORK/stdout")" == "frequency_hz,PostEQ,default:PostEQ" ]] || { echo "FAIL: compare columns"; head -1 "$WORK/stdout"; fail=1; }
