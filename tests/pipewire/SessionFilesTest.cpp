@@ -118,25 +118,12 @@ TEST(SessionFiles, RefusesAnUnwritableRootWithoutATrace) {
 }
 
 // pw-dump's objects: sinks are the Audio/Sink nodes other than the VeltraDsp sink; a chain runs
-// for a sink when its output stream targets it.
+// for a sink when its output stream targets it. The dump holds nodes of every kind, and two whose
+// fields have an unexpected type.
 TEST(SinkList, ReadsSinksAndRunningChains) {
-    const char* dump = R"([
-      { "id": 30, "type": "PipeWire:Interface:Node", "info": { "props": {
-          "node.name": "speakers", "node.description": "Laptop speakers", "media.class": "Audio/Sink" } } },
-      { "id": 31, "type": "PipeWire:Interface:Node", "info": { "props": {
-          "node.name": "hdmi", "media.class": "Audio/Sink" } } },
-      { "id": 32, "type": "PipeWire:Interface:Node", "info": { "props": {
-          "node.name": "veltradsp_speaker", "media.class": "Audio/Sink" } } },
-      { "id": 33, "type": "PipeWire:Interface:Node", "info": { "props": {
-          "node.name": "veltradsp_speaker.output", "target.object": "speakers",
-          "media.class": "Stream/Output/Audio" } } },
-      { "id": 34, "type": "PipeWire:Interface:Node", "info": { "props": {
-          "node.name": "mic", "media.class": "Audio/Source" } } },
-      { "id": 2, "type": "PipeWire:Interface:Core", "info": {} },
-      { "id": 35, "type": 7, "info": { "props": { "node.name": "odd" } } },
-      { "id": 36, "type": "PipeWire:Interface:Node", "info": { "props": {
-          "node.name": 5, "media.class": "Audio/Sink" } } }
-    ])";
+    // The pipewire fuzz target's seed, after the byte that picks what the target reads.
+    const std::string dump =
+        testing::fileBytes(VELTRA_SOURCE_DIR "/tests/fuzz/corpus/pipewire/pw-dump").substr(1);
     const auto list = SinkList::parse(dump);
     ASSERT_TRUE(list.has_value());
     // Objects whose fields have an unexpected type are skipped, not thrown over.
