@@ -23,14 +23,6 @@ class Outer final : public IUnknown {
     ULONG count = 1;
 };
 
-template <typename T>
-T* query(IUnknown* object, const wchar_t* iid) {
-    T* answer = nullptr;
-    if (object != nullptr)
-        object->QueryInterface(ids::guid(iid), reinterpret_cast<void**>(&answer));
-    return answer;
-}
-
 void checkAggregated(const Module& module, const wchar_t* clsid) {
     Held<IClassFactory> factory;
     checkHr(module.getClassObject(ids::guid(clsid), IID_IClassFactory, factory.out()), S_OK,

@@ -53,6 +53,14 @@ struct Held {
     void** out() { return reinterpret_cast<void**>(&p); }
 };
 
+// The interface `iid` of `object`, counted, or null.
+template <typename T>
+T* query(IUnknown* object, const wchar_t* iid) {
+    T* answer = nullptr;
+    if (object != nullptr) object->QueryInterface(guid(iid), reinterpret_cast<void**>(&answer));
+    return answer;
+}
+
 // A new object of a class with the three processing interfaces the audio service uses, released
 // at scope end; `ok` says whether all of them were there.
 struct ProcessingObject {

@@ -56,35 +56,21 @@ bool sameText(const Unit* text, const char* ascii) {
 }
 
 // Events and task memory: the system's under Wine, our stand-ins natively.
-struct System {
 #if defined(_WIN32)
-    static HANDLE newEvent() {
-        return CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    }
-    static bool isSet(HANDLE event) {
-        return WaitForSingleObject(event, 0) == WAIT_OBJECT_0;
-    }
-    static void closeEvent(HANDLE event) {
-        CloseHandle(event);
-    }
-    static void freeTask(void* memory) {
-        CoTaskMemFree(memory);
-    }
-#else
-    static HANDLE newEvent() {
-        return veltra::apo::testing::createEvent();
-    }
-    static bool isSet(HANDLE event) {
-        return veltra::apo::testing::eventIsSet(event);
-    }
-    static void closeEvent(HANDLE event) {
-        closeEventHandle(event);
-    }
-    static void freeTask(void* memory) {
-        taskFree(memory);
-    }
-#endif
+struct System {
+    static HANDLE newEvent() { return CreateEventW(nullptr, TRUE, FALSE, nullptr); }
+    static bool isSet(HANDLE event) { return WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }
+    static void closeEvent(HANDLE event) { CloseHandle(event); }
+    static void freeTask(void* memory) { CoTaskMemFree(memory); }
 };
+#else
+struct System {
+    static HANDLE newEvent() { return veltra::apo::testing::createEvent(); }
+    static bool isSet(HANDLE event) { return veltra::apo::testing::eventIsSet(event); }
+    static void closeEvent(HANDLE event) { closeEventHandle(event); }
+    static void freeTask(void* memory) { taskFree(memory); }
+};
+#endif
 
 // The render endpoints for the initialisation structure: the system enumerator's under Wine; the
 // module only passes the collection on, so natively any pointer stands in for it.

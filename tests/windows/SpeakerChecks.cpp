@@ -28,11 +28,8 @@ void checkInterfaces(IUnknown* object, const wchar_t* own, const wchar_t* other)
     for (const wchar_t* iid :
          {L"{00000000-0000-0000-C000-000000000046}", own, ids::kSystemEffects, ids::kSystemEffects2,
           ids::kNotificationClient, ids::kApoRT, ids::kApo, ids::kApoConfiguration}) {
-        IUnknown* answer = nullptr;
-        if (check(SUCCEEDED(
-                      object->QueryInterface(ids::guid(iid), reinterpret_cast<void**>(&answer))),
-                  "listed interface answers"))
-            answer->Release();
+        const Held<IUnknown> answer{query<IUnknown>(object, iid)};
+        check(answer.p != nullptr, "listed interface answers");
     }
     for (const wchar_t* iid : {other, L"{886D8EEB-8CF2-4446-8D02-CDBA1DBDCF99}",
                                L"{00000001-0000-0000-C000-000000000046}"}) {
@@ -121,10 +118,10 @@ void checkAudio(IAudioProcessingObjectRT* rt, Stream& stream, const std::vector<
 // What the switch then does to the audio (a fade out, the switch at silence, a fade in) is the
 // engine's, checked natively at every stream start and in closed form in the chain.
 void checkEnhancementSwitch(IUnknown* object, MemoryPropertyStore* store) {
-    Held<IAudioSystemEffects2> effects;
-    Held<IMMNotificationClient> client;
-    object->QueryInterface(ids::guid(ids::kSystemEffects2), effects.out());
-    object->QueryInterface(ids::guid(ids::kNotificationClient), client.out());
+    const Held<IAudioSystemEffects2> effects{
+        query<IAudioSystemEffects2>(object, ids::kSystemEffects2)};
+    const Held<IMMNotificationClient> client{
+        query<IMMNotificationClient>(object, ids::kNotificationClient)};
     if (!check(effects.p && client.p, "effects and notification interfaces")) return;
     HANDLE event = System::newEvent();
     GUID* list = reinterpret_cast<GUID*>(1);
