@@ -263,11 +263,13 @@ std::string withoutWhitespaceTraps(std::string_view text) {
         return k < text.size() ? static_cast<unsigned char>(text[k]) : 0u;
     };
     const auto continuation = [&](std::size_t k) { return (at(k) & 0xC0u) == 0x80u; };
+    std::size_t kept = 0;  // where the text not yet copied starts
     for (std::size_t i = 0; i < text.size(); ++i) {
         const unsigned b0 = at(i);
+        if (b0 < 0xC2) continue;  // no character in the ranges starts with such a byte
         std::size_t length = 1;
         unsigned cp = b0;
-        if (b0 >= 0xC2 && b0 <= 0xDF && continuation(i + 1)) {
+        if (b0 <= 0xDF && continuation(i + 1)) {
             length = 2;
             cp = ((b0 & 0x1Fu) << 6) | (at(i + 1) & 0x3Fu);
         } else if (b0 >= 0xE0 && b0 <= 0xEF && continuation(i + 1) && continuation(i + 2)) {
@@ -275,12 +277,13 @@ std::string withoutWhitespaceTraps(std::string_view text) {
             cp = ((b0 & 0x0Fu) << 12) | ((at(i + 1) & 0x3Fu) << 6) | (at(i + 2) & 0x3Fu);
         }
         if (length > 1 && trapsWhitespaceTest(cp)) {
+            out.append(text.substr(kept, i - kept));
             out += "\xEF\xBF\xBD";
-        } else {
-            out.append(text.substr(i, length));
+            kept = i + length;
         }
         i += length - 1;
     }
+    out.append(text.substr(kept));
     return out;
 }
 
