@@ -88,7 +88,7 @@ void ProjectPlaybackAudioProcessChain::applyParameters(const ParameterList& bloc
     for (const char* name : kSurroundGroup) {
         if (auto* stage = dynamic_cast<DspAudioEffectObject*>(findEffect(name))) {
             surroundGroup_.push_back(stage);
-            groupTunedOn_.push_back(stage->enabled());
+            groupTunedOn_.push_back(stage->processing());
         }
     }
     pendingTuning_ = nullptr;
@@ -113,7 +113,7 @@ void ProjectPlaybackAudioProcessChain::restartStages(const ParameterList& blocks
     for (std::size_t i = 0; i < stages_.size(); ++i) stages_[i]->restart(*blocks[i]);
     for (std::size_t g = 0; g < surroundGroup_.size(); ++g) {
         for (std::size_t i = 0; i < stages_.size(); ++i) {
-            if (stages_[i] == surroundGroup_[g]) groupTunedOn_[g] = blocks[i]->enabled != 0;
+            if (stages_[i] == surroundGroup_[g]) groupTunedOn_[g] = blocks[i]->enabled == 1;
         }
     }
     enableSurroundGroup();

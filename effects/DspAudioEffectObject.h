@@ -29,11 +29,11 @@ class DspAudioEffectObject : public AudioEffectObject {
     virtual void parametersUpdated() {}
     virtual std::string getParameterName(int index) const { return std::to_string(index); }
 
-    bool enabled() const { return enabled_ != 0; }
-    // Whether process() runs the effect rather than copying its input through unchanged.
+    // Whether process() runs the effect rather than copying its input through unchanged: only a
+    // flag of exactly 1 does, so a raw block's other values mean off wherever the flag is read.
     bool processing() const { return enabled_ == 1; }
-    // A disabled stage passes its input straight through, so it adds no delay.
-    int latencyFrames() const final { return enabled() ? activeLatencyFrames() : 0; }
+    // A stage that passes its input straight through adds no delay.
+    int latencyFrames() const final { return processing() ? activeLatencyFrames() : 0; }
     virtual int activeLatencyFrames() const { return 0; }
     int inputChannels() const { return inputChannels_; }
     int outputChannels() const { return outputChannels_; }

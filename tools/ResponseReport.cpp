@@ -20,7 +20,7 @@ ResponseTable computeResponse(const std::string& stage, int sampleRate, int poin
         if (block->effectType != kEffectTypeEqualizer) continue;
         if (stage != "all" && stage != block->name) continue;
         std::vector<double> db(table.frequencies.size(), 0.0);
-        for (int b = 0; b < EqFilterBank::kBands && block->enabled != 0; ++b) {
+        for (int b = 0; b < EqFilterBank::kBands && block->enabled == 1; ++b) {
             float c[5];
             const auto w = 4 * static_cast<std::size_t>(b);
             EqFilterBank::designBand(block->floatAt(w), block->floatAt(w + 1),

@@ -49,12 +49,14 @@ TEST(PlaybackChain, ShortListsAndAReleasedChainPassAudioAsTheyShould) {
     for (float v : gain.run(1, 0.5f)) EXPECT_FLOAT_EQ(v, 0.5f * 0.5011872f);
     EXPECT_FLOAT_EQ(gain.lastOtherChannel, 0.5f * 0.5011872f);
     EXPECT_EQ(gain.chain.fadeRate(), 0.0f);
-    ParameterList off;  // disabled: every one of its channels copied, the third too
-    off.push_back(listed("G", kEffectTypeGain, {-6.0f}));
-    off.back()->enabled = 0;
-    Harness disabled(std::move(off), 48000, 3);
-    for (float v : disabled.run(1, 0.5f)) EXPECT_EQ(v, 0.5f);
-    EXPECT_EQ(disabled.lastOtherChannel, 0.5f);
+    for (std::uint8_t flag : {0, 2}) {  // off: every one of its channels copied, the third too
+        ParameterList off;
+        off.push_back(listed("G", kEffectTypeGain, {-6.0f}));
+        off.back()->enabled = flag;
+        Harness disabled(std::move(off), 48000, 3);
+        for (float v : disabled.run(1, 0.5f)) EXPECT_EQ(v, 0.5f);
+        EXPECT_EQ(disabled.lastOtherChannel, 0.5f);
+    }
 
     Harness empty(ParameterList{}, 48000);
     std::uint32_t record[2] = {10003, 0};
@@ -67,6 +69,20 @@ TEST(PlaybackChain, ShortListsAndAReleasedChainPassAudioAsTheyShould) {
     released.chain.release();
     EXPECT_TRUE(released.chain.stageOrder().empty());
     for (float v : released.run(1, 0.5f)) EXPECT_EQ(v, 0.5f);
+}
+
+// A look-ahead limiter delays what it runs; with its flag at anything but 1 it passes audio
+// through, and the chain's reported latency leaves it out.
+TEST(PlaybackChain, OnlyAFlagOfOneRunsAStageAndCountsItsDelay) {
+    for (std::uint8_t flag : {0, 1, 2}) {
+        ParameterList list;
+        for (auto& block : PlaybackAudioProcessChainProvider::defaultList())
+            if (block->name == "Limiter") list.push_back(std::move(block));
+        list.back()->enabled = flag;
+        Harness h(std::move(list), 48000);
+        EXPECT_EQ(h.chain.latencyFrames(), flag == 1 ? 15 : 0) << int(flag);
+        EXPECT_EQ(h.run(1, 0.5f)[0], flag == 1 ? 0.0f : 0.5f) << int(flag);
+    }
 }
 
 TEST(PlaybackChain, EnableMessageFadesOutSwitchesTheGroupAtSilenceAndFadesIn) {
@@ -90,12 +106,12 @@ TEST(PlaybackChain, EnableMessageFadesOutSwitchesTheGroupAtSilenceAndFadesIn) {
             const int silent = c.silentFrame - 1;
             const int blockOfSilence = silent / 64;
             std::vector<float> out = h.run(blockOfSilence, 1.0f);
-            EXPECT_EQ(surround->enabled(), state == 0);  // not switched yet
+            EXPECT_EQ(surround->processing(), state == 0);  // not switched yet
             const auto rest = h.run(2 * blockOfSilence + 4, 1.0f);
             out.insert(out.end(), rest.begin(), rest.end());
-            EXPECT_EQ(surround->enabled(), state == 1);
+            EXPECT_EQ(surround->processing(), state == 1);
             EXPECT_EQ(
-                dynamic_cast<DspAudioEffectObject*>(h.chain.findEffect("Limiter2"))->enabled(),
+                dynamic_cast<DspAudioEffectObject*>(h.chain.findEffect("Limiter2"))->processing(),
                 state == 1);
 
             EXPECT_FLOAT_EQ(out[0], 1.0f - 10.0f / float(c.rate)) << c.rate;
