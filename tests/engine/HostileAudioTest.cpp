@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/Playback.h"
+#include "support/Signals.h"
 
 namespace veltra {
 namespace {
@@ -26,12 +27,9 @@ double speakerThrough(const Sample& hostile) {
         x[i] = (frame >= 50 * 480 && frame < 55 * 480) ? hostile(frame, c) : tone(frame, c);
     }
     x = testing::playThrough(std::move(x), 480);
-    double sum = 0.0;
-    for (std::size_t i = 0; i < x.size(); ++i) {
-        if (!std::isfinite(x[i])) return -1.0;
-        if (i >= 2 * 130 * 480) sum += double(x[i]) * double(x[i]);
-    }
-    return std::sqrt(sum / (25.0 * 960.0));
+    for (float v : x)
+        if (!std::isfinite(v)) return -1.0;
+    return testing::rms(x, 2 * 130 * 480, x.size());
 }
 
 // Whatever arrives, the speaker path never emits a non-finite sample, and one second later it

@@ -68,6 +68,7 @@ struct Instance {
     float enhancement = 1.0f, enabled = 1.0f, latency = -1.0f;
 };
 
+using veltra::testing::rms;
 using veltra::testing::tone;
 
 TEST(SpeakerPlugin, RefusesRatesTheEngineCannotRun) {
@@ -145,12 +146,6 @@ TEST(SpeakerPlugin, ReportsItsLatencyAndBypassesWithTheSameDelayWithoutAClick) {
     plugin.enhancement = 0.0f;  // the fade cycle moves the surround group out of the path
     plugin.run(l, r, ol, orr, 0, 24000, false);
     EXPECT_EQ(plugin.latency, 64.0f + 15.0f);
-}
-
-double rms(const std::vector<float>& x, std::size_t from, std::size_t to) {
-    double sum = 0.0;
-    for (std::size_t i = from; i < to; ++i) sum += double(x[i]) * x[i];
-    return std::sqrt(sum / double(to - from));
 }
 
 // A control change while playing: the output fades to silence, the stages take the new value

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <complex>
 #include <cstddef>
 #include <random>
@@ -34,6 +35,12 @@ inline std::vector<float> interleave(const std::vector<float>& left,
     std::vector<float> x(2 * left.size());
     for (std::size_t i = 0; i < left.size(); ++i) x[2 * i] = left[i], x[2 * i + 1] = right[i];
     return x;
+}
+
+inline double rms(const std::vector<float>& x, std::size_t from, std::size_t to) {
+    double sum = 0.0;
+    for (std::size_t i = from; i < to; ++i) sum += double(x[i]) * x[i];
+    return std::sqrt(sum / double(to - from));
 }
 
 // The response at `hz` of a stored section (b0, b1, b2, -a1, -a2 over a0 = 1), in double.
