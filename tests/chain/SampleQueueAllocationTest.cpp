@@ -23,6 +23,7 @@ TEST(SampleQueue, EveryMoveMatchesAPlainQueueAcrossTheWrap) {
         float next = 1.0f;
         std::vector<std::vector<float>> block(std::size_t(channels), std::vector<float>(64));
         std::vector<float*> pointers;
+        pointers.reserve(block.size());
         for (auto& c : block) pointers.push_back(c.data());
         std::vector<float> run(700);
         auto expectFront = [&](float got) {
