@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 // The kernel layer: the only code in the product that uses SIMD instructions. Effects call the
 // hot loops through a table of plain functions chosen once per stream (KernelSelection); every
 // table computes exactly the scalar table's operations in the scalar table's order per channel,
@@ -65,6 +67,13 @@ struct WidenerGains {
     double directSide, secondSide;
 };
 
+// A look-ahead limiter channel's gain law at its current gain: what a test of which samples leave
+// the gain unchanged needs.
+struct LimiterSettling {
+    float inputGain, threshold, holdFloor, releaseFactor, inverseFloor, gain;
+};
+inline constexpr int kLimiterScanLength = 64;
+
 struct KernelTable {
     Isa isa;
     const char* name;
@@ -76,6 +85,13 @@ struct KernelTable {
     // The widener over a stereo block, in place.
     void (*widener)(WidenerFilters& filters, const WidenerGains& gains, float* left, float* right,
                     int frames);
+    // How many of the first `count` (at most kLimiterScanLength) samples leave a limiter's gain
+    // exactly where it is; bit i of `overFloor` is set for each such sample i over the hold
+    // floor (others are left as they were). The limiter needs no gain law for those. Null in
+    // the scalar table, which takes every sample through the law: the reference the others
+    // are checked against.
+    int (*limiterSettled)(const LimiterSettling& settling, const float* x, int count,
+                          std::uint64_t& overFloor);
 };
 
 const KernelTable& scalarKernels();

@@ -66,7 +66,7 @@ void widener(WidenerFilters& f, const WidenerGains& k, float* left, float* right
 
 // Four lanes: wide enough to overlap a section's latency with its neighbours', narrow enough
 // that a group of few active sections does not wait long to fill.
-constexpr KernelTable kScalar{Isa::Scalar, "scalar", 4, &eqGroup, &widener};
+constexpr KernelTable kScalar{Isa::Scalar, "scalar", 4, &eqGroup, &widener, nullptr};
 
 }  // namespace
 

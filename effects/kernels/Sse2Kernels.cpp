@@ -1,10 +1,13 @@
 // SSE2: every x86-64 CPU has it, so this table needs no compiler flag and no CPU check.
 #include "effects/kernels/KernelTable.h"
+#include "effects/kernels/LimiterLaw.h"
 #include "effects/kernels/WidenerLanes.h"
 #include "effects/kernels/WidenerMix.h"
 
 #if defined(VELTRA_X86_64)
 #include <emmintrin.h>
+
+#include <bit>
 
 namespace veltra::kernels {
 
@@ -285,8 +288,46 @@ void widener(WidenerFilters& f, const WidenerGains& k, float* left, float* right
     back.storeTo(f, kBack);
 }
 
+// Four samples' levels: each magnitude widened to double, scaled and rounded back to float.
+inline __m128 limiterLevels(__m128 x, __m128d inputGain, __m128d gain) {
+    const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), x);
+    const __m128d low = _mm_mul_pd(_mm_mul_pd(_mm_cvtps_pd(magnitude), inputGain), gain);
+    const __m128d high =
+        _mm_mul_pd(_mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(magnitude, magnitude)), inputGain), gain);
+    return _mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high));
+}
+
+// limiterSettledFrom four samples at a time: the same operations per lane.
+int limiterSettled(const LimiterSettling& s, const float* x, int count, std::uint64_t& overFloor) {
+    const __m128d inputGain = _mm_set1_pd(static_cast<double>(s.inputGain));
+    const __m128d gainWide = _mm_set1_pd(static_cast<double>(s.gain));
+    const __m128 threshold = _mm_set1_ps(s.threshold), floor = _mm_set1_ps(s.holdFloor);
+    const __m128 release = _mm_set1_ps(s.releaseFactor);
+    const __m128 rest = _mm_set1_ps(1.0f - s.releaseFactor), inverse = _mm_set1_ps(s.inverseFloor);
+    const __m128 one = _mm_set1_ps(1.0f), gain = _mm_set1_ps(s.gain);
+    const __m128 open = _mm_set1_ps(1.0f - s.gain);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m128 level = limiterLevels(_mm_loadu_ps(x + i), inputGain, gainWide);
+        const __m128 released = _mm_sub_ps(
+            one,
+            _mm_mul_ps(open, _mm_add_ps(release, _mm_mul_ps(_mm_mul_ps(rest, level), inverse))));
+        const __m128 over = _mm_cmpgt_ps(level, floor);
+        const __m128 moves = _mm_or_ps(_mm_cmpgt_ps(level, threshold),
+                                       _mm_andnot_ps(over, _mm_cmpneq_ps(released, gain)));
+        const auto overBits = static_cast<std::uint64_t>(_mm_movemask_ps(over)) << i;
+        if (const int moved = _mm_movemask_ps(moves); moved != 0) {
+            const int end = i + std::countr_zero(static_cast<unsigned>(moved));
+            overFloor |= overBits & ((std::uint64_t{1} << end) - 1);
+            return end;
+        }
+        overFloor |= overBits;
+    }
+    return limiterSettledFrom(s, x, i, count, overFloor);
+}
+
 // All sixteen sections in one group: one pass over the block however many are active.
-constexpr KernelTable kSse2{Isa::Sse2, "sse2", 16, &eqGroup, &widener};
+constexpr KernelTable kSse2{Isa::Sse2, "sse2", 16, &eqGroup, &widener, &limiterSettled};
 
 }  // namespace
 

@@ -1,7 +1,12 @@
 #include "effects/limiter/LimiterKernel.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+
+#include "effects/kernels/KernelSelection.h"
+#include "effects/kernels/LimiterLaw.h"
 
 namespace veltra {
 
@@ -25,7 +30,8 @@ constexpr double kDamping = 0.8661;
 }  // namespace
 
 LimiterKernel::LimiterKernel(int rate, float maximumLookAheadMs)
-    : sampleRate(rate > 0 ? rate : kFallbackSampleRate) {
+    : sampleRate(rate > 0 ? rate : kFallbackSampleRate),
+      kernels(&kernels::KernelSelection::active()) {
     const float lookAhead =
         std::isfinite(maximumLookAheadMs) ? std::clamp(maximumLookAheadMs, 0.0f, 1000.0f) : 0.0f;
     ringLength =
@@ -126,9 +132,7 @@ struct LimiterRun {
     }
 
     float step(float x) {
-        const float level =
-            static_cast<float>(static_cast<double>(std::fabs(x)) * static_cast<double>(inputGain) *
-                               static_cast<double>(gain));
+        const float level = kernels::limiterLevel(x, inputGain, gain);
         if (level > threshold) {
             const float d = 1.0f - (level - threshold);
             gain = d > attackFactor ? gain * d : gain * attackFactor;
@@ -138,9 +142,30 @@ struct LimiterRun {
         } else if (holdCounter != 0) {
             holdCounter = std::max(holdCounter - 1, 0);
         } else {
-            gain = 1.0f -
-                   (1.0f - gain) * (releaseFactor + (1.0f - releaseFactor) * level * inverseFloor);
+            gain = kernels::limiterReleased(gain, releaseFactor, inverseFloor, level);
         }
+        return smoothAndDelay(x);
+    }
+
+    kernels::LimiterSettling settling() const {
+        return {inputGain, threshold, holdFloor, releaseFactor, inverseFloor, gain};
+    }
+
+    // The hold counter after the first `length` samples of a settled run, each of which either
+    // reset it (bit set in overFloor) or counted it down: from the last reset, or throughout.
+    void holdThrough(std::uint64_t overFloor, int length) {
+        const std::uint64_t within = length >= kernels::kLimiterScanLength
+                                         ? overFloor
+                                         : overFloor & ((std::uint64_t{1} << length) - 1);
+        if (within != 0) {
+            const int last = std::bit_width(within) - 1;
+            holdCounter = std::max(holdLength - (length - 1 - last), 0);
+        } else {
+            holdCounter = std::max(holdCounter - length, 0);
+        }
+    }
+
+    float smoothAndDelay(float x) {
         const float v = b0 * gain + s1;
         s1 = b1 * gain + s2 - a1 * v;
         s2 = b2 * gain - a2 * v;
@@ -160,6 +185,64 @@ struct LimiterRun {
     float s1, s2;
     int readPosition, writePosition;
 };
+
+// One channel's run with its block.
+struct ChannelRun {
+    LimiterRun run;
+    const float* input;
+    float* output;
+    std::uint64_t overFloor = 0;
+
+    // Narrows `length` to how many samples from n on leave this channel's gain as it is.
+    int settled(const kernels::KernelTable& table, int n, int length) {
+        if (length == 0) return 0;
+        // Through locals: a member's address handed to the table would keep this channel's
+        // whole state in memory instead of registers.
+        const kernels::LimiterSettling settling = run.settling();
+        std::uint64_t bits = 0;
+        length = table.limiterSettled(settling, input + n, length, bits);
+        overFloor = bits;
+        return length;
+    }
+};
+
+// Where a look finds nothing settled (a gain moving through an attack or a release), the next look
+// waits this long, so a moving gain pays for one short test per block.
+constexpr int kLookInterval = 64;
+
+// Steps the channels through their blocks side by side, so the processor can overlap their
+// recursions; each channel's operations are exactly its own. Where the table can tell that every
+// channel's gain stays as it is for a run of samples, the run leaves the gain law out, whose
+// chain of dependent operations and branches are most of a step; a settled gain is nearly every
+// sample outside attacks and releases, since a release ends on a gain its law maps to itself.
+template <typename... Runs>
+VELTRA_KERNEL_INLINE void runChannels(const kernels::KernelTable& table, int frames,
+                                      Runs&... runs) {
+    const bool canSettle = table.limiterSettled != nullptr;
+    for (int n = 0; n < frames;) {
+        if (canSettle) {
+            int length = std::min(frames - n, kernels::kLimiterScanLength);
+            ((length = runs.settled(table, n, length)), ...);
+            if (length > 0) {
+                for (const int end = n + length; n < end; ++n) {
+                    const float x[] = {runs.input[n]...};
+                    int k = 0;
+                    ((runs.output[n] = runs.run.smoothAndDelay(x[k++])), ...);
+                }
+                (runs.run.holdThrough(runs.overFloor, length), ...);
+                continue;
+            }
+        }
+        for (const int end = canSettle ? std::min(frames, n + kLookInterval) : frames; n < end;
+             ++n) {
+            // Every input read before any output is written: an output may share memory with its
+            // own input, and the compiler cannot tell that it does not with the others'.
+            const float x[] = {runs.input[n]...};
+            int k = 0;
+            ((runs.output[n] = runs.run.step(x[k++])), ...);
+        }
+    }
+}
 
 }  // namespace
 
@@ -188,9 +271,9 @@ bool LimiterKernel::prepareBlock(const float* input, float* output, int frames) 
 
 void LimiterKernel::process(const float* input, float* output, int frames) {
     if (!prepareBlock(input, output, frames)) return;
-    LimiterRun run(*this);
-    for (int n = 0; n < frames; ++n) output[n] = run.step(input[n]);
-    run.storeTo(*this);
+    ChannelRun channel{LimiterRun(*this), input, output};
+    runChannels(*kernels, frames, channel);
+    channel.run.storeTo(*this);
 }
 
 void LimiterKernel::processPair(LimiterKernel& a, const float* inA, float* outA, LimiterKernel& b,
@@ -202,16 +285,10 @@ void LimiterKernel::processPair(LimiterKernel& a, const float* inA, float* outA,
         if (limitB) b.process(inB, outB, frames);
         return;
     }
-    // Two independent recursions in one loop: each channel's operations are exactly its own,
-    // interleaved so the processor can overlap their latencies.
-    LimiterRun runA(a), runB(b);
-    for (int n = 0; n < frames; ++n) {
-        const float xa = inA[n], xb = inB[n];
-        outA[n] = runA.step(xa);
-        outB[n] = runB.step(xb);
-    }
-    runA.storeTo(a);
-    runB.storeTo(b);
+    ChannelRun first{LimiterRun(a), inA, outA}, second{LimiterRun(b), inB, outB};
+    runChannels(*a.kernels, frames, first, second);
+    first.run.storeTo(a);
+    second.run.storeTo(b);
 }
 
 }  // namespace veltra

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "effects/kernels/KernelTable.h"
+
 namespace veltra {
 
 // Mono look-ahead limiter: a per-sample gain computer (attack, hold, release) whose gain is
@@ -23,7 +25,11 @@ struct LimiterKernel {
     static void processPair(LimiterKernel& a, const float* inputA, float* outputA, LimiterKernel& b,
                             const float* inputB, float* outputB, int frames);
 
+    // Two channels run together use the first one's table.
+    void useKernels(const kernels::KernelTable& table) { kernels = &table; }
+
     int sampleRate;
+    const kernels::KernelTable* kernels;
     float parameters[kParameterCount] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 8.0f, 500.0f, 16.0f};
     int dirty = 1;
     int mode = 0;

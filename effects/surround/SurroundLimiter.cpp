@@ -88,9 +88,12 @@ struct Run {
     Run& operator=(const Run&) = delete;
 
     float step(float x) {
+        // The magnitude times the gain times the pre-gain, rounded once to float. Products of two
+        // floats are exact in double, so taking the pre-gain first gives the same value while
+        // the gain's own path from one sample to the next is one multiply shorter.
         const float level =
-            static_cast<float>(static_cast<double>(std::fabs(x)) * static_cast<double>(gain) *
-                               static_cast<double>(preGain));
+            static_cast<float>(static_cast<double>(std::fabs(x)) * static_cast<double>(preGain) *
+                               static_cast<double>(gain));
         if (level > threshold) {
             const float d = 1.0f - (level - threshold);
             gain = d > attack ? gain * d : gain * attack;
