@@ -29,6 +29,12 @@ check "mic" 0 "$TOOL" mic in.flac mic.wav --quiet --host-frames 160
 check "mono passes" 0 "$TOOL" speaker mono.wav mono_out.wav --quiet
 cmp -s <(sox mono.wav -t f32 - 2>/dev/null) <(sox mono_out.wav -t f32 - 2>/dev/null) \
     || { echo "FAIL: mono file changed"; fail=1; }
+# The summary's levels, against sox's own measurement of the same file (the mono path passes
+# audio through, so both sides read the same).
+"$TOOL" speaker mono.wav mono_out.wav >summary.txt 2>&1
+levels="$(sox mono.wav -n stat 2>&1 | awk '/^Maximum amplitude/{p=$3} /^RMS +amplitude/{r=$3} END{printf "peak %.4f rms %.4f", p, r}')"
+grep -q "in $levels, out $levels" summary.txt \
+    || { echo "FAIL: summary levels: $(cat summary.txt), wanted $levels"; fail=1; }
 check "response csv" 0 "$TOOL" response --csv r.csv --points 16
 [[ "$(head -1 r.csv)" == "frequency_hz,PreEQ,PostEQ,PostEQ2,total" && $(wc -l <r.csv) -eq 17 ]] \
     || { echo "FAIL: csv shape"; fail=1; }
