@@ -178,7 +178,7 @@ void eqGroup(const EqLanes& g, EqLaneState* states, int channels, const float* c
 
 // The widener's filters in one register: the low half holds the filters fed by the input
 // (direct high-pass, second high-pass, mid) on sample t, the high half the side filters fed by
-// the high-passes one sample behind, on t - 1, so the two halves step together. Lanes with no
+// the high-passes two samples behind, on t - 2, so the two halves step together. Lanes with no
 // filter hold zero coefficients and compute nothing anyone reads.
 constexpr int kLanes[8] = {1, 3, 0, -1, 2, 4, -1, -1};
 
@@ -234,16 +234,20 @@ VELTRA_KERNEL_INLINE void filterStep(FilterLanes& f, __m256 x, __m256 valid) {
     }
 }
 
-// Step t runs the front filters on sample t and the side filters on sample t - 1, then mixes
-// sample t - 1 exactly as the scalar table does. Step 0 has no sample t - 1 and step `frames`
-// no sample t: those two steps mask the idle half's state.
+// Step t runs the front filters on sample t and the side filters on sample t - 2, then mixes
+// sample t - 2 exactly as the scalar table does. The side filters' input is the front filters'
+// output two steps old, so it never waits on the step just before: the conversions and products
+// from a front output to a side input are off the loop's chain. The first two steps have no
+// side sample and the last two no front one: those steps mask the idle half's state.
 template <bool Edge>
 VELTRA_KERNEL_INLINE void widenerStep(FilterLanes& f, const WidenerGains& k, float* left,
-                                      float* right, int t, int frames, float& lastL, float& lastR) {
+                                      float* right, int t, int frames) {
     const __m128 s = _mm_set_ps(0.0f, k.scale, k.secondScale, k.scale);
     const __m128 minus = _mm_set_ps(0.0f, k.scale, -k.secondScale, -k.scale);
-    const bool hasFront = !Edge || t < frames, hasBack = !Edge || t > 0;
-    const __m128 front = _mm256_castps256_ps128(f.y1);  // the front filters' sample t - 1
+    const bool hasFront = !Edge || t < frames, hasBack = !Edge || t >= 2;
+    // The front filters' sample t - 2: their state's older output, except at the last step, when
+    // the front has not moved since the step before.
+    const __m128 front = _mm256_castps256_ps128(Edge && t == frames + 1 ? f.y1 : f.y2);
     // The high-passes' outputs scaled in double, as the scalar table does.
     const __m128d side = _mm_mul_pd(_mm_cvtps_pd(front), _mm_set_pd(k.secondSide, k.directSide));
     float l = 0.0f, r = 0.0f;
@@ -268,24 +272,22 @@ VELTRA_KERNEL_INLINE void widenerStep(FilterLanes& f, const WidenerGains& k, flo
         const __m128 sides = _mm256_extractf128_ps(f.y1, 1);
         const float s1 = _mm_cvtss_f32(sides),
                     s2 = _mm_cvtss_f32(_mm_shuffle_ps(sides, sides, 0x55));
-        widenerMix(k, mid, s1, s2, lastL, lastR, left[t - 1], right[t - 1]);
+        // Sample t - 2's input is still in place: its output is written here.
+        widenerMix(k, mid, s1, s2, left[t - 2], right[t - 2], left[t - 2], right[t - 2]);
     }
-    lastL = l;
-    lastR = r;
 }
 
 void widener(WidenerFilters& filters, const WidenerGains& k, float* left, float* right,
              int frames) {
     if (frames <= 0) return;
     FilterLanes f(filters);
-    float lastL = 0.0f, lastR = 0.0f;
-    widenerStep<true>(f, k, left, right, 0, frames, lastL, lastR);
-    for (int t = 1; t < frames; ++t) widenerStep<false>(f, k, left, right, t, frames, lastL, lastR);
-    widenerStep<true>(f, k, left, right, frames, frames, lastL, lastR);
+    int t = 0;
+    for (; t < 2 && t < frames; ++t) widenerStep<true>(f, k, left, right, t, frames);
+    for (; t < frames; ++t) widenerStep<false>(f, k, left, right, t, frames);
+    for (; t < frames + 2; ++t) widenerStep<true>(f, k, left, right, t, frames);
     f.storeTo(filters);
 }
 
-// All sixteen sections in one group: one pass over the block however many are active.
 // Eight samples' levels: each magnitude widened to double, scaled and rounded back to float.
 VELTRA_KERNEL_INLINE __m256 limiterLevels(__m256 x, __m256d inputGain, __m256d gain) {
     const __m256 magnitude = _mm256_andnot_ps(_mm256_set1_ps(-0.0f), x);
@@ -329,6 +331,7 @@ int limiterSettled(const LimiterSettling& s, const float* x, int count, std::uin
     return limiterSettledFrom(s, x, i, count, overFloor);
 }
 
+// All sixteen sections in one group: one pass over the block however many are active.
 constexpr KernelTable kAvx2{Isa::Avx2, "avx2", 16, &eqGroup, &widener, &limiterSettled};
 
 }  // namespace
