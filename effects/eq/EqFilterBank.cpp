@@ -333,12 +333,15 @@ void EqFilterBank::runGroup(const Plan& p, int group, int firstChannel, int chan
     const Group& g = p.groups[group];
     const int* band = p.band[group];
     kernels::EqLaneState lanes[2];
+    const int width = std::min((g.count + 3) / 4 * 4, kernels::kMaxEqLanes);
     for (int c = 0; c < channels; ++c) {
         const float* state0 = &state[std::size_t(firstChannel + c) * kStride];
         for (int j = 0; j < g.count; ++j) {
             lanes[c].s0[j] = state0[2 * band[j]];
             lanes[c].s1[j] = state0[2 * band[j] + 1];
         }
+        std::fill(lanes[c].s0 + g.count, lanes[c].s0 + width, 0.0f);
+        std::fill(lanes[c].s1 + g.count, lanes[c].s1 + width, 0.0f);
     }
     kernels_->eqGroup(g, lanes, channels, source + firstChannel, output + firstChannel, frames);
     for (int c = 0; c < channels; ++c) {

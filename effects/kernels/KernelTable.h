@@ -46,10 +46,12 @@ struct EqLanes {
     bool anyZero = false;
 };
 
-// One channel's state for the sections of a group, lane-major like the coefficients.
+// One channel's state for the sections of a group, lane-major like the coefficients. Not
+// initialised: the caller fills every lane of the registers the group occupies (its count
+// rounded up to four), since clearing all of it for every block cost more than the copy.
 struct EqLaneState {
-    float s0[kMaxEqLanes] = {};
-    float s1[kMaxEqLanes] = {};
+    float s0[kMaxEqLanes];
+    float s1[kMaxEqLanes];
 };
 
 // The widener's five fourth-order filters, in the order mid, direct high-pass, direct side,
