@@ -33,6 +33,17 @@ inline bool limiterKeepsGain(const LimiterSettling& s, float level) {
            limiterReleased(s.gain, s.releaseFactor, s.inverseFloor, level) == s.gain;
 }
 
+// Whether every sample with a magnitude in [low, high] leaves the gain as it is without reaching
+// the hold floor: the level rises with the magnitude and the released gain falls with the level
+// (every step rounds monotonically), so the two ends decide for everything between.
+inline bool limiterKeepsGainBetween(const LimiterSettling& s, float low, float high) {
+    const float top = limiterLevel(high, s.inputGain, s.gain);
+    if (!(top <= s.threshold && top <= s.holdFloor)) return false;
+    const float bottom = limiterLevel(low, s.inputGain, s.gain);
+    return limiterReleased(s.gain, s.releaseFactor, s.inverseFloor, top) == s.gain &&
+           limiterReleased(s.gain, s.releaseFactor, s.inverseFloor, bottom) == s.gain;
+}
+
 // The scalar form of KernelTable::limiterSettled from sample `from` on.
 inline int limiterSettledFrom(const LimiterSettling& s, const float* x, int from, int count,
                               std::uint64_t& overFloor) {

@@ -297,8 +297,31 @@ inline __m128 limiterLevels(__m128 x, __m128d inputGain, __m128d gain) {
     return _mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high));
 }
 
-// limiterSettledFrom four samples at a time: the same operations per lane.
+// The smallest and largest magnitude of x[0, count), count a multiple of 4; false if any is NaN.
+inline bool magnitudeRange(const float* x, int count, float& low, float& high) {
+    const __m128 sign = _mm_set1_ps(-0.0f);
+    __m128 lo = _mm_andnot_ps(sign, _mm_loadu_ps(x)), hi = lo, nan = _mm_setzero_ps();
+    for (int i = 0; i < count; i += 4) {
+        const __m128 a = _mm_andnot_ps(sign, _mm_loadu_ps(x + i));
+        lo = _mm_min_ps(lo, a);
+        hi = _mm_max_ps(hi, a);
+        nan = _mm_or_ps(nan, _mm_cmpunord_ps(a, a));
+    }
+    lo = _mm_min_ps(lo, _mm_movehl_ps(lo, lo));
+    hi = _mm_max_ps(hi, _mm_movehl_ps(hi, hi));
+    low = _mm_cvtss_f32(_mm_min_ss(lo, _mm_shuffle_ps(lo, lo, 1)));
+    high = _mm_cvtss_f32(_mm_max_ss(hi, _mm_shuffle_ps(hi, hi, 1)));
+    return _mm_movemask_ps(nan) == 0;
+}
+
+// limiterSettledFrom four samples at a time: the same operations per lane. Most blocks are
+// decided first by their quietest and loudest sample alone.
 int limiterSettled(const LimiterSettling& s, const float* x, int count, std::uint64_t& overFloor) {
+    if (const int whole = count / 4 * 4; whole > 0) {
+        float low = 0.0f, high = 0.0f;
+        if (magnitudeRange(x, whole, low, high) && limiterKeepsGainBetween(s, low, high))
+            return limiterSettledFrom(s, x, whole, count, overFloor);
+    }
     const __m128d inputGain = _mm_set1_pd(static_cast<double>(s.inputGain));
     const __m128d gainWide = _mm_set1_pd(static_cast<double>(s.gain));
     const __m128 threshold = _mm_set1_ps(s.threshold), floor = _mm_set1_ps(s.holdFloor);
