@@ -5,7 +5,6 @@
 // arithmetic has none.
 #include "effects/kernels/KernelTable.h"
 #include "effects/kernels/LimiterLaw.h"
-#include "effects/kernels/WidenerLanes.h"
 #include "effects/kernels/WidenerMix.h"
 
 #if defined(VELTRA_X86_64)
@@ -182,26 +181,35 @@ void eqGroup(const EqLanes& g, EqLaneState* states, int channels, const float* c
 // filter hold zero coefficients and compute nothing anyone reads.
 constexpr int kLanes[8] = {1, 3, 0, -1, 2, 4, -1, -1};
 
+// Value i of each lane's filter in `rows` (coefficients or state), zero in lanes with none. The
+// lane map is a constant, so this is eight loads rather than a loop over it.
+template <typename Rows>
+VELTRA_KERNEL_INLINE __m256 laneRow(const Rows& rows, int i) {
+    const auto lane = [&rows, i](int j) { return kLanes[j] < 0 ? 0.0f : rows[kLanes[j]][i]; };
+    return _mm256_setr_ps(lane(0), lane(1), lane(2), lane(3), lane(4), lane(5), lane(6), lane(7));
+}
+
 struct FilterLanes {
     __m256 c[10];
     __m256 x1, x2, u1, u2, y1, y2;
 
-    explicit FilterLanes(const WidenerFilters& f) {
-        alignas(32) float rows[kWidenerRows][8];
-        gatherWidenerLanes(f, kLanes, 8, rows[0]);
-        for (int i = 0; i < 10; ++i) c[i] = _mm256_load_ps(rows[i]);
-        x1 = _mm256_load_ps(rows[10]);
-        x2 = _mm256_load_ps(rows[11]);
-        u1 = _mm256_load_ps(rows[12]);
-        u2 = _mm256_load_ps(rows[13]);
-        y1 = _mm256_load_ps(rows[14]);
-        y2 = _mm256_load_ps(rows[15]);
+    explicit FilterLanes(const WidenerFilters& f)
+        : x1(laneRow(f.state, 0)),
+          x2(laneRow(f.state, 1)),
+          u1(laneRow(f.state, 2)),
+          u2(laneRow(f.state, 3)),
+          y1(laneRow(f.state, 4)),
+          y2(laneRow(f.state, 5)) {
+        for (int i = 0; i < 10; ++i) c[i] = laneRow(f.coefficients, i);
     }
     void storeTo(WidenerFilters& f) const {
         alignas(32) float rows[6][8];
         const __m256 state[6] = {x1, x2, u1, u2, y1, y2};
         for (int i = 0; i < 6; ++i) _mm256_store_ps(rows[i], state[i]);
-        scatterWidenerState(f, kLanes, 8, rows[0]);
+        for (int j = 0; j < 8; ++j) {
+            if (kLanes[j] < 0) continue;
+            for (int i = 0; i < 6; ++i) f.state[kLanes[j]][i] = rows[i][j];
+        }
     }
 };
 

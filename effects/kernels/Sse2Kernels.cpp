@@ -1,7 +1,6 @@
 // SSE2: every x86-64 CPU has it, so this table needs no compiler flag and no CPU check.
 #include "effects/kernels/KernelTable.h"
 #include "effects/kernels/LimiterLaw.h"
-#include "effects/kernels/WidenerLanes.h"
 #include "effects/kernels/WidenerMix.h"
 
 #if defined(VELTRA_X86_64)
@@ -177,26 +176,39 @@ void eqGroup(const EqLanes& g, EqLaneState* states, int channels, const float* c
 constexpr int kFront[4] = {1, 3, 0, -1};
 constexpr int kBack[4] = {2, 4, -1, -1};
 
+// Value i of each lane's filter in `rows` (coefficients or state), zero in lanes with none. The
+// lane map is a constant, so this is four loads rather than a loop over it.
+template <const int (&Map)[4], typename Rows>
+inline __m128 laneRow(const Rows& rows, int i) {
+    const auto lane = [&rows, i](int j) { return Map[j] < 0 ? 0.0f : rows[Map[j]][i]; };
+    return _mm_setr_ps(lane(0), lane(1), lane(2), lane(3));
+}
+
 struct FilterLanes {
     __m128 c[10];
     __m128 x1, x2, u1, u2, y1, y2;
 
-    FilterLanes(const WidenerFilters& f, const int (&map)[4]) {
-        alignas(16) float rows[kWidenerRows][4];
-        gatherWidenerLanes(f, map, 4, rows[0]);
-        for (int i = 0; i < 10; ++i) c[i] = _mm_load_ps(rows[i]);
-        x1 = _mm_load_ps(rows[10]);
-        x2 = _mm_load_ps(rows[11]);
-        u1 = _mm_load_ps(rows[12]);
-        u2 = _mm_load_ps(rows[13]);
-        y1 = _mm_load_ps(rows[14]);
-        y2 = _mm_load_ps(rows[15]);
+    template <const int (&Map)[4]>
+    static FilterLanes gather(const WidenerFilters& f) {
+        FilterLanes lanes{};
+        for (int i = 0; i < 10; ++i) lanes.c[i] = laneRow<Map>(f.coefficients, i);
+        lanes.x1 = laneRow<Map>(f.state, 0);
+        lanes.x2 = laneRow<Map>(f.state, 1);
+        lanes.u1 = laneRow<Map>(f.state, 2);
+        lanes.u2 = laneRow<Map>(f.state, 3);
+        lanes.y1 = laneRow<Map>(f.state, 4);
+        lanes.y2 = laneRow<Map>(f.state, 5);
+        return lanes;
     }
-    void storeTo(WidenerFilters& f, const int (&map)[4]) const {
+    template <const int (&Map)[4]>
+    void storeTo(WidenerFilters& f) const {
         alignas(16) float rows[6][4];
         const __m128 state[6] = {x1, x2, u1, u2, y1, y2};
         for (int i = 0; i < 6; ++i) _mm_store_ps(rows[i], state[i]);
-        scatterWidenerState(f, map, 4, rows[0]);
+        for (int j = 0; j < 4; ++j) {
+            if (Map[j] < 0) continue;
+            for (int i = 0; i < 6; ++i) f.state[Map[j]][i] = rows[i][j];
+        }
     }
 };
 
@@ -278,14 +290,14 @@ VELTRA_KERNEL_INLINE void widenerStep(FilterLanes& front, FilterLanes& back, con
 
 void widener(WidenerFilters& f, const WidenerGains& k, float* left, float* right, int frames) {
     if (frames <= 0) return;
-    FilterLanes front(f, kFront), back(f, kBack);
+    FilterLanes front = FilterLanes::gather<kFront>(f), back = FilterLanes::gather<kBack>(f);
     float lastL = 0.0f, lastR = 0.0f;
     widenerStep<true>(front, back, k, left, right, 0, frames, lastL, lastR);
     for (int t = 1; t < frames; ++t)
         widenerStep<false>(front, back, k, left, right, t, frames, lastL, lastR);
     widenerStep<true>(front, back, k, left, right, frames, frames, lastL, lastR);
-    front.storeTo(f, kFront);
-    back.storeTo(f, kBack);
+    front.storeTo<kFront>(f);
+    back.storeTo<kBack>(f);
 }
 
 // Four samples' levels: each magnitude widened to double, scaled and rounded back to float.
