@@ -166,9 +166,32 @@ struct LimiterRun {
     }
 
     float smoothAndDelay(float x) {
+        smootherAtRest = false;  // the gain may have moved
         const float v = b0 * gain + s1;
         s1 = b1 * gain + s2 - a1 * v;
         s2 = b2 * gain - a2 * v;
+        return delay(x, v);
+    }
+
+    // smoothAndDelay() for a settled gain, noting whether the step left the smoother's state
+    // exactly as it found it.
+    float smoothSettled(float x) {
+        const float v = b0 * gain + s1;
+        const float next1 = b1 * gain + s2 - a1 * v;
+        const float next2 = b2 * gain - a2 * v;
+        smootherAtRest = std::bit_cast<std::uint32_t>(next1) == std::bit_cast<std::uint32_t>(s1) &&
+                         std::bit_cast<std::uint32_t>(next2) == std::bit_cast<std::uint32_t>(s2);
+        s1 = next1;
+        s2 = next2;
+        smoothed = v;
+        return delay(x, v);
+    }
+
+    // smoothAndDelay() once smoothSettled() found the smoother at rest: the same state and gain
+    // give the same value at every further step.
+    float delayAtRest(float x) { return delay(x, smoothed); }
+
+    float delay(float x, float v) {
         ring[writePosition] = x;
         const float delayed = ring[readPosition];
         if (++writePosition == ringLength) writePosition = 0;
@@ -184,6 +207,8 @@ struct LimiterRun {
     int holdCounter;
     float s1, s2;
     int readPosition, writePosition;
+    bool smootherAtRest = false;
+    float smoothed = 0.0f;
 };
 
 // One channel's run with its block.
@@ -224,10 +249,17 @@ VELTRA_KERNEL_INLINE void runChannels(const kernels::KernelTable& table, int fra
             int length = std::min(frames - n, kernels::kLimiterScanLength);
             ((length = runs.settled(table, n, length)), ...);
             if (length > 0) {
-                for (const int end = n + length; n < end; ++n) {
+                const int end = n + length;
+                for (; n < end && !(runs.run.smootherAtRest && ...); ++n) {
                     const float x[] = {runs.input[n]...};
                     int k = 0;
-                    ((runs.output[n] = runs.run.smoothAndDelay(x[k++])), ...);
+                    ((runs.output[n] = runs.run.smoothSettled(x[k++])), ...);
+                }
+                // Every smoother at rest: what is left is the delay line and one product.
+                for (; n < end; ++n) {
+                    const float x[] = {runs.input[n]...};
+                    int k = 0;
+                    ((runs.output[n] = runs.run.delayAtRest(x[k++])), ...);
                 }
                 (runs.run.holdThrough(runs.overFloor, length), ...);
                 continue;
