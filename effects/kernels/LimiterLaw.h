@@ -34,8 +34,10 @@ inline bool limiterKeepsGain(const LimiterSettling& s, float level) {
 }
 
 // Whether every sample with a magnitude in [low, high] leaves the gain as it is without reaching
-// the hold floor: the level rises with the magnitude and the released gain falls with the level
-// (every step rounds monotonically), so the two ends decide for everything between.
+// the hold floor. The level rises with the magnitude (both gains are positive), and the released
+// gain moves one way only with the level: each of its steps is one rounded operation with one
+// operand fixed for the whole test, and such a step never reverses direction, whichever sign
+// the fixed operand has. So the two ends decide for everything between.
 inline bool limiterKeepsGainBetween(const LimiterSettling& s, float low, float high) {
     const float top = limiterLevel(high, s.inputGain, s.gain);
     if (!(top <= s.threshold && top <= s.holdFloor)) return false;
