@@ -38,10 +38,17 @@ Runners& runnersFor(int channels, int rate) {
     return r;
 }
 
+// Where the inputs that write their result out put it; removed when the fuzzer exits, so that
+// runs do not leave a file behind each.
+struct ScratchFile {
+    const std::string path = "/tmp/veltra-fuzz-" + std::to_string(::getpid()) + ".wav";
+    ~ScratchFile() { std::remove(path.c_str()); }
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string out = "/tmp/veltra-fuzz-" + std::to_string(::getpid()) + ".wav";
+    static const ScratchFile out;
     // Longer files add nothing but time: 1024 frames already span several host buffers.
     constexpr std::size_t kMaxFrames = 1024;
     static std::vector<float> piece(kMaxFrames * kMaxChannels), copy(piece.size());
@@ -53,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Creating, writing and renaming a file costs more than the rest of a run, and the writer
         // does the same for any content: one input in eight writes its result out.
         if (veltra::fuzz::oneIn(8, data, size))
-            writer = std::make_unique<AudioWriter>(out, in.channels(), in.sampleRate(),
+            writer = std::make_unique<AudioWriter>(out.path, in.channels(), in.sampleRate(),
                                                    OutputFormat::Pcm16);
         while (const std::size_t n = in.read(piece.data(), kMaxFrames)) {
             std::copy_n(piece.begin(), n * std::size_t(in.channels()), copy.begin());
