@@ -31,23 +31,20 @@ struct Outputs {
     std::vector<int> hold;  // every kernel's hold counter after every block
 };
 
+// The mono kernel runs in place on a copy of b; a ring of `ringMs` holds up to that look-ahead.
 Outputs run(const kernels::KernelTable& path, const float* settings, std::size_t block,
-            const std::vector<float>& a, const std::vector<float>& b) {
-    LimiterKernel pairA(48000, 0.0f), pairB(48000, 0.0f), mono(48000, 0.0f);
+            float ringMs, const std::vector<float>& a, const std::vector<float>& b) {
+    LimiterKernel pairA(48000, ringMs), pairB(48000, ringMs), mono(48000, ringMs);
     for (LimiterKernel* k : {&pairA, &pairB, &mono}) {
         k->useKernels(path);
         k->setParameters(settings);
     }
-    Outputs out{std::vector<float>(a.size()),
-                std::vector<float>(a.size()),
-                std::vector<float>(a.size()),
-                {},
-                {}};
+    Outputs out{std::vector<float>(a.size()), std::vector<float>(a.size()), b, {}, {}};
     for (std::size_t at = 0; at < a.size(); at += block) {
         const int n = int(std::min(block, a.size() - at));
         LimiterKernel::processPair(pairA, a.data() + at, out.pairA.data() + at, pairB,
                                    b.data() + at, out.pairB.data() + at, n);
-        mono.process(b.data() + at, out.mono.data() + at, n);
+        mono.process(out.mono.data() + at, out.mono.data() + at, n);
         for (const LimiterKernel* k : {&pairA, &pairB, &mono}) out.hold.push_back(k->holdCounter);
     }
     const LimiterKernel* kernels[] = {&pairA, &pairB, &mono};
@@ -67,21 +64,24 @@ TEST(LimiterFastPath, EveryKernelPathMatchesThePerSampleLawBitForBit) {
     std::vector<float> a = testing::bursts(n, 330, 9000), b = staircase(n, 1200);
     a[11111] = std::numeric_limits<float>::infinity();
     b[n - 300] = std::numeric_limits<float>::quiet_NaN();  // the gain turns NaN from here on
-    for (const float* s : settings)
-        for (std::size_t block : {64, 37, 1, 200}) {
-            const Outputs reference = run(kernels::scalarKernels(), s, block, a, b);
-            for (const kernels::KernelTable* path : testing::kernelPaths()) {
-                SCOPED_TRACE(::testing::Message()
-                             << path->name << " hold " << s[4] << " ms, blocks of " << block);
-                const Outputs out = run(*path, s, block, a, b);
-                EXPECT_TRUE(sameBits(out.pairA, reference.pairA));
-                EXPECT_TRUE(sameBits(out.pairB, reference.pairB));
-                EXPECT_TRUE(sameBits(out.mono, reference.pairB));
-                for (int i = 0; i < 3; ++i)
-                    EXPECT_TRUE(sameBits(&out.gain[i], &reference.gain[i], 1));
-                EXPECT_EQ(out.hold, reference.hold);
+    // Delay lines of 16 samples (a look-ahead of 10 ms clamped to 15) and of 20 ms.
+    for (const float ringMs : {0.0f, 20.0f})
+        for (const float* s : settings)
+            for (std::size_t block : {64, 37, 1, 200}) {
+                const Outputs reference = run(kernels::scalarKernels(), s, block, ringMs, a, b);
+                for (const kernels::KernelTable* path : testing::kernelPaths()) {
+                    SCOPED_TRACE(::testing::Message()
+                                 << path->name << " hold " << s[4] << " ms, attack " << s[5]
+                                 << " ms, ring " << ringMs << " ms, blocks of " << block);
+                    const Outputs out = run(*path, s, block, ringMs, a, b);
+                    EXPECT_TRUE(sameBits(out.pairA, reference.pairA));
+                    EXPECT_TRUE(sameBits(out.pairB, reference.pairB));
+                    EXPECT_TRUE(sameBits(out.mono, reference.pairB));
+                    for (int i = 0; i < 3; ++i)
+                        EXPECT_TRUE(sameBits(&out.gain[i], &reference.gain[i], 1));
+                    EXPECT_EQ(out.hold, reference.hold);
+                }
             }
-        }
 }
 
 }  // namespace
