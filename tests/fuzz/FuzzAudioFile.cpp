@@ -1,16 +1,14 @@
 // Any bytes as a sound file into the offline host's path: read through libsndfile from memory,
 // the speaker and microphone paths over what was read, and the result written out again. A file
 // the tool refuses must be refused with a FileError, never a crash.
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "FuzzInput.h"
+#include "ScratchDir.h"
 #include "tools/AudioReader.h"
 #include "tools/AudioWriter.h"
 #include "tools/OfflineRunner.h"
@@ -38,17 +36,11 @@ Runners& runnersFor(int channels, int rate) {
     return r;
 }
 
-// Where the inputs that write their result out put it; removed when the fuzzer exits, so that
-// runs do not leave a file behind each.
-struct ScratchFile {
-    const std::string path = "/tmp/veltra-fuzz-" + std::to_string(::getpid()) + ".wav";
-    ~ScratchFile() { std::remove(path.c_str()); }
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const ScratchFile out;
+    static const veltra::fuzz::ScratchDir scratch("veltradsp-fuzz-audio");
+    static const std::string out = (scratch.path() / "out.wav").string();
     // Longer files add nothing but time: 1024 frames already span several host buffers.
     constexpr std::size_t kMaxFrames = 1024;
     static std::vector<float> piece(kMaxFrames * kMaxChannels), copy(piece.size());
@@ -60,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Creating, writing and renaming a file costs more than the rest of a run, and the writer
         // does the same for any content: one input in eight writes its result out.
         if (veltra::fuzz::oneIn(8, data, size))
-            writer = std::make_unique<AudioWriter>(out.path, in.channels(), in.sampleRate(),
+            writer = std::make_unique<AudioWriter>(out, in.channels(), in.sampleRate(),
                                                    OutputFormat::Pcm16);
         while (const std::size_t n = in.read(piece.data(), kMaxFrames)) {
             std::copy_n(piece.begin(), n * std::size_t(in.channels()), copy.begin());

@@ -2,14 +2,13 @@
 // behind, which a user may have edited. Any JSON must parse or be refused; any file under the
 // configuration root may be listed and detached, and detaching must never touch a directory
 // outside the root's line (a sentinel beside the root must survive).
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "FuzzInput.h"
+#include "ScratchDir.h"
 #include "pipewire/SessionFiles.h"
 #include "pipewire/SinkList.h"
 
@@ -17,21 +16,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path scratchBase() {
-    const fs::path shm = "/dev/shm";  // memory-backed where there is one: many small files
-    return (fs::is_directory(shm) ? shm : fs::temp_directory_path()) /
-           ("veltradsp-fuzz-" + std::to_string(::getpid()));
-}
-
+// The configuration root, and a sentinel beside it that detaching must never reach.
 struct Scratch {
-    Scratch() : base(scratchBase()), root(base / "config"), sentinel(base / "keep" / "empty") {
+    Scratch() : root(dir.path() / "config"), sentinel(dir.path() / "keep" / "empty") {
         fs::create_directories(sentinel);
     }
-    ~Scratch() {
-        std::error_code ec;
-        fs::remove_all(base, ec);
-    }
-    fs::path base, root, sentinel;
+    veltra::fuzz::ScratchDir dir{"veltradsp-fuzz"};
+    fs::path root, sentinel;
 };
 
 void write(const fs::path& file, const std::string& text) {
