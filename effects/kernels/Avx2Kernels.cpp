@@ -1,8 +1,9 @@
-// AVX2: built with AVX2 code generation for this file only and used only where the CPU and the
-// operating system support it (KernelSelection). Beyond the intrinsics it includes inline code
-// only with internal linkage (WidenerMix.h, LimiterLaw.h), so no AVX2-compiled copy of a shared
-// inline function can end up used by the rest of the module. No fused multiply-add: the scalar
-// arithmetic has none.
+// AVX2: built with AVX2 code generation for this file and its equaliser (Avx2EqPipeline.cpp)
+// only, and used only where the CPU and the operating system support it (KernelSelection).
+// Beyond the intrinsics it includes inline code only with internal linkage (WidenerMix.h,
+// LimiterLaw.h), so no AVX2-compiled copy of a shared inline function can end up used by the
+// rest of the module. No fused multiply-add: the scalar arithmetic has none.
+#include "effects/kernels/Avx2EqPipeline.h"
 #include "effects/kernels/KernelTable.h"
 #include "effects/kernels/LimiterLaw.h"
 #include "effects/kernels/WidenerMix.h"
@@ -15,165 +16,6 @@
 namespace veltra::kernels {
 
 namespace {
-
-// Register r holds sections 4r .. 4r + 3 of the left channel in its low half and of the right
-// channel in its high half. Every move a step needs then stays inside a 128-bit half (one
-// cycle), where a shift across the whole register costs several times that on some CPUs and
-// would sit on the recursion's critical path.
-VELTRA_KERNEL_INLINE __m256 halves(const float* low, const float* high) {
-    return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(low)), _mm_loadu_ps(high), 1);
-}
-
-struct Coefficients {
-    __m256 k0, k1, k2, k3, k4, zero;
-    __m256i index;  // each lane's section
-
-    static Coefficients load(const EqLanes& g, int r) {
-        const int at = 4 * r;
-        return {halves(g.k[0] + at, g.k[0] + at),
-                halves(g.k[1] + at, g.k[1] + at),
-                halves(g.k[2] + at, g.k[2] + at),
-                halves(g.k[3] + at, g.k[3] + at),
-                halves(g.k[4] + at, g.k[4] + at),
-                halves(g.zero + at, g.zero + at),
-                _mm256_set_epi32(at + 3, at + 2, at + 1, at, at + 3, at + 2, at + 1, at)};
-    }
-};
-
-struct Chain {
-    __m256 y, s0, s1;  // the sections' outputs of the last step, and their state
-};
-
-VELTRA_KERNEL_INLINE __m256 pair(float low, float high) {  // each value in all of its half
-    return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_set1_ps(low)), _mm_set1_ps(high), 1);
-}
-
-// Lane j of each half takes lane j - 1 of `y`, lane 0 takes lane 3 of `below`.
-VELTRA_KERNEL_INLINE __m256 alignUp(__m256 y, __m256 below) {
-    return _mm256_castsi256_ps(
-        _mm256_alignr_epi8(_mm256_castps_si256(y), _mm256_castps_si256(below), 12));
-}
-
-template <bool AddZero, bool Masked>
-VELTRA_KERNEL_INLINE void filter(const Coefficients& k, Chain& c, __m256 x, __m256 valid) {
-    if constexpr (AddZero) x = _mm256_add_ps(x, k.zero);
-    c.y = _mm256_add_ps(_mm256_mul_ps(k.k0, x), c.s0);
-    const __m256 n0 =
-        _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(k.k1, x), c.s1), _mm256_mul_ps(k.k3, c.s0));
-    const __m256 n1 = _mm256_add_ps(_mm256_mul_ps(k.k2, x), _mm256_mul_ps(k.k4, c.s0));
-    if constexpr (Masked) {
-        c.s0 = _mm256_blendv_ps(c.s0, n0, valid);
-        c.s1 = _mm256_blendv_ps(c.s1, n1, valid);
-    } else {
-        c.s0 = n0;
-        c.s1 = n1;
-    }
-}
-
-// One step of every register: each section takes its predecessor's output of the last step (the
-// first takes the new samples `in`). While the pipeline fills or drains (Edge), only lanes whose
-// section lies in [first, last] hold a real sample and change their state.
-template <int Regs, bool AddZero, bool Edge>
-VELTRA_KERNEL_INLINE void step(const Coefficients (&k)[Regs], Chain (&c)[Regs], __m256 in,
-                               int first, int last) {
-    // One byte-align per register moves every lane up and brings in lane 3 of the register
-    // below (for the first register: of `in`, which holds the new samples in lane 3 of each half).
-    __m256 x[Regs];
-    x[0] = alignUp(c[0].y, in);
-    VELTRA_UNROLL
-    for (int r = 1; r < Regs; ++r) x[r] = alignUp(c[r].y, c[r - 1].y);
-    VELTRA_UNROLL
-    for (int r = 0; r < Regs; ++r) {
-        if constexpr (Edge) {
-            const __m256i above = _mm256_set1_epi32(first - 1), below = _mm256_set1_epi32(last + 1);
-            const __m256i inside = _mm256_and_si256(_mm256_cmpgt_epi32(k[r].index, above),
-                                                    _mm256_cmpgt_epi32(below, k[r].index));
-            filter<AddZero, true>(k[r], c[r], x[r], _mm256_castsi256_ps(inside));
-        } else {
-            filter<AddZero, false>(k[r], c[r], x[r], _mm256_setzero_ps());
-        }
-    }
-}
-
-// A group of up to 4 * Regs sections of one channel pair (a mono channel fills both halves),
-// skewed as in the scalar table. Lanes past the group compute values nobody reads.
-template <int Regs, bool AddZero>
-void runPair(const EqLanes& g, EqLaneState* states, int channels, const float* const* source,
-             float* const* output, int frames) {
-    const int lag = g.count - 1, last = channels - 1;
-    Coefficients k[Regs];
-    Chain c[Regs];
-    VELTRA_UNROLL
-    for (int r = 0; r < Regs; ++r) {
-        k[r] = Coefficients::load(g, r);
-        c[r] = {_mm256_setzero_ps(), halves(states[0].s0 + 4 * r, states[last].s0 + 4 * r),
-                halves(states[0].s1 + 4 * r, states[last].s1 + 4 * r)};
-    }
-    const int outReg = lag / 4;
-    const __m256i outLane = _mm256_set1_epi32(lag % 4);
-    const float* in0 = source[0];
-    const float* in1 = source[last];
-    float* out0 = output[0];
-    float* out1 = output[last];
-    // The last section's output of this step, from register outReg, lane lag % 4 of each half
-    // (a blend, so the chains are never indexed at run time, which would put them in memory).
-    const auto emit = [&](int t) {
-        __m256 y = c[0].y;
-        VELTRA_UNROLL
-        for (int r = 1; r < Regs; ++r) y = r == outReg ? c[r].y : y;
-        y = _mm256_permutevar_ps(y, outLane);  // within each half: one cycle
-        out0[t - lag] = _mm256_cvtss_f32(y);
-        if (last == 1) out1[t - lag] = _mm_cvtss_f32(_mm256_extractf128_ps(y, 1));
-    };
-    int t = 0;
-    for (; t < lag; ++t) {  // filling (and, for blocks shorter than the group, draining)
-        const __m256 in = t < frames ? pair(in0[t], in1[t]) : _mm256_setzero_ps();
-        step<Regs, AddZero, true>(k, c, in, t - frames + 1 > 0 ? t - frames + 1 : 0, t);
-    }
-    for (; t < frames; ++t) {
-        step<Regs, AddZero, false>(k, c, pair(in0[t], in1[t]), 0, lag);
-        emit(t);
-    }
-    for (t = frames > lag ? frames : lag; t < frames + lag; ++t) {  // draining
-        step<Regs, AddZero, true>(k, c, _mm256_setzero_ps(), t - frames + 1, lag);
-        emit(t);
-    }
-    VELTRA_UNROLL
-    for (int r = 0; r < Regs; ++r) {
-        float s0[8], s1[8];
-        _mm256_storeu_ps(s0, c[r].s0);
-        _mm256_storeu_ps(s1, c[r].s1);
-        for (int ch = 0; ch <= last; ++ch) {
-            for (int j = 0; j < 4; ++j) {
-                states[ch].s0[4 * r + j] = s0[4 * ch + j];
-                states[ch].s1[4 * r + j] = s1[4 * ch + j];
-            }
-        }
-    }
-}
-
-template <int Regs>
-void runRegs(const EqLanes& g, EqLaneState* states, int channels, const float* const* source,
-             float* const* output, int frames) {
-    if (g.anyZero) return runPair<Regs, true>(g, states, channels, source, output, frames);
-    runPair<Regs, false>(g, states, channels, source, output, frames);
-}
-
-void eqGroup(const EqLanes& g, EqLaneState* states, int channels, const float* const* source,
-             float* const* output, int frames) {
-    switch ((g.count + 3) / 4) {
-        case 1:
-            return runRegs<1>(g, states, channels, source, output, frames);
-        case 2:
-            return runRegs<2>(g, states, channels, source, output, frames);
-        case 3:
-            return runRegs<3>(g, states, channels, source, output, frames);
-        case 4:
-            return runRegs<4>(g, states, channels, source, output, frames);
-        default:
-            return;
-    }
-}
 
 // The widener's filters in one register: the low half holds the filters fed by the input
 // (direct high-pass, second high-pass, mid) on sample t, the high half the side filters fed by
@@ -365,7 +207,7 @@ int limiterSettled(const LimiterSettling& s, const float* x, int count, std::uin
 }
 
 // All sixteen sections in one group: one pass over the block however many are active.
-constexpr KernelTable kAvx2{Isa::Avx2, "avx2", 16, &eqGroup, &widener, &limiterSettled};
+constexpr KernelTable kAvx2{Isa::Avx2, "avx2", 16, &avx2EqGroup, &widener, &limiterSettled};
 
 }  // namespace
 
