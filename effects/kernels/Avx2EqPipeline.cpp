@@ -193,14 +193,11 @@ class Pipeline {
         if constexpr (Done + 1 < Regs) drain<Done + 1>(t);
     }
 
-    // The last section's output of this step, from register lastSection / 4, lane
-    // lastSection % 4 of each half (a blend, so the chains are never indexed at run time, which
-    // would put them in memory).
+    // The last section's output of this step: lane lastSection % 4 of each half of the top
+    // register, which always holds the last section (a group of Regs registers has more than
+    // 4 * (Regs - 1) sections).
     VELTRA_KERNEL_INLINE void emit(int t) {
-        __m256 y = c_[0].y;
-        VELTRA_UNROLL
-        for (int r = 1; r < Regs; ++r) y = r == lastSection_ / 4 ? c_[r].y : y;
-        y = _mm256_permutevar_ps(y, outLane_);  // within each half: one cycle
+        const __m256 y = _mm256_permutevar_ps(c_[Regs - 1].y, outLane_);  // within each half
         out0_[t - lag_] = _mm256_cvtss_f32(y);
         if (stereo_) out1_[t - lag_] = _mm_cvtss_f32(_mm256_extractf128_ps(y, 1));
     }
