@@ -1,11 +1,11 @@
 // The AVX2 table's equaliser: up to sixteen sections of a channel pair as a pipeline of
-// registers (KernelTable::eqGroup).
+// registers (KernelTable::eqGroup). Built with AVX2 code generation like Avx2Kernels.cpp, and
+// for the same reason it uses no library code: an AVX2-compiled copy of a shared inline
+// function could be the one the rest of the module ends up calling.
 #include "effects/kernels/Avx2EqPipeline.h"
 
 #if defined(VELTRA_X86_64)
 #include <immintrin.h>
-
-#include <algorithm>
 
 namespace veltra::kernels {
 
@@ -176,7 +176,7 @@ class Pipeline {
     // Filling with registers [0, Active) started: register Active starts at its first lane's start.
     template <int Active>
     void fill(int& t) {
-        const int end = std::min(kSkew * 4 * Active, lag_);
+        const int end = kSkew * 4 * Active < lag_ ? kSkew * 4 * Active : lag_;
         for (; t < end; ++t) step<Edge::Filling, 0, Active>(input(t), t);
         if constexpr (Active < Regs) fill<Active + 1>(t);
     }
@@ -185,7 +185,8 @@ class Pipeline {
     template <int Done>
     void drain(int t) {
         const int end = frames_ + lag_;
-        const int until = Done + 1 < Regs ? std::min(kSkew * (4 * Done + 3) + frames_, end) : end;
+        const int finished = kSkew * (4 * Done + 3) + frames_;
+        const int until = Done + 1 < Regs && finished < end ? finished : end;
         for (; t < until; ++t) {
             step<Edge::Draining, Done, Regs>(zero(), t);
             emit(t);

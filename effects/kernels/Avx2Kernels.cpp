@@ -17,125 +17,143 @@ namespace veltra::kernels {
 
 namespace {
 
-// The widener's filters in one register: the low half holds the filters fed by the input
-// (direct high-pass, second high-pass, mid) on sample t, the high half the side filters fed by
-// the high-passes two samples behind, on t - 2, so the two halves step together. Lanes with no
-// filter hold zero coefficients and compute nothing anyone reads.
-constexpr int kLanes[8] = {1, 3, 0, -1, 2, 4, -1, -1};
+// The widener in three passes over up to kWidenerChunk samples: the front filters (the two
+// high-passes and the mid, fed by the input), then the side filters (fed by the high-passes),
+// then the mix. Each filter pass first forms every sample's input terms, (c0 x + c1 x1) + c2 x2,
+// which depend on no output, then runs the recursions alone. Run together in one register, the
+// two groups of filters needed more than the sixteen vector registers, GCC kept their state on
+// the stack, and a store and its reload sat on every recursion (about 38 cycles a sample); split
+// this way each loop fits in registers and waits only on its own chain.
+constexpr int kWidenerChunk = 64;
+constexpr int kFrontLanes[4] = {1, 3, 0, -1};  // direct high-pass, second high-pass, mid
+constexpr int kSideLanes[4] = {2, 4, -1, -1};  // direct side, second side
 
-// Value i of each lane's filter in `rows` (coefficients or state), zero in lanes with none. The
-// lane map is a constant, so this is eight loads rather than a loop over it.
-template <typename Rows>
-VELTRA_KERNEL_INLINE __m256 laneRow(const Rows& rows, int i) {
-    const auto lane = [&rows, i](int j) { return kLanes[j] < 0 ? 0.0f : rows[kLanes[j]][i]; };
-    return _mm256_setr_ps(lane(0), lane(1), lane(2), lane(3), lane(4), lane(5), lane(6), lane(7));
+// Value i of each lane's filter in `rows` (coefficients or state), zero in lanes with none.
+template <const int (&Lanes)[4], typename Rows>
+VELTRA_KERNEL_INLINE __m128 laneRow(const Rows& rows, int i) {
+    const auto lane = [&rows, i](int j) { return Lanes[j] < 0 ? 0.0f : rows[Lanes[j]][i]; };
+    return _mm_setr_ps(lane(0), lane(1), lane(2), lane(3));
 }
 
-struct FilterLanes {
-    __m256 c[10];
-    __m256 x1, x2, u1, u2, y1, y2;
-
-    explicit FilterLanes(const WidenerFilters& f)
-        : x1(laneRow(f.state, 0)),
-          x2(laneRow(f.state, 1)),
-          u1(laneRow(f.state, 2)),
-          u2(laneRow(f.state, 3)),
-          y1(laneRow(f.state, 4)),
-          y2(laneRow(f.state, 5)) {
-        for (int i = 0; i < 10; ++i) c[i] = laneRow(f.coefficients, i);
+// fourthOrderStep for the filters of one lane map, four lanes at a time.
+template <const int (&Lanes)[4]>
+class FilterPasses {
+  public:
+    explicit FilterPasses(const WidenerFilters& f) {
+        for (int i = 0; i < 10; ++i) c_[i] = laneRow<Lanes>(f.coefficients, i);
+        for (int i = 0; i < 6; ++i) s_[i] = laneRow<Lanes>(f.state, i);
     }
+
     void storeTo(WidenerFilters& f) const {
-        alignas(32) float rows[6][8];
-        const __m256 state[6] = {x1, x2, u1, u2, y1, y2};
-        for (int i = 0; i < 6; ++i) _mm256_store_ps(rows[i], state[i]);
-        for (int j = 0; j < 8; ++j) {
-            if (kLanes[j] < 0) continue;
-            for (int i = 0; i < 6; ++i) f.state[kLanes[j]][i] = rows[i][j];
+        alignas(16) float rows[6][4];
+        for (int i = 0; i < 6; ++i) _mm_store_ps(rows[i], s_[i]);
+        for (int j = 0; j < 4; ++j) {
+            if (Lanes[j] < 0) continue;
+            for (int i = 0; i < 6; ++i) f.state[Lanes[j]][i] = rows[i][j];
         }
     }
+
+    // terms[t] = (c0 x + c1 x1) + c2 x2 for x = input(t), t in [0, n).
+    template <typename Input>
+    VELTRA_KERNEL_INLINE void inputTerms(Input input, float (*terms)[4], int n) {
+        __m128 x1 = s_[0], x2 = s_[1];
+        for (int t = 0; t < n; ++t) {
+            const __m128 x = input(t);
+            const __m128 sum = _mm_add_ps(_mm_mul_ps(c_[0], x), _mm_mul_ps(c_[1], x1));
+            _mm_store_ps(terms[t], _mm_add_ps(sum, _mm_mul_ps(c_[2], x2)));
+            x2 = x1;
+            x1 = x;
+        }
+        s_[0] = x1;
+        s_[1] = x2;
+    }
+
+    // The rest of each step: u from the terms and the last two u, y from u and the history.
+    VELTRA_KERNEL_INLINE void recursions(const float (*terms)[4], float (*out)[4], int n) {
+        const __m128 c3 = c_[3], c4 = c_[4], c5 = c_[5], c6 = c_[6], c7 = c_[7], c8 = c_[8],
+                     c9 = c_[9];
+        __m128 u1 = s_[2], u2 = s_[3], y1 = s_[4], y2 = s_[5];
+        for (int t = 0; t < n; ++t) {
+            const __m128 u = _mm_add_ps(_mm_add_ps(_mm_load_ps(terms[t]), _mm_mul_ps(c3, u1)),
+                                        _mm_mul_ps(c4, u2));
+            __m128 y = _mm_add_ps(_mm_mul_ps(c5, u), _mm_mul_ps(c6, u1));
+            y = _mm_add_ps(y, _mm_mul_ps(c7, u2));
+            y = _mm_add_ps(y, _mm_mul_ps(c8, y1));
+            y = _mm_add_ps(y, _mm_mul_ps(c9, y2));
+            _mm_store_ps(out[t], y);
+            u2 = u1;
+            u1 = u;
+            y2 = y1;
+            y1 = y;
+        }
+        s_[2] = u1;
+        s_[3] = u2;
+        s_[4] = y1;
+        s_[5] = y2;
+    }
+
+  private:
+    __m128 c_[10];
+    __m128 s_[6];  // x1 x2 u1 u2 y1 y2, as fourthOrderStep keeps them
 };
 
-// fourthOrderStep in every lane; with Masked, lanes outside `valid` keep their state.
-template <bool Masked>
-VELTRA_KERNEL_INLINE void filterStep(FilterLanes& f, __m256 x, __m256 valid) {
-    const __m256* c = f.c;
-    __m256 u = _mm256_add_ps(_mm256_mul_ps(c[0], x), _mm256_mul_ps(c[1], f.x1));
-    u = _mm256_add_ps(u, _mm256_mul_ps(c[2], f.x2));
-    u = _mm256_add_ps(u, _mm256_mul_ps(c[3], f.u1));
-    u = _mm256_add_ps(u, _mm256_mul_ps(c[4], f.u2));
-    __m256 y = _mm256_add_ps(_mm256_mul_ps(c[5], u), _mm256_mul_ps(c[6], f.u1));
-    y = _mm256_add_ps(y, _mm256_mul_ps(c[7], f.u2));
-    y = _mm256_add_ps(y, _mm256_mul_ps(c[8], f.y1));
-    y = _mm256_add_ps(y, _mm256_mul_ps(c[9], f.y2));
-    if constexpr (Masked) {
-        f.x2 = _mm256_blendv_ps(f.x2, f.x1, valid);
-        f.x1 = _mm256_blendv_ps(f.x1, x, valid);
-        f.u2 = _mm256_blendv_ps(f.u2, f.u1, valid);
-        f.u1 = _mm256_blendv_ps(f.u1, u, valid);
-        f.y2 = _mm256_blendv_ps(f.y2, f.y1, valid);
-        f.y1 = _mm256_blendv_ps(f.y1, y, valid);
-    } else {
-        f.x2 = f.x1;
-        f.x1 = x;
-        f.u2 = f.u1;
-        f.u1 = u;
-        f.y2 = f.y1;
-        f.y1 = y;
-    }
-}
-
-// Step t runs the front filters on sample t and the side filters on sample t - 2, then mixes
-// sample t - 2 exactly as the scalar table does. The side filters' input is the front filters'
-// output two steps old, so it never waits on the step just before: the conversions and products
-// from a front output to a side input are off the loop's chain. The first two steps have no
-// side sample and the last two no front one: those steps mask the idle half's state.
-template <bool Edge>
-VELTRA_KERNEL_INLINE void widenerStep(FilterLanes& f, const WidenerGains& k, float* left,
-                                      float* right, int t, int frames) {
-    const __m128 s = _mm_set_ps(0.0f, k.scale, k.secondScale, k.scale);
-    const __m128 minus = _mm_set_ps(0.0f, k.scale, -k.secondScale, -k.scale);
-    const bool hasFront = !Edge || t < frames, hasBack = !Edge || t >= 2;
-    // The front filters' sample t - 2: their state's older output, except at the last step, when
-    // the front has not moved since the step before.
-    const __m128 front = _mm256_castps256_ps128(Edge && t == frames + 1 ? f.y1 : f.y2);
-    // The high-passes' outputs scaled in double, as the scalar table does.
-    const __m128d side = _mm_mul_pd(_mm_cvtps_pd(front), _mm_set_pd(k.secondSide, k.directSide));
-    float l = 0.0f, r = 0.0f;
-    if (hasFront) {
-        l = left[t];
-        r = right[t];
-    }
-    // s*l - s*r is s*l + (-s)*r to the bit: negation is exact and a - b is a + (-b).
-    const __m128 frontIn =
-        _mm_add_ps(_mm_mul_ps(s, _mm_set1_ps(l)), _mm_mul_ps(minus, _mm_set1_ps(r)));
-    const __m256 in = _mm256_insertf128_ps(_mm256_castps128_ps256(frontIn), _mm_cvtpd_ps(side), 1);
-    const float mid = _mm_cvtss_f32(_mm_shuffle_ps(front, front, 0xAA));
-    if constexpr (Edge) {
-        const __m256 valid = _mm256_castsi256_ps(_mm256_set_epi32(
-            hasBack ? -1 : 0, hasBack ? -1 : 0, hasBack ? -1 : 0, hasBack ? -1 : 0,
-            hasFront ? -1 : 0, hasFront ? -1 : 0, hasFront ? -1 : 0, hasFront ? -1 : 0));
-        filterStep<true>(f, in, valid);
-    } else {
-        filterStep<false>(f, in, in);
-    }
-    if (hasBack) {
-        const __m128 sides = _mm256_extractf128_ps(f.y1, 1);
-        const float s1 = _mm_cvtss_f32(sides),
-                    s2 = _mm_cvtss_f32(_mm_shuffle_ps(sides, sides, 0x55));
-        // Sample t - 2's input is still in place: its output is written here.
-        widenerMix(k, mid, s1, s2, left[t - 2], right[t - 2], left[t - 2], right[t - 2]);
-    }
+// widenerMix for four samples, one in each lane: the mid and the two sides come out of the
+// filters' rows (sample-major) by a transposition of their columns.
+VELTRA_KERNEL_INLINE void mixFour(const WidenerGains& k, const float (*front)[4],
+                                  const float (*side)[4], float* left, float* right) {
+    const __m128 f0 = _mm_load_ps(front[0]), f1 = _mm_load_ps(front[1]), f2 = _mm_load_ps(front[2]),
+                 f3 = _mm_load_ps(front[3]);
+    const __m128 mid = _mm_movelh_ps(_mm_unpackhi_ps(f0, f1), _mm_unpackhi_ps(f2, f3));
+    const __m128 low = _mm_unpacklo_ps(_mm_load_ps(side[0]), _mm_load_ps(side[1]));
+    const __m128 high = _mm_unpacklo_ps(_mm_load_ps(side[2]), _mm_load_ps(side[3]));
+    const __m128 s1 = _mm_movelh_ps(low, high), s2 = _mm_movehl_ps(high, low);
+    const __m128 l = _mm_loadu_ps(left), r = _mm_loadu_ps(right);
+    const __m128 g = _mm_set1_ps(k.secondScale), mix = _mm_set1_ps(k.mix), ten = _mm_set1_ps(10.0f),
+                 output = _mm_set1_ps(k.output);
+    const __m128 m2 = _mm_add_ps(_mm_mul_ps(g, l), _mm_mul_ps(g, r));
+    const __m128 outL = _mm_add_ps(_mm_mul_ps(_mm_add_ps(s2, m2), mix), _mm_add_ps(s1, mid));
+    const __m128 outR = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(m2, s2), mix), _mm_sub_ps(mid, s1));
+    _mm_storeu_ps(left, _mm_mul_ps(_mm_mul_ps(outL, ten), output));
+    _mm_storeu_ps(right, _mm_mul_ps(_mm_mul_ps(outR, ten), output));
 }
 
 void widener(WidenerFilters& filters, const WidenerGains& k, float* left, float* right,
              int frames) {
-    if (frames <= 0) return;
-    FilterLanes f(filters);
-    int t = 0;
-    for (; t < 2 && t < frames; ++t) widenerStep<true>(f, k, left, right, t, frames);
-    for (; t < frames; ++t) widenerStep<false>(f, k, left, right, t, frames);
-    for (; t < frames + 2; ++t) widenerStep<true>(f, k, left, right, t, frames);
-    f.storeTo(filters);
+    FilterPasses<kFrontLanes> front(filters);
+    FilterPasses<kSideLanes> side(filters);
+    // s*l - s*r is s*l + (-s)*r to the bit: negation is exact and a - b is a + (-b).
+    const __m128 s = _mm_setr_ps(k.scale, k.secondScale, k.scale, 0.0f);
+    const __m128 minus = _mm_setr_ps(-k.scale, -k.secondScale, k.scale, 0.0f);
+    const __m128d sideGains = _mm_set_pd(k.secondSide, k.directSide);
+    alignas(16) float terms[kWidenerChunk][4], frontOut[kWidenerChunk][4],
+        sideOut[kWidenerChunk][4];
+    for (int at = 0; at < frames; at += kWidenerChunk) {
+        const int n = frames - at < kWidenerChunk ? frames - at : kWidenerChunk;
+        float* l = left + at;
+        float* r = right + at;
+        front.inputTerms(
+            [&](int t) {
+                return _mm_add_ps(_mm_mul_ps(s, _mm_set1_ps(l[t])),
+                                  _mm_mul_ps(minus, _mm_set1_ps(r[t])));
+            },
+            terms, n);
+        front.recursions(terms, frontOut, n);
+        // The high-passes' outputs scaled in double, as the scalar table does.
+        side.inputTerms(
+            [&](int t) {
+                const __m128d scaled =
+                    _mm_mul_pd(_mm_cvtps_pd(_mm_load_ps(frontOut[t])), sideGains);
+                return _mm_cvtpd_ps(scaled);
+            },
+            terms, n);
+        side.recursions(terms, sideOut, n);
+        int t = 0;
+        for (; t + 4 <= n; t += 4) mixFour(k, frontOut + t, sideOut + t, l + t, r + t);
+        for (; t < n; ++t)
+            widenerMix(k, frontOut[t][2], sideOut[t][0], sideOut[t][1], l[t], r[t], l[t], r[t]);
+    }
+    front.storeTo(filters);
+    side.storeTo(filters);
 }
 
 // Eight samples' levels: each magnitude widened to double, scaled and rounded back to float.
