@@ -3,8 +3,9 @@
 #include "effects/kernels/KernelTable.h"
 
 namespace veltra::kernels {
-// Every kernel file includes this; the unnamed namespace gives each its own copy, compiled for
-// that file's instruction set, so an AVX2-compiled copy can never stand in for another file's.
+// Every kernel file with a widener includes this; the unnamed namespace gives each its own copy,
+// compiled for that file's instruction set, so an AVX2-compiled copy can never stand in for
+// another file's.
 namespace {
 
 // The widener's output for one sample: its mid filter's output, the two side filters' outputs

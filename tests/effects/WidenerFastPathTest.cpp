@@ -18,12 +18,15 @@ using testing::sameBits;
 
 TEST(WidenerFastPath, EveryKernelPathMatchesThePerSampleLoopForEveryPresetBitForBit) {
     for (const kernels::KernelTable* path : testing::kernelPaths())
-        for (int preset = 0; preset < 5; ++preset) {
-            SCOPED_TRACE(::testing::Message() << path->name << " preset " << preset);
+        for (int run = 0; run < 6; ++run) {
+            const int preset = run % 5;
+            // The chain's block, an odd one, blocks shorter than the kernels' internal skews,
+            // and one longer than the passes a kernel makes over its buffers.
+            const std::size_t blocks[] = {64, 37, 3, 8, 1, 150};
+            const std::size_t block = blocks[run];
+            SCOPED_TRACE(::testing::Message()
+                         << path->name << " preset " << preset << " block " << block);
             const float* row = SurroundKernel::presetRow(preset);
-            // The chain's block, an odd one, and blocks shorter than the kernels' internal skews.
-            const std::size_t blocks[] = {64, 37, 3, 8, 1};
-            const std::size_t block = blocks[preset];
             StereoWidener widener(kRate);
             widener.useKernels(*path);
             widener.load(row);
