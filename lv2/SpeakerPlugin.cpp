@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 #include "effects/kernels/FlushDenormals.h"
@@ -87,6 +88,7 @@ SpeakerPlugin::SpeakerPlugin(std::uint32_t rate, std::uint32_t maximumLatency)
     }
     applied_ = defaults_;
     wanted_ = defaults_;
+    seen_.assign(parameters.size(), 0);
     pending_ = builtIn;
     activate();
 }
@@ -138,10 +140,26 @@ void SpeakerPlugin::activate() {
     ringWrite_ = 0;
     dryMix_ = -1.0f;  // the first run takes the bypass switch as it finds it, without a fade
     std::copy(defaults_.begin(), defaults_.end(), applied_.begin());  // a new engine runs those
+    settled_ = false;
     fresh_ = true;
 }
 
+// Records each parameter port's raw bits; true if any differs from the last run's. An
+// unconnected port counts as a NaN, which the tuning also takes as the default.
+bool SpeakerPlugin::portsChanged() {
+    std::uint32_t differ = 0;
+    for (std::size_t i = 0; i < seen_.size(); ++i) {
+        std::uint32_t bits = 0x7FC00000u;
+        if (const float* port = parameterPorts_[i]) std::memcpy(&bits, port, sizeof bits);
+        differ |= bits ^ seen_[i];
+        seen_[i] = bits;
+    }
+    return differ != 0;
+}
+
 void SpeakerPlugin::updateTuning() {
+    if (!portsChanged() && settled_) return;
+    settled_ = false;
     if (playbackRetunePending(engine_)) return;  // pending_ is the engine's until it is taken
     const auto& parameters = presets::allParameters();
     for (std::size_t i = 0; i < parameters.size(); ++i) {
@@ -150,12 +168,17 @@ void SpeakerPlugin::updateTuning() {
                          ? defaults_[i]
                          : portValue(*parameters[i].field, *port, defaults_[i], maxima_[i]);
     }
-    if (std::equal(wanted_.begin(), wanted_.end(), applied_.begin())) return;
+    if (std::equal(wanted_.begin(), wanted_.end(), applied_.begin())) {
+        settled_ = true;
+        return;
+    }
     for (std::size_t i = 0; i < parameters.size(); ++i) pending_.set(parameters[i], wanted_[i]);
     // Before the first sound the tuning is simply taken, so a stream starts exactly as an engine
     // built with it would; later changes fade out, apply and fade back in.
-    if (retunePlayback(engine_, pending_.blocks(), !fresh_))
+    if (retunePlayback(engine_, pending_.blocks(), !fresh_)) {
         std::copy(wanted_.begin(), wanted_.end(), applied_.begin());
+        settled_ = true;
+    }
 }
 
 void SpeakerPlugin::updateControls() {

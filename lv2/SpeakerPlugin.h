@@ -49,6 +49,7 @@ class SpeakerPlugin {
     void runChunk(std::uint32_t offset, std::uint32_t frames);
     void updateControls();
     void updateTuning();
+    bool portsChanged();
 
     std::uint32_t rate_;
     VeltraDspPlayback* engine_ = nullptr;
@@ -67,6 +68,10 @@ class SpeakerPlugin {
     std::vector<float> maxima_;  // each port's upper clamp at this rate
     std::vector<float> applied_;
     std::vector<float> wanted_;
+    // The raw bits of each parameter port at the last run, and whether that run left nothing to
+    // hand to the engine: most runs find every control as it was and stop at comparing them.
+    std::vector<std::uint32_t> seen_;
+    bool settled_ = false;
     bool fresh_ = true;  // nothing processed since activate: a tuning is taken without a fade
 
     int enhancementSent_ = -1;  // none yet in this stream
