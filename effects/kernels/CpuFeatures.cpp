@@ -40,9 +40,7 @@ unsigned long long enabledRegisterState() {
 }
 #endif
 
-}  // namespace
-
-bool CpuFeatures::hasAvx2() {
+bool detectAvx2() {
 #if defined(VELTRA_CPUID_MSVC) || defined(VELTRA_CPUID_GNU)
     constexpr unsigned kOsXsave = 1u << 27, kAvx = 1u << 28, kAvx2 = 1u << 5;
     constexpr unsigned long long kSseAndAvxState = 0x6;  // XMM and YMM registers saved
@@ -53,6 +51,16 @@ bool CpuFeatures::hasAvx2() {
 #else
     return false;
 #endif
+}
+
+}  // namespace
+
+// Asked once per process: the answer cannot change while it runs, and under a hypervisor that
+// intercepts CPUID each of its four calls leaves the virtual machine, which made the question a
+// noticeable part of building an engine.
+bool CpuFeatures::hasAvx2() {
+    static const bool avx2 = detectAvx2();
+    return avx2;
 }
 
 }  // namespace veltra::kernels
