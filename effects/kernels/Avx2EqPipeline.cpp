@@ -4,6 +4,8 @@
 // function could be the one the rest of the module ends up calling.
 #include "effects/kernels/Avx2EqPipeline.h"
 
+#include "effects/kernels/RegisterCount.h"
+
 #if defined(VELTRA_X86_64)
 #include <immintrin.h>
 
@@ -233,18 +235,9 @@ void runRegs(const EqLanes& g, EqLaneState* states, int channels, const float* c
 
 void avx2EqGroup(const EqLanes& g, EqLaneState* states, int channels, const float* const* source,
                  float* const* output, int frames) {
-    switch ((g.count + 3) / 4) {
-        case 1:
-            return runRegs<1>(g, states, channels, source, output, frames);
-        case 2:
-            return runRegs<2>(g, states, channels, source, output, frames);
-        case 3:
-            return runRegs<3>(g, states, channels, source, output, frames);
-        case 4:
-            return runRegs<4>(g, states, channels, source, output, frames);
-        default:
-            return;
-    }
+    byRegisterCount(g.count, [&](auto regs) {
+        runRegs<decltype(regs)::value>(g, states, channels, source, output, frames);
+    });
 }
 
 }  // namespace veltra::kernels

@@ -1,6 +1,7 @@
 // SSE2: every x86-64 CPU has it, so this table needs no compiler flag and no CPU check.
 #include "effects/kernels/KernelTable.h"
 #include "effects/kernels/LimiterLaw.h"
+#include "effects/kernels/RegisterCount.h"
 #include "effects/kernels/WidenerMix.h"
 
 #if defined(VELTRA_X86_64)
@@ -154,18 +155,9 @@ void runRegs(const EqLanes& g, EqLaneState* states, int channels, const float* c
 
 void eqGroup(const EqLanes& g, EqLaneState* states, int channels, const float* const* source,
              float* const* output, int frames) {
-    switch ((g.count + 3) / 4) {
-        case 1:
-            return runRegs<1>(g, states, channels, source, output, frames);
-        case 2:
-            return runRegs<2>(g, states, channels, source, output, frames);
-        case 3:
-            return runRegs<3>(g, states, channels, source, output, frames);
-        case 4:
-            return runRegs<4>(g, states, channels, source, output, frames);
-        default:
-            return;
-    }
+    byRegisterCount(g.count, [&](auto regs) {
+        runRegs<decltype(regs)::value>(g, states, channels, source, output, frames);
+    });
 }
 
 // The widener's filters in two registers: the ones fed by the input ("front": direct high-pass,
