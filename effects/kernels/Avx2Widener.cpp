@@ -145,8 +145,23 @@ VELTRA_KERNEL_INLINE void runTogether(FilterGroup<kFrontLanes>& f, FilterGroup<k
     }
 }
 
-// widenerMix for four samples, one in each lane: the mid and the two sides come out of the
-// filters' rows (sample-major) by a transposition of their columns.
+// Four samples, one in each lane, with the operators widenerMixOf needs (MSVC has none for
+// __m128 itself).
+struct Four {
+    __m128 v;
+};
+VELTRA_KERNEL_INLINE Four operator+(Four a, Four b) {
+    return {_mm_add_ps(a.v, b.v)};
+}
+VELTRA_KERNEL_INLINE Four operator-(Four a, Four b) {
+    return {_mm_sub_ps(a.v, b.v)};
+}
+VELTRA_KERNEL_INLINE Four operator*(Four a, Four b) {
+    return {_mm_mul_ps(a.v, b.v)};
+}
+
+// widenerMix for four samples: the mid and the two sides come out of the filters' rows
+// (sample-major) by a transposition of their columns.
 VELTRA_KERNEL_INLINE void mixFour(const WidenerGains& k, ConstRows front, ConstRows side,
                                   float* left, float* right) {
     const __m128 f0 = _mm_load_ps(front[0]), f1 = _mm_load_ps(front[1]), f2 = _mm_load_ps(front[2]),
@@ -154,15 +169,13 @@ VELTRA_KERNEL_INLINE void mixFour(const WidenerGains& k, ConstRows front, ConstR
     const __m128 mid = _mm_movelh_ps(_mm_unpackhi_ps(f0, f1), _mm_unpackhi_ps(f2, f3));
     const __m128 low = _mm_unpacklo_ps(_mm_load_ps(side[0]), _mm_load_ps(side[1]));
     const __m128 high = _mm_unpacklo_ps(_mm_load_ps(side[2]), _mm_load_ps(side[3]));
-    const __m128 s1 = _mm_movelh_ps(low, high), s2 = _mm_movehl_ps(high, low);
-    const __m128 l = _mm_loadu_ps(left), r = _mm_loadu_ps(right);
-    const __m128 g = _mm_set1_ps(k.secondScale), mix = _mm_set1_ps(k.mix), ten = _mm_set1_ps(10.0f),
-                 output = _mm_set1_ps(k.output);
-    const __m128 m2 = _mm_add_ps(_mm_mul_ps(g, l), _mm_mul_ps(g, r));
-    const __m128 outL = _mm_add_ps(_mm_mul_ps(_mm_add_ps(s2, m2), mix), _mm_add_ps(s1, mid));
-    const __m128 outR = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(m2, s2), mix), _mm_sub_ps(mid, s1));
-    _mm_storeu_ps(left, _mm_mul_ps(_mm_mul_ps(outL, ten), output));
-    _mm_storeu_ps(right, _mm_mul_ps(_mm_mul_ps(outR, ten), output));
+    Four outL, outR;
+    widenerMixOf(Four{_mm_set1_ps(k.secondScale)}, Four{_mm_set1_ps(k.mix)},
+                 Four{_mm_set1_ps(10.0f)}, Four{_mm_set1_ps(k.output)}, Four{mid},
+                 Four{_mm_movelh_ps(low, high)}, Four{_mm_movehl_ps(high, low)},
+                 Four{_mm_loadu_ps(left)}, Four{_mm_loadu_ps(right)}, outL, outR);
+    _mm_storeu_ps(left, outL.v);
+    _mm_storeu_ps(right, outR.v);
 }
 
 // Every sample's input terms and outputs of both filter groups, for one pass; each row is
