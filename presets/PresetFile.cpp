@@ -293,11 +293,12 @@ bool PresetFile::parse(std::string_view text, const std::vector<int>& rates, Tun
                        PresetProblems& problems) {
     const std::size_t before = problems.size();
     out = Tuning::builtIn();
-    try {
-        const std::string safe = withoutWhitespaceTraps(text);
-        const toml::table root = toml::parse(safe);
-        Reader(rates, out, problems).document(root);
-    } catch (const toml::parse_error& e) {
+    const std::string safe = withoutWhitespaceTraps(text);
+    const toml::parse_result parsed = toml::parse(safe);
+    if (parsed) {
+        Reader(rates, out, problems).document(parsed.table());
+    } else {
+        const toml::parse_error& e = parsed.error();
         problems.push_back({static_cast<int>(e.source().begin.line),
                             static_cast<int>(e.source().begin.column),
                             "not valid TOML: " + std::string(e.description())});
