@@ -220,9 +220,9 @@ void cookbook(int code, double f0, double gain, double q, int rate, double* c) {
     }
 }
 
-double decibels(const double* b, const double* a, std::complex<double> z1) {
-    return 20 * std::log10(std::abs((b[0] + b[1] * z1 + b[2] * z1 * z1) /
-                                    (a[0] + a[1] * z1 + a[2] * z1 * z1)));
+double powerGain(const double* b, const double* a, std::complex<double> z1) {
+    return std::norm(b[0] + b[1] * z1 + b[2] * z1 * z1) /
+           std::norm(a[0] + a[1] * z1 + a[2] * z1 * z1);
 }
 
 // The audible band on a logarithmic grid at one rate, as z^-1 at each point.
@@ -239,35 +239,39 @@ struct Grid {
     }
 };
 
-// One section's cookbook response on the grid, in dB: what each candidate is measured against.
+// One section's cookbook response on the grid, as |H|^2: what each candidate is measured against.
 struct GridTarget {
     const Grid& grid;
-    double db[Grid::kPoints];
+    double power[Grid::kPoints];
 
     GridTarget(const Grid& g, const Section& s) : grid(g) {
-        for (int i = 0; i < Grid::kPoints; ++i) db[i] = decibels(s.target, s.target + 3, g.z1[i]);
+        for (int i = 0; i < Grid::kPoints; ++i)
+            power[i] = powerGain(s.target, s.target + 3, g.z1[i]);
     }
 };
 
 // The worst difference, in dB, between the section the equaliser designs (in single precision)
 // from these stored values and the cookbook's, over the grid. A candidate is only of use if it
 // beats `bound`, so the scan stops as soon as it cannot; starting at `peak`, where the last
-// winner was worst, most losers are known after one point. `peak` follows the winners.
+// winner was worst, most losers are known after one point. `peak` follows the winners. The
+// scan compares power ratios, max(r, 1/r), which order as their distances in dB do, and takes
+// one logarithm at the end.
 double worstError(const Section& s, const GridTarget& target, float freq, float gain, float q,
                   int rate, double bound, int& peak) {
     float c[5];
     EqFilterBank::designBand(freq, gain, q, s.code, rate, c);
-    double worst = 0;
+    const double boundRatio = std::pow(10.0, bound / 10);
+    double worst = 1;
     int worstAt = peak;
     for (int k = 0; k < Grid::kPoints; ++k) {
         const int i = k == 0 ? peak : k <= peak ? k - 1 : k;
-        const double designed = 20 * std::log10(EqFilterBank::magnitude(c, target.grid.z1[i]));
-        const double e = std::fabs(designed - target.db[i]);
+        const double r = EqFilterBank::powerGain(c, target.grid.z1[i]) / target.power[i];
+        const double e = r < 1 ? 1 / r : r;
         if (e > worst) worst = e, worstAt = i;
-        if (worst >= bound) return worst;
+        if (worst >= boundRatio) return 10 * std::log10(worst);
     }
     peak = worstAt;
-    return worst;
+    return 10 * std::log10(worst);
 }
 
 // The equaliser designs in single precision, which far below a tenth of the rate costs a few

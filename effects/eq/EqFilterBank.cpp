@@ -45,13 +45,13 @@ EqFilterBank::EqFilterBank(int channels, int rate)
 }
 
 double EqFilterBank::magnitude(const float* c, double hz, int rate) {
-    return magnitude(c, std::polar(1.0, -2.0 * std::numbers::pi * hz / rate));
+    return std::sqrt(powerGain(c, std::polar(1.0, -2.0 * std::numbers::pi * hz / rate)));
 }
 
-double EqFilterBank::magnitude(const float* c, std::complex<double> z1) {
+double EqFilterBank::powerGain(const float* c, std::complex<double> z1) {
     const auto num = double(c[0]) + double(c[1]) * z1 + double(c[2]) * z1 * z1;
     const auto den = 1.0 - double(c[3]) * z1 - double(c[4]) * z1 * z1;
-    return std::abs(num / den);
+    return std::norm(num) / std::norm(den);
 }
 
 void EqFilterBank::designBand(float f, float gain, float q, int type, int rate, float* out) {

@@ -26,8 +26,9 @@ struct EqFilterBank {
     // |H| of one designed section at `hz`, evaluated in double precision (for reports and fits,
     // not for processing).
     static double magnitude(const float* coefficients, double hz, int sampleRate);
-    // The same at z^-1 = e^(-jw), for callers that evaluate many sections on one grid.
-    static double magnitude(const float* coefficients, std::complex<double> z1);
+    // |H|^2 at z^-1 = e^(-jw), for callers that evaluate many sections on one grid in dB: the
+    // squared norms need no complex division and no square root.
+    static double powerGain(const float* coefficients, std::complex<double> z1);
 
     void setBandParameters(const float* values);  // 64 floats; marks dirty and clears the state
     void clearState();
