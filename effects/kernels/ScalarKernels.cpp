@@ -2,6 +2,7 @@
 
 #include "effects/kernels/KernelTable.h"
 #include "effects/kernels/ScalarSteps.h"
+#include "effects/kernels/SurroundLimiterLaw.h"
 #include "effects/kernels/WidenerMix.h"
 
 namespace veltra::kernels {
@@ -66,7 +67,8 @@ void widener(WidenerFilters& f, const WidenerGains& k, float* left, float* right
 
 // Four lanes: wide enough to overlap a section's latency with its neighbours', narrow enough
 // that a group of few active sections does not wait long to fill.
-constexpr KernelTable kScalar{Isa::Scalar, "scalar", 4, &eqGroup, &widener, nullptr};
+constexpr KernelTable kScalar{Isa::Scalar,          "scalar", 4, &eqGroup, &widener, nullptr,
+                              &surroundLimiterSteps};
 
 }  // namespace
 
