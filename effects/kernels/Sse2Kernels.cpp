@@ -158,7 +158,8 @@ void runRegs(const EqLanes& g, EqLaneState* states, int channels, const float* c
 void eqGroup(const EqLanes& g, EqLaneState* states, int channels, const float* const* source,
              float* const* output, int frames) {
     byRegisterCount(g.count, [&](auto regs) {
-        runRegs<decltype(regs)::value>(g, states, channels, source, output, frames);
+        constexpr int kRegs = decltype(regs)::value;
+        runRegs<kRegs>(g, states, channels, source, output, frames);
     });
 }
 
