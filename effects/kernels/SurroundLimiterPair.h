@@ -1,10 +1,6 @@
 #pragma once
 
-#if defined(__AVX2__)
-#include <immintrin.h>
-#else
 #include <emmintrin.h>
-#endif
 
 #include "effects/kernels/SurroundLimiterLaw.h"
 
@@ -98,11 +94,7 @@ class SurroundLimiterPair {
         return _mm_unpacklo_ps(_mm_set_ss(left), _mm_set_ss(right));
     }
     static __m128 select(__m128 mask, __m128 yes, __m128 no) {
-#if defined(__AVX2__)
-        return _mm_blendv_ps(no, yes, mask);  // one instruction on the gain's path instead of three
-#else
         return _mm_or_ps(_mm_and_ps(mask, yes), _mm_andnot_ps(mask, no));
-#endif
     }
     static __m128i selectInt(__m128i mask, __m128i yes, __m128i no) {
         return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
