@@ -1,8 +1,8 @@
 // AVX2: built with AVX2 code generation for this file, its equaliser (Avx2EqPipeline.cpp) and
 // its widener (Avx2Widener.cpp) only, and used only where the CPU and the operating system support
 // it (KernelSelection). Beyond the intrinsics it includes inline code only with internal linkage
-// (LimiterLaw.h, SurroundLimiterPair.h), so no AVX2-compiled copy of a shared inline function can
-// end up used by the rest of the module. No fused multiply-add: the scalar arithmetic has none.
+// (LimiterLaw.h), so no AVX2-compiled copy of a shared inline function can end up used by the rest
+// of the module. No fused multiply-add: the scalar arithmetic has none.
 #include "effects/kernels/Avx2EqPipeline.h"
 #include "effects/kernels/Avx2Widener.h"
 #include "effects/kernels/KernelTable.h"
@@ -12,8 +12,6 @@
 #include <immintrin.h>
 
 #include <bit>
-
-#include "effects/kernels/SurroundLimiterPair.h"
 
 namespace veltra::kernels {
 
@@ -88,8 +86,7 @@ int limiterSettled(const LimiterSettling& s, const float* x, int count, std::uin
 }
 
 // All sixteen sections in one group: one pass over the block however many are active.
-constexpr KernelTable kAvx2{
-    Isa::Avx2, "avx2", 16, &avx2EqGroup, &avx2Widener, &limiterSettled, &surroundLimiterPaired};
+constexpr KernelTable kAvx2{Isa::Avx2, "avx2", 16, &avx2EqGroup, &avx2Widener, &limiterSettled};
 
 }  // namespace
 

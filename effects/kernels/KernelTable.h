@@ -69,27 +69,6 @@ struct WidenerGains {
     double directSide, secondSide;
 };
 
-// One channel of the widener's look-ahead limiter: its constants (set by SurroundLimiter), its
-// delay line and its running state, the gain smoother's last two outputs among it.
-struct SurroundLimiterChannel {
-    static constexpr int kRingLength = 2001;
-    float preGain = 1.0f;
-    float threshold = 1.0f;
-    float attack = 0.0f;
-    float floor = 1.0f;
-    float holdLength = 0.0f;
-    float release = 0.0f;
-    float inverseFloor = 1.0f;
-    float ring[kRingLength] = {};
-    int writePosition = 0;
-    int readPosition = 0;
-    float subSample = 1.0f;
-    float gain = 1.0f;
-    int holdCounter = 0;
-    float y1 = 0.0f;
-    float y2 = 0.0f;
-};
-
 // A look-ahead limiter channel's gain law at its current gain: what a test of which samples leave
 // the gain unchanged needs.
 struct LimiterSettling {
@@ -115,10 +94,6 @@ struct KernelTable {
     // are checked against.
     int (*limiterSettled)(const LimiterSettling& settling, const float* x, int count,
                           std::uint64_t& overFloor);
-    // The widener's limiter over `count` (one or two) channels: channels[c] filters input[c]
-    // into output[c], which may be the input's memory.
-    void (*surroundLimiter)(SurroundLimiterChannel* channels, int count, const float* const* input,
-                            float* const* output, int frames);
 };
 
 const KernelTable& scalarKernels();

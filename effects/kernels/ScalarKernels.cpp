@@ -2,7 +2,6 @@
 
 #include "effects/kernels/KernelTable.h"
 #include "effects/kernels/ScalarSteps.h"
-#include "effects/kernels/SurroundLimiterLaw.h"
 #include "effects/kernels/WidenerMix.h"
 
 namespace veltra::kernels {
@@ -67,8 +66,7 @@ void widener(WidenerFilters& f, const WidenerGains& k, float* left, float* right
 
 // Four lanes: wide enough to overlap a section's latency with its neighbours', narrow enough
 // that a group of few active sections does not wait long to fill.
-constexpr KernelTable kScalar{Isa::Scalar,          "scalar", 4, &eqGroup, &widener, nullptr,
-                              &surroundLimiterSteps};
+constexpr KernelTable kScalar{Isa::Scalar, "scalar", 4, &eqGroup, &widener, nullptr};
 
 }  // namespace
 

@@ -9,8 +9,6 @@
 
 #include <bit>
 
-#include "effects/kernels/SurroundLimiterPair.h"
-
 namespace veltra::kernels {
 
 namespace {
@@ -357,8 +355,7 @@ int limiterSettled(const LimiterSettling& s, const float* x, int count, std::uin
 }
 
 // All sixteen sections in one group: one pass over the block however many are active.
-constexpr KernelTable kSse2{
-    Isa::Sse2, "sse2", 16, &eqGroup, &widener, &limiterSettled, &surroundLimiterPaired};
+constexpr KernelTable kSse2{Isa::Sse2, "sse2", 16, &eqGroup, &widener, &limiterSettled};
 
 }  // namespace
 

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "effects/kernels/KernelSelection.h"
-
 namespace veltra {
 
 namespace {
@@ -19,6 +17,11 @@ constexpr float kMaximum[SurroundLimiter::kParameterCount] = {
     1e30f,   30.0f, 0.0f,  20.0f,
     2000.0f, 0.0f,  20.0f, static_cast<float>(SurroundLimiter::kRingLength - 1)};
 
+// Fixed smoother: b / (1 - a1 z^-1 - a2 z^-2) with unity gain at DC, independent of the rate.
+constexpr float kSmoothA1 = 1.930237f;
+constexpr float kSmoothA2 = 0.9318404f;
+constexpr float kSmoothB = 0.0016031598f;
+
 }  // namespace
 
 const float* SurroundLimiter::defaults() {
@@ -26,8 +29,7 @@ const float* SurroundLimiter::defaults() {
 }
 
 SurroundLimiter::SurroundLimiter(int sampleRate)
-    : sampleRate_(static_cast<float>(sampleRate > 0 ? sampleRate : 48000)),
-      kernels_(&kernels::KernelSelection::active()) {
+    : sampleRate_(static_cast<float>(sampleRate > 0 ? sampleRate : 48000)) {
     setParameters(kDefaults);
 }
 
@@ -54,6 +56,76 @@ void SurroundLimiter::prepare(Channel& c) const {
     c.writePosition = static_cast<int>(q[7]);
 }
 
+namespace {
+
+// One channel with its constants and running state in locals, so the recursion stays in
+// registers; the ring stays where it is.
+struct Run {
+    explicit Run(SurroundLimiter::Channel& c)
+        : channel(c),
+          preGain(c.preGain),
+          threshold(c.threshold),
+          attack(c.attack),
+          release(c.release),
+          inverseFloor(c.inverseFloor),
+          holdLength(static_cast<int>(c.holdLength)),
+          gain(c.gain),
+          holdCounter(c.holdCounter),
+          y1(c.y1),
+          y2(c.y2),
+          readPosition(c.readPosition),
+          writePosition(c.writePosition) {}
+
+    ~Run() {
+        channel.gain = gain;
+        channel.holdCounter = holdCounter;
+        channel.y1 = y1;
+        channel.y2 = y2;
+        channel.readPosition = readPosition;
+        channel.writePosition = writePosition;
+    }
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+
+    float step(float x) {
+        // The magnitude times the gain times the pre-gain, rounded once to float. Products of two
+        // floats are exact in double, so taking the pre-gain first gives the same value while
+        // the gain's own path from one sample to the next is one multiply shorter.
+        const float level =
+            static_cast<float>(static_cast<double>(std::fabs(x)) * static_cast<double>(preGain) *
+                               static_cast<double>(gain));
+        if (level > threshold) {
+            const float d = 1.0f - (level - threshold);
+            gain = d > attack ? gain * d : gain * attack;
+            holdCounter = holdLength;
+        } else if (holdCounter == 0) {
+            const float open = 1.0f - gain;
+            gain = 1.0f - ((1.0f - release) * open * (level * inverseFloor) + open * release);
+        } else {
+            holdCounter = holdCounter > 1 ? holdCounter - 1 : 0;
+        }
+        channel.ring[writePosition] = x;
+        const float delayed = channel.ring[readPosition];
+        if (++writePosition == SurroundLimiter::kRingLength) writePosition = 0;
+        if (++readPosition == SurroundLimiter::kRingLength) readPosition = 0;
+        const float y = gain * preGain + kSmoothA1 * y1 - kSmoothA2 * y2;
+        const float out = delayed * kSmoothB * y1;
+        y2 = y1;
+        y1 = y;
+        return out;
+    }
+
+    SurroundLimiter::Channel& channel;
+    const float preGain, threshold, attack, release, inverseFloor;
+    const int holdLength;
+    float gain;
+    int holdCounter;
+    float y1, y2;
+    int readPosition, writePosition;
+};
+
+}  // namespace
+
 void SurroundLimiter::process(const float* const* input, float* const* output, int channels,
                               int frames) {
     const int count = std::min(channels, kChannels);
@@ -61,7 +133,20 @@ void SurroundLimiter::process(const float* const* input, float* const* output, i
         for (int ch = 0; ch < count; ++ch) std::copy(input[ch], input[ch] + frames, output[ch]);
         return;
     }
-    kernels_->surroundLimiter(channels_, count, input, output, frames);
+    if (count == kChannels) {
+        // Both channels in one loop: two independent recursions the processor can overlap.
+        Run left(channels_[0]), right(channels_[1]);
+        for (int n = 0; n < frames; ++n) {
+            const float l = input[0][n], r = input[1][n];
+            output[0][n] = left.step(l);
+            output[1][n] = right.step(r);
+        }
+        return;
+    }
+    for (int ch = 0; ch < count; ++ch) {
+        Run run(channels_[ch]);
+        for (int n = 0; n < frames; ++n) output[ch][n] = run.step(input[ch][n]);
+    }
 }
 
 }  // namespace veltra
