@@ -9,6 +9,7 @@
 #if defined(VELTRA_X86_64)
 #include <immintrin.h>
 
+#include "effects/kernels/Avx2Exit.h"
 namespace veltra::kernels {
 
 namespace {
@@ -235,6 +236,7 @@ void runRegs(const EqLanes& g, EqLaneState* states, int channels, const float* c
 
 void avx2EqGroup(const EqLanes& g, EqLaneState* states, int channels, const float* const* source,
                  float* const* output, int frames) {
+    const Avx2Exit clearOnReturn;
     byRegisterCount(g.count, [&](auto regs) {
         constexpr int kRegs = decltype(regs)::value;
         runRegs<kRegs>(g, states, channels, source, output, frames);

@@ -13,6 +13,8 @@
 
 #include <bit>
 
+#include "effects/kernels/Avx2Exit.h"
+
 namespace veltra::kernels {
 
 namespace {
@@ -50,6 +52,7 @@ VELTRA_KERNEL_INLINE bool magnitudeRange(const float* x, int count, float& low, 
 // limiterSettledFrom eight samples at a time: the same operations per lane. Most blocks are
 // decided first by their quietest and loudest sample alone.
 int limiterSettled(const LimiterSettling& s, const float* x, int count, std::uint64_t& overFloor) {
+    const Avx2Exit clearOnReturn;
     if (const int whole = count / 8 * 8; whole > 0) {
         float low = 0.0f, high = 0.0f;
         if (magnitudeRange(x, whole, low, high) && limiterKeepsGainBetween(s, low, high))

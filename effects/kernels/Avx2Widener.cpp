@@ -8,6 +8,7 @@
 #if defined(VELTRA_X86_64)
 #include <immintrin.h>
 
+#include "effects/kernels/Avx2Exit.h"
 namespace veltra::kernels {
 
 namespace {
@@ -267,6 +268,7 @@ class WidenerPass {
 
 void avx2Widener(WidenerFilters& filters, const WidenerGains& gains, float* left, float* right,
                  int frames) {
+    const Avx2Exit clearOnReturn;
     PassRows rows;
     WidenerPass pass(filters, gains, rows);
     for (int at = 0; at < frames; at += kBlock)
