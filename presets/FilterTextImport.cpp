@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <complex>
 #include <memory>
 #include <numbers>
 #include <optional>
 #include <vector>
 
-#include "effects/eq/EqFilterBank.h"
+#include "presets/SectionFit.h"
 #include "presets/ValueCheck.h"
 
 namespace veltra::presets {
@@ -220,95 +219,6 @@ void cookbook(int code, double f0, double gain, double q, int rate, double* c) {
     }
 }
 
-double powerGain(const double* b, const double* a, std::complex<double> z1) {
-    return std::norm(b[0] + b[1] * z1 + b[2] * z1 * z1) /
-           std::norm(a[0] + a[1] * z1 + a[2] * z1 * z1);
-}
-
-// The audible band on a logarithmic grid at one rate, as z^-1 at each point.
-struct Grid {
-    static constexpr int kPoints = 241;
-    std::complex<double> z1[kPoints];
-
-    explicit Grid(int rate) {
-        const double top = 0.45 * rate;
-        for (int i = 0; i < kPoints; ++i) {
-            const double hz = 20.0 * std::pow(top / 20.0, i / double(kPoints - 1));
-            z1[i] = std::polar(1.0, -2 * std::numbers::pi * hz / rate);
-        }
-    }
-};
-
-// One section's cookbook response on the grid, as |H|^2: what each candidate is measured against.
-struct GridTarget {
-    const Grid& grid;
-    double power[Grid::kPoints];
-
-    GridTarget(const Grid& g, const Section& s) : grid(g) {
-        for (int i = 0; i < Grid::kPoints; ++i)
-            power[i] = powerGain(s.target, s.target + 3, g.z1[i]);
-    }
-};
-
-// The worst difference, in dB, between the section the equaliser designs (in single precision)
-// from these stored values and the cookbook's, over the grid. A candidate is only of use if it
-// beats `bound`, so the scan stops as soon as it cannot; starting at `peak`, where the last
-// winner was worst, most losers are known after one point. `peak` follows the winners. The
-// scan compares power ratios, max(r, 1/r), which order as their distances in dB do, and takes
-// one logarithm at the end.
-double worstError(const Section& s, const GridTarget& target, float freq, float gain, float q,
-                  int rate, double bound, int& peak) {
-    float c[5];
-    EqFilterBank::designBand(freq, gain, q, s.code, rate, c);
-    const double boundRatio = std::pow(10.0, bound / 10);
-    double worst = 1;
-    int worstAt = peak;
-    for (int k = 0; k < Grid::kPoints; ++k) {
-        const int i = k == 0 ? peak : k <= peak ? k - 1 : k;
-        const double r = EqFilterBank::powerGain(c, target.grid.z1[i]) / target.power[i];
-        const double e = r < 1 ? 1 / r : r;
-        if (e > worst) worst = e, worstAt = i;
-        if (worst >= boundRatio) return 10 * std::log10(worst);
-    }
-    peak = worstAt;
-    return 10 * std::log10(worst);
-}
-
-// The equaliser designs in single precision, which far below a tenth of the rate costs a few
-// hundredths of a dB: the feedback coefficients sit next to 2 and -1, where a float step is
-// large against what separates the poles from the unit circle. Frequency and Q are moved by a
-// few parts in 10^5 (a change of the response far below 0.001 dB) to where the rounding of
-// those coefficients lands closest to the cookbook, one value at a time, twice over. A move
-// never leaves what a preset allows (`allowed(word, value)`): a section at the edge of a range
-// stays inside it.
-template <typename Allowed>
-void refine(Section& s, const Grid& grid, int rate, Allowed allowed) {
-    const GridTarget target(grid, s);
-    const float gain = static_cast<float>(s.gain);
-    float freq = static_cast<float>(s.freq), q = static_cast<float>(s.q);
-    int peak = 0;
-    double best = worstError(s, target, freq, gain, q, rate, HUGE_VAL, peak);
-    for (int round = 0; round < 2 && best > 1e-3; ++round) {
-        for (int which = 0; which < 2; ++which) {
-            const float base = which == 0 ? freq : q;
-            for (int i = -25; i <= 25; ++i) {
-                const float v = static_cast<float>(base * (1.0 + 1e-5 * i));
-                if (!allowed(which == 0 ? 0 : 2, v)) continue;
-                int at = peak;
-                const double e = which == 0 ? worstError(s, target, v, gain, q, rate, best, at)
-                                            : worstError(s, target, freq, gain, v, rate, best, at);
-                if (e < best) {
-                    best = e;
-                    peak = at;
-                    (which == 0 ? freq : q) = v;
-                }
-            }
-        }
-    }
-    s.freq = freq;
-    s.q = q;
-}
-
 }  // namespace
 
 bool FilterTextImport::apply(std::string_view raw, int stage, int rate, Tuning& tuning,
@@ -376,9 +286,9 @@ bool FilterTextImport::apply(std::string_view raw, int stage, int rate, Tuning& 
                 return checkValue(f.key, f, v, rates).empty();
         return true;
     };
-    const auto grid = std::make_unique<Grid>(rate);
+    const auto fit = std::make_unique<SectionFit>(rate);
     for (Section& s : sections)
-        if (s.code != 15) refine(s, *grid, rate, allowed);
+        if (s.code != 15) fit->refine(s.code, s.target, s.gain, s.freq, s.q, allowed);
     tuning.clearBands(stage);
     for (std::size_t b = 0; b < sections.size(); ++b) {
         const Section& s = sections[b];
