@@ -10,6 +10,7 @@
 #include <immintrin.h>
 
 #include "effects/kernels/Avx2Exit.h"
+
 namespace veltra::kernels {
 
 namespace {
