@@ -6,6 +6,7 @@
 #include <memory>
 #include <numbers>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "presets/SectionFit.h"
@@ -59,8 +60,9 @@ std::string narrow(std::string_view raw) {
     return out;
 }
 
-std::vector<std::string> words(const std::string& line) {
-    std::vector<std::string> out;
+// The line's words into `out`, which one import reuses from line to line.
+void words(std::string_view line, std::vector<std::string_view>& out) {
+    out.clear();
     std::size_t i = 0;
     while (i < line.size()) {
         while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
@@ -69,10 +71,9 @@ std::vector<std::string> words(const std::string& line) {
         if (j > i) out.push_back(line.substr(i, j - i));
         i = j;
     }
-    return out;
 }
 
-std::optional<double> number(const std::string& text) {
+std::optional<double> number(std::string_view text) {
     double v = 0.0;
     const char* begin = text.data() + (text.size() > 1 && text[0] == '+' ? 1 : 0);
     const auto [end, error] = std::from_chars(begin, text.data() + text.size(), v);
@@ -81,7 +82,7 @@ std::optional<double> number(const std::string& text) {
     return v;
 }
 
-bool isFilterLine(const std::vector<std::string>& w) {
+bool isFilterLine(const std::vector<std::string_view>& w) {
     if (w.size() < 2 || w[0] != "Filter" || w[1].size() < 2 || w[1].back() != ':') return false;
     for (std::size_t i = 0; i + 1 < w[1].size(); ++i)
         if (!std::isdigit(static_cast<unsigned char>(w[1][i]))) return false;
@@ -89,16 +90,16 @@ bool isFilterLine(const std::vector<std::string>& w) {
 }
 
 // Parses "TYPE [Fc F Hz] [Gain G dB] [Q Q]" from word `at` on; an empty reason means success.
-std::string parseFilter(const std::vector<std::string>& w, std::size_t at, CookbookFilter& f) {
+std::string parseFilter(const std::vector<std::string_view>& w, std::size_t at, CookbookFilter& f) {
     f.type = w[at++];
     if (at < w.size() && (w[at] == "6dB" || w[at] == "12dB"))
-        return "REW's corner-frequency shelf '" + f.type + " " + w[at] +
+        return "REW's corner-frequency shelf '" + f.type + " " + std::string(w[at]) +
                "' is not supported; allowed: LSC, HSC, or LS and HS at their centre frequency";
     while (at < w.size()) {
-        const std::string& key = w[at];
-        if (at + 1 >= w.size()) return "'" + key + "' without a value";
+        const std::string_view key = w[at];
+        if (at + 1 >= w.size()) return "'" + std::string(key) + "' without a value";
         const auto v = number(w[at + 1]);
-        if (!v) return "'" + w[at + 1] + "' is not a number";
+        if (!v) return "'" + std::string(w[at + 1]) + "' is not a number";
         if (key == "Fc") {
             f.fc = *v;
             at += 2;
@@ -111,7 +112,7 @@ std::string parseFilter(const std::vector<std::string>& w, std::size_t at, Cookb
             f.q = *v;
             at += 2;
         } else {
-            return "unknown field '" + key + "'";
+            return "unknown field '" + std::string(key) + "'";
         }
     }
     return {};
@@ -227,15 +228,15 @@ bool FilterTextImport::apply(std::string_view raw, int stage, int rate, Tuning& 
     const std::string text = narrow(raw);
     std::vector<Section> sections;
     std::optional<Section> preamp;
+    std::vector<std::string_view> w;
     int lineNumber = 0;
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
+        words(std::string_view(text).substr(start, end - start), w);
         start = end + 1;
         ++lineNumber;
-        const auto w = words(line);
         if (w.size() >= 2 && w[0] == "Preamp:") {
             const auto v = number(w[1]);
             if (!v || (w.size() > 2 && w[2] != "dB") || w.size() > 3)

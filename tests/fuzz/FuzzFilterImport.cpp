@@ -18,8 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(
         reinterpret_cast<const char*>(data) + std::min<std::size_t>(size, 2),
         size - std::min<std::size_t>(size, 2));
+    // Kept across inputs and reset by assignment, which copies the blocks without allocating.
     static const Tuning builtIn = Tuning::builtIn();
-    Tuning tuning = builtIn;
+    static Tuning tuning;
+    tuning = builtIn;
     PresetProblems problems;
     if (!FilterTextImport::apply(text, stage, rate, tuning, problems)) {
         if (problems.empty() || !(tuning == builtIn)) std::abort();
