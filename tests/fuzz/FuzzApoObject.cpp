@@ -69,7 +69,9 @@ void drive(Object* apo, MemoryPropertyStore* store, FuzzInput& in) {
             case 3: {  // a good stream on the float format, as the audio service locks one
                 UNCOMPRESSEDAUDIOFORMAT f = readFormat(in);
                 f.guidFormatType = KSDATAFORMAT_SUBTYPE_IEEE_FLOAT;
-                f.dwSamplesPerFrame = channels = 1 + in.pick(8);
+                // Mostly stereo, as speakers are: a stream's queues grow with its channels, and
+                // eight channels' cost a stream start four times a pair's.
+                f.dwSamplesPerFrame = channels = in.pick(4) == 0 ? 1 + in.pick(8) : 2;
                 f.dwBytesPerSampleContainer = 4;
                 f.dwValidBitsPerSample = 32;
                 types.push_back(AudioMediaType::create(f));
