@@ -87,13 +87,19 @@ struct Run {
     Run(const Run&) = delete;
     Run& operator=(const Run&) = delete;
 
+    // With a pre-gain of exactly 1 the level is one float product: the double product of two
+    // floats is exact, so rounding it to float gives what the float multiply gives (and flushing
+    // treats both alike), while the gain's path from one sample to the next loses both
+    // conversions.
+    template <bool kUnitPreGain>
     float step(float x) {
         // The magnitude times the gain times the pre-gain, rounded once to float. Products of two
         // floats are exact in double, so taking the pre-gain first gives the same value while
         // the gain's own path from one sample to the next is one multiply shorter.
-        const float level =
-            static_cast<float>(static_cast<double>(std::fabs(x)) * static_cast<double>(preGain) *
-                               static_cast<double>(gain));
+        const float level = kUnitPreGain ? std::fabs(x) * gain
+                                         : static_cast<float>(static_cast<double>(std::fabs(x)) *
+                                                              static_cast<double>(preGain) *
+                                                              static_cast<double>(gain));
         if (level > threshold) {
             const float d = 1.0f - (level - threshold);
             gain = d > attack ? gain * d : gain * attack;
@@ -133,19 +139,28 @@ void SurroundLimiter::process(const float* const* input, float* const* output, i
         for (int ch = 0; ch < count; ++ch) std::copy(input[ch], input[ch] + frames, output[ch]);
         return;
     }
+    if (channels_[0].preGain == 1.0f && channels_[1].preGain == 1.0f) {
+        run<true>(input, output, count, frames);
+    } else {
+        run<false>(input, output, count, frames);
+    }
+}
+
+template <bool kUnitPreGain>
+void SurroundLimiter::run(const float* const* input, float* const* output, int count, int frames) {
     if (count == kChannels) {
         // Both channels in one loop: two independent recursions the processor can overlap.
         Run left(channels_[0]), right(channels_[1]);
         for (int n = 0; n < frames; ++n) {
             const float l = input[0][n], r = input[1][n];
-            output[0][n] = left.step(l);
-            output[1][n] = right.step(r);
+            output[0][n] = left.step<kUnitPreGain>(l);
+            output[1][n] = right.step<kUnitPreGain>(r);
         }
         return;
     }
     for (int ch = 0; ch < count; ++ch) {
-        Run run(channels_[ch]);
-        for (int n = 0; n < frames; ++n) output[ch][n] = run.step(input[ch][n]);
+        Run one(channels_[ch]);
+        for (int n = 0; n < frames; ++n) output[ch][n] = one.step<kUnitPreGain>(input[ch][n]);
     }
 }
 

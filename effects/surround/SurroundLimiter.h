@@ -39,6 +39,8 @@ class SurroundLimiter {
 
   private:
     void prepare(Channel& channel) const;
+    template <bool kUnitPreGain>
+    void run(const float* const* input, float* const* output, int count, int frames);
 
     float parameters_[kParameterCount] = {};
     float sampleRate_;
