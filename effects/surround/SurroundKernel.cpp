@@ -26,10 +26,7 @@ const float* SurroundKernel::presetRow(int preset) {
 }
 
 SurroundKernel::SurroundKernel(int rate) : sampleRate(rate), widener(rate), limiter(rate) {
-    for (int c = 0; c < 2; ++c) {
-        workIn[c] = std::make_unique<float[]>(kWorkFrames);
-        workOut[c] = std::make_unique<float[]>(kWorkFrames);
-    }
+    for (auto& buffer : work) buffer = std::make_unique<float[]>(kWorkFrames);
     loadPreset(2);
 }
 
@@ -91,19 +88,22 @@ void SurroundKernel::setIntensity(std::int32_t percent) {
 void SurroundKernel::process(const float* left, const float* right, float* outLeft, float* outRight,
                              int frames) {
     frames = std::clamp(frames, 0, kWorkFrames);
-    std::copy(left, left + frames, workIn[0].get());
-    std::copy(right, right + frames, workIn[1].get());
-    const float* result[2] = {workIn[0].get(), workIn[1].get()};
+    // The widener and the limiter work in place on the outputs, unless writing one output would
+    // overwrite the other channel's input or output: then on copies in the work buffers.
+    const bool direct = outLeft != outRight && outLeft != right && outRight != left;
+    float* l = direct ? outLeft : work[0].get();
+    float* r = direct ? outRight : work[1].get();
+    if (l != left) std::copy(left, left + frames, l);
+    if (r != right) std::copy(right, right + frames, r);
     if (bypass == 0) {
-        widener.process(workIn[0].get(), workIn[1].get(), frames);
-        const float* in[2] = {workIn[0].get(), workIn[1].get()};
-        float* out[2] = {workOut[0].get(), workOut[1].get()};
+        widener.process(l, r, frames);
+        const float* in[2] = {l, r};
+        float* out[2] = {outLeft, outRight};
         limiter.process(in, out, 2, frames);
-        result[0] = workOut[0].get();
-        result[1] = workOut[1].get();
+    } else if (!direct) {
+        std::copy(l, l + frames, outLeft);
+        std::copy(r, r + frames, outRight);
     }
-    std::copy(result[0], result[0] + frames, outLeft);
-    std::copy(result[1], result[1] + frames, outRight);
 }
 
 }  // namespace veltra

@@ -23,12 +23,13 @@ struct SurroundKernel {
     // Takes seven custom values and an intensity range of its own.
     void loadCustom(const float* row);
     void setIntensity(std::int32_t percent);
-    // Runs up to kWorkFrames frames of left/right through the work buffers.
     // Widener filters and limiter back to silence; presets, intensity and settings stay.
     void clearState() {
         widener.clearState();
         limiter.setParameters(limiter.parameters());
     }
+    // Runs up to kWorkFrames frames of left/right through widener and limiter (or neither, when
+    // bypassed). In place is fine; an output that is another of the buffers goes through copies.
     void process(const float* left, const float* right, float* outLeft, float* outRight,
                  int frames);
 
@@ -39,8 +40,7 @@ struct SurroundKernel {
     std::uint8_t interleaved = 0;
     int sampleRate;
     float presetValues[StereoWidener::kPresetValues] = {};
-    std::unique_ptr<float[]> workIn[2];
-    std::unique_ptr<float[]> workOut[2];
+    std::unique_ptr<float[]> work[2];
     StereoWidener widener;
     SurroundLimiter limiter;
     std::int32_t bypass = 0;
