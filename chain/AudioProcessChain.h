@@ -35,6 +35,9 @@ class AudioProcessChain : public AudioProcessChainProviderCallback {
     virtual void applyParameters(const ParameterList& blocks);
     virtual std::int32_t handleGetParameter(const ParameterMessage& /*message*/) { return 0; }
     virtual std::uint32_t blockSize() const { return blockSize_; }
+    // How many blocks one process() call may carry; each comes out as it would have one call at
+    // a time. One unless a chain can do better with more at once.
+    virtual int blocksPerCall() const { return 1; }
     // Frames by which the stages delay the signal as they are now set (not counting re-blocking).
     virtual int latencyFrames() const { return 0; }
     virtual void afterParametersApplied() {}

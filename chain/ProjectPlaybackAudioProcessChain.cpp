@@ -43,7 +43,23 @@ void copyBlock(float** from, float** to, int channels, int frames) {
 
 }  // namespace
 
+bool ProjectPlaybackAudioProcessChain::init(const std::uint32_t* configuration) {
+    const bool ok = PlaybackAudioProcessChain::init(configuration);
+    const auto channels = static_cast<std::size_t>(channels_);
+    const std::size_t frames = std::size_t{blockSize()} * kBlocksPerCall;
+    run_.assign(channels * frames, 0.0f);
+    runChannels_.resize(channels);
+    for (std::size_t c = 0; c < channels; ++c) runChannels_[c] = run_.data() + c * frames;
+    inputAt_.resize(channels);
+    outputAt_.resize(channels);
+    return ok;
+}
+
 void ProjectPlaybackAudioProcessChain::release() {
+    run_ = {};
+    runChannels_ = {};
+    inputAt_ = {};
+    outputAt_ = {};
     pendingTuning_ = nullptr;
     stages_.clear();
     surroundGroup_.clear();
@@ -139,6 +155,28 @@ void ProjectPlaybackAudioProcessChain::atSilence() {
 
 void ProjectPlaybackAudioProcessChain::processBlock(float** input, float** output, int frames) {
     if (frames <= 0) return;
+    const int block = static_cast<int>(blockSize());
+    if (stages_.empty()) {
+        copyBlock(input, output, channels_, frames);
+        return;
+    }
+    if (frames <= block || inputAt_.size() != static_cast<std::size_t>(channels_)) {
+        processOneBlock(input, output, frames);
+        return;
+    }
+    // Every stage takes the whole run at once, which gives each block the samples it would have
+    // had on its own, unless something happens at a block's end: a fade that switches stages at
+    // silence, or an output that is not finite (handled below).
+    const bool asOneRun =
+        fade_.rate() == 0.0f && static_cast<std::size_t>(frames) * inputAt_.size() <= run_.size();
+    if (asOneRun) {
+        processRun(input, output, frames);
+    } else {
+        processBlocksFrom(input, output, 0, frames);
+    }
+}
+
+void ProjectPlaybackAudioProcessChain::processOneBlock(float** input, float** output, int frames) {
     if (stages_.empty()) {
         copyBlock(input, output, channels_, frames);
         return;
@@ -156,6 +194,44 @@ void ProjectPlaybackAudioProcessChain::processBlock(float** input, float** outpu
     recoverFromNonFiniteOutput(output, frames);
 }
 
+// Blocks from frame `from` on, one call each.
+void ProjectPlaybackAudioProcessChain::processBlocksFrom(float** input, float** output, int from,
+                                                         int frames) {
+    const int block = static_cast<int>(blockSize());
+    for (int at = from; at < frames; at += block) {
+        for (std::size_t c = 0; c < inputAt_.size(); ++c) {
+            inputAt_[c] = input[c] + at;
+            outputAt_[c] = output[c] + at;
+        }
+        processOneBlock(inputAt_.data(), outputAt_.data(), std::min(block, frames - at));
+    }
+}
+
+// The stages over the whole run between the output and the run buffer, so the input is still
+// there if a block's output turns out not to be finite: that block goes out silent, every stage
+// forgets its state, and the blocks after it are run again from their input, as they would
+// have been one call at a time.
+void ProjectPlaybackAudioProcessChain::processRun(float** input, float** output, int frames) {
+    float** from = input;
+    float** to = output;
+    for (DspAudioEffectObject* stage : stages_) {
+        if (!stage->processing()) continue;
+        stage->process(from, to, frames);
+        from = to;
+        to = to == output ? runChannels_.data() : output;
+    }
+    // No fade is running (see processBlock), so none can reach silence here.
+    fade_.apply(from, output, channels_, frames, sampleRate_, [] {});
+    const int block = static_cast<int>(blockSize());
+    for (int at = 0; at < frames; at += block) {
+        for (std::size_t c = 0; c < outputAt_.size(); ++c) outputAt_[c] = output[c] + at;
+        if (recoverFromNonFiniteOutput(outputAt_.data(), std::min(block, frames - at))) {
+            processBlocksFrom(input, output, at + block, frames);
+            return;
+        }
+    }
+}
+
 int ProjectPlaybackAudioProcessChain::latencyFrames() const {
     int frames = 0;
     for (const DspAudioEffectObject* stage : stages_) frames += stage->latencyFrames();
@@ -165,12 +241,13 @@ int ProjectPlaybackAudioProcessChain::latencyFrames() const {
 // A NaN or infinity that reached the output has poisoned some stage's recursion and would keep
 // the stream silent or screaming for good. The block goes out as silence instead and every stage
 // forgets its state, so the next block of clean input comes out clean.
-void ProjectPlaybackAudioProcessChain::recoverFromNonFiniteOutput(float** output, int frames) {
+bool ProjectPlaybackAudioProcessChain::recoverFromNonFiniteOutput(float** output, int frames) {
     bool finite = true;
     for (int c = 0; c < channels_; ++c) finite = finite && kernels::allFinite(output[c], frames);
-    if (finite) return;
+    if (finite) return false;
     for (int c = 0; c < channels_; ++c) std::fill(output[c], output[c] + frames, 0.0f);
     for (DspAudioEffectObject* stage : stages_) stage->clearState();
+    return true;
 }
 
 }  // namespace veltra

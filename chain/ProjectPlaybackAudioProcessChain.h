@@ -14,16 +14,23 @@ namespace veltra {
 class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain {
   public:
     static constexpr std::uint32_t kEnableMessage = 10003;
+    // Blocks one call may carry: a 10 ms host buffer at 48 kHz is seven or eight.
+    static constexpr int kBlocksPerCall = 8;
 
     using PlaybackAudioProcessChain::PlaybackAudioProcessChain;
     ~ProjectPlaybackAudioProcessChain() override = default;
 
+    // Also makes the buffers a call of several blocks runs through.
+    bool init(const std::uint32_t* configuration) override;
     // Forgets the resolved stage pointers together with the stages.
     void release() override;
+    int blocksPerCall() const override { return kBlocksPerCall; }
     std::int32_t handleSetParameter(const ParameterMessage& message) override;
     void applyParameters(const ParameterList& blocks) override;
     std::int32_t handleGetParameter(const ParameterMessage& /*message*/) override { return 0; }
     void afterParametersApplied() override {}
+    // `frames` are consecutive blocks of blockSize() (the last may be shorter); each comes out as
+    // it would have in a call of its own.
     void processBlock(float** input, float** output, int frames) override;
     int latencyFrames() const override;
 
@@ -43,7 +50,10 @@ class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain 
     void atSilence();
     void restartStages(const ParameterList& blocks);
     void enableSurroundGroup();
-    void recoverFromNonFiniteOutput(float** output, int frames);
+    void processOneBlock(float** input, float** output, int frames);
+    void processRun(float** input, float** output, int frames);
+    void processBlocksFrom(float** input, float** output, int from, int frames);
+    bool recoverFromNonFiniteOutput(float** output, int frames);
 
     std::vector<std::string> stageOrder_;
     std::vector<DspAudioEffectObject*> stages_;  // stageOrder_ resolved once per rebuild
@@ -57,6 +67,10 @@ class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain 
     bool groupOn_ = true;  // as the blocks say until the first switch
     const ParameterList* pendingTuning_ = nullptr;
     OutputFade fade_;
+    // A run's intermediate signal, so that its input stays as it came in; and per-channel
+    // pointers into a run, made at init so the audio thread never allocates them.
+    std::vector<float> run_;
+    std::vector<float*> runChannels_, inputAt_, outputAt_;
 };
 
 }  // namespace veltra

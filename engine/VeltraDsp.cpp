@@ -1,5 +1,7 @@
 #include "engine/VeltraDsp.h"
 
+#include <algorithm>
+
 namespace veltra {
 
 VeltraDsp::~VeltraDsp() {
@@ -10,6 +12,7 @@ bool VeltraDsp::init(const std::uint32_t* configuration) {
     chain_ = createProcessChain();
     if (!chain_ || !chain_->init(configuration)) return false;
     blockSize_ = static_cast<int>(chain_->blockSize());
+    blocksPerCall_ = std::max(chain_->blocksPerCall(), 1);
     return true;
 }
 

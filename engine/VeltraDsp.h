@@ -34,6 +34,7 @@ class VeltraDsp {
 
     std::uint32_t sampleFormat() const { return sampleFormat_; }
     int blockSize() const { return blockSize_; }
+    int blocksPerCall() const { return blocksPerCall_; }
     AudioProcessChain* chain() const { return chain_.get(); }
 
   protected:
@@ -45,6 +46,7 @@ class VeltraDsp {
   private:
     std::unique_ptr<AudioProcessChain> chain_;
     int blockSize_ = 64;
+    int blocksPerCall_ = 1;
     std::mutex lock_;
 };
 

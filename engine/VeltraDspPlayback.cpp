@@ -25,10 +25,13 @@ bool VeltraDspPlayback::init(const std::uint32_t* configuration) {
     // The chain works in place on the input block over the output channel count, so the block
     // must have room for whichever count is larger.
     scratchChannels_ = std::max(inputChannels_, outputChannels_);
-    inputScratch_ = allocateChannelBlock(scratchChannels_, blockSize());
-    outputScratch_ = allocateChannelBlock(scratchChannels_, blockSize());
-    zeroChannels(inputScratch_, 0, scratchChannels_, blockSize());
-    zeroChannels(outputScratch_, 0, scratchChannels_, blockSize());
+    // Room for as many blocks as the chain takes in one call: every per-block cost of its stages
+    // (filling a pipeline, a fast-path attempt) is then paid once per call, not once per block.
+    const int run = blockSize() * blocksPerCall();
+    inputScratch_ = allocateChannelBlock(scratchChannels_, run);
+    outputScratch_ = allocateChannelBlock(scratchChannels_, run);
+    zeroChannels(inputScratch_, 0, scratchChannels_, run);
+    zeroChannels(outputScratch_, 0, scratchChannels_, run);
     // Room for a block plus a generous host buffer, so the real-time path starts allocation-free.
     const auto reserve =
         static_cast<std::size_t>(scratchChannels_) * static_cast<std::size_t>(blockSize() + 4096);
@@ -69,11 +72,14 @@ std::uint32_t VeltraDspPlayback::processInterleaved(const void* input, void* out
         SampleQueue& in = inputQueue_->queue();
         SampleQueue& out = outputQueue_->queue();
         while (in.size() >= perBlock) {
-            in.popDeinterleaved(inputScratch_, inputChannels_, block);
+            const int run =
+                block * static_cast<int>(std::min<std::size_t>(
+                            in.size() / perBlock, static_cast<std::size_t>(blocksPerCall())));
+            in.popDeinterleaved(inputScratch_, inputChannels_, run);
             // Output channels without an input channel start every block silent.
-            zeroChannels(inputScratch_, inputChannels_, scratchChannels_, block);
-            processChain(inputScratch_, outputScratch_, block);
-            out.pushDeinterleaved(outputScratch_, outputChannels_, block);
+            zeroChannels(inputScratch_, inputChannels_, scratchChannels_, run);
+            processChain(inputScratch_, outputScratch_, run);
+            out.pushDeinterleaved(outputScratch_, outputChannels_, run);
         }
     }
     outputQueue_->read(output, count);

@@ -49,7 +49,9 @@ struct EqFilterBank {
     std::unique_ptr<float[]> state;  // two floats per band per channel
 
   private:
-    static constexpr int kChunk = 64;  // frames per fast-path attempt: the chain's block
+    // Frames per fast-path attempt: as many as the speaker chain hands over in one call (eight
+    // 64-frame blocks), so the pipeline fills and drains once per call.
+    static constexpr int kChunk = 512;
     static constexpr int kMaxGroups = kBands / 4;  // the narrowest table groups four sections
     using Group = kernels::EqLanes;
     struct Plan {

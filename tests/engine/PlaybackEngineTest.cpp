@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "chain/PlaybackAudioProcessChainProvider.h"
@@ -8,6 +9,9 @@
 #include "engine/PlaybackModule.h"
 #include "engine/VeltraDspPlayback.h"
 #include "support/Planar.h"
+#include "support/Playback.h"
+#include "support/SameBits.h"
+#include "support/Signals.h"
 
 namespace veltra {
 namespace {
@@ -58,6 +62,29 @@ TEST(PlaybackEngine, RefusesAbsurdConfigurationsAndUpmixesMono) {
     for (float v : stereo) EXPECT_TRUE(std::isfinite(v));
     EXPECT_EQ(stereo[0], 0.0f);
     destroyPlaybackEngine(upmix);
+}
+
+// Host buffers of many blocks hand the chain up to eight blocks a call; every block must come
+// out as it does when each call carries one. The program keeps the limiters working, switches
+// the enhancement (fades that switch stages at silence inside a call) and has stretches whose
+// output is not finite (a NaN, a run of huge values, an infinity), after which the chain starts
+// over from silence mid-call.
+TEST(PlaybackEngine, CallsOfManyBlocksGiveTheSamplesOfOneBlockPerCall) {
+    constexpr std::size_t kFrames = 3 * 48000 + 77;
+    auto x = testing::interleave(testing::bursts(kFrames, 220.0, 9000),
+                                 testing::tone(kFrames, 3100.0, 0.9, 48000, 0.2f));
+    x[2 * 30011] = std::numeric_limits<float>::quiet_NaN();
+    for (std::size_t f = 70003; f < 70100; ++f) x[2 * f + 1] = 3e38f;
+    x[2 * 120007 + 1] = std::numeric_limits<float>::infinity();
+    const testing::Switches switches = {{0, 1}, {50021, 0}, {61000, 1}, {100003, 0}};
+    const auto oneBlock = testing::playThrough(x, 64, switches);
+    for (const std::size_t host : {480u, 441u, 4096u}) {
+        const auto many = testing::playThrough(x, host, switches);
+        EXPECT_TRUE(testing::sameBits(many, oneBlock)) << "host frames " << host;
+    }
+    std::size_t silent = 0;  // the recoveries left silence behind
+    for (std::size_t i = 2 * 30100; i < 2 * 30300; ++i) silent += oneBlock[i] == 0.0f ? 1 : 0;
+    EXPECT_GT(silent, 100u);
 }
 
 }  // namespace
