@@ -37,8 +37,8 @@ std::unique_ptr<ParameterBlock> readBlock(fuzz::FuzzInput& in) {
     return block;
 }
 
-void fill(fuzz::FuzzInput& in, std::vector<std::vector<float>>& channels) {
-    for (auto& channel : channels) in.audio(channel.data(), channel.size());
+void fill(fuzz::FuzzInput& in, float* const* channels, int count, std::size_t frames) {
+    for (int c = 0; c < count; ++c) in.audio(channels[c], frames);
 }
 
 // Hands the chain a new list the way a provider does when its settings change: the chain
@@ -75,31 +75,37 @@ struct Rig {
 };
 
 void drive(Rig& rig, ParameterList list, int channels, fuzz::FuzzInput& in) {
-    std::vector<std::vector<float>> inBuf(std::size_t(channels), std::vector<float>(64));
-    std::vector<std::vector<float>> outBuf = inBuf;
-    std::vector<float*> ip, op;
-    for (int c = 0; c < channels; ++c)
-        ip.push_back(inBuf[c].data()), op.push_back(outBuf[c].data());
+    constexpr int kBlock = 64;
+    constexpr int kMostBlocks = ProjectPlaybackAudioProcessChain::kBlocksPerCall;
+    // Eight channels of eight blocks each way, kept across inputs: allocating and clearing
+    // 32 KiB per input would cost more than most inputs' audio.
+    static std::vector<std::vector<float>> inBuf(8, std::vector<float>(kBlock * kMostBlocks));
+    static std::vector<std::vector<float>> outBuf = inBuf;
+    float* ip[8];
+    float* op[8];
+    for (int c = 0; c < channels; ++c) ip[c] = inBuf[c].data(), op[c] = outBuf[c].data();
 
     // Each block into a stand-alone effect of the type the input picks.
     for (const auto& block : list) {
         AudioEffectObject& effect = *rig.effects[in.pick(4)];
         effect.setParameters(*block);
-        fill(in, inBuf);
-        effect.process(ip.data(), op.data(), 1 + int(in.pick(64)));
+        fill(in, ip, channels, kBlock);
+        effect.process(ip, op, 1 + int(in.pick(kBlock)));
         effect.clearState();
     }
 
-    // The whole list into the chain, then blocks of audio and enable messages.
+    // The whole list into the chain, then up to eight blocks of audio in calls of one or more
+    // blocks, with enable messages between calls.
     rig.provider->replace(std::move(list));
-    const int blocks = 1 + int(in.pick(8));
-    for (int b = 0; b < blocks; ++b) {
+    for (int left = 1 + int(in.pick(kMostBlocks)); left > 0;) {
         if (in.pick(4) == 0) {
             std::uint32_t record[2] = {10003, in.u32()};
             rig.chain->handleSetParameter(ParameterMessage{record[0], record});
         }
-        fill(in, inBuf);
-        rig.chain->process(ip.data(), op.data(), 64);
+        const int blocks = 1 + int(in.pick(std::uint32_t(left)));
+        fill(in, ip, channels, std::size_t(kBlock * blocks));
+        rig.chain->process(ip, op, kBlock * blocks);
+        left -= blocks;
     }
     // The chain ends each input empty, so what an input built is also freed within it: libFuzzer
     // re-runs any input that leaves more allocations than frees to look for a leak.
