@@ -45,7 +45,8 @@ void copyBlock(float** from, float** to, int channels, int frames) {
 
 bool ProjectPlaybackAudioProcessChain::init(const std::uint32_t* configuration) {
     const bool ok = PlaybackAudioProcessChain::init(configuration);
-    const auto channels = static_cast<std::size_t>(channels_);
+    // A count no endpoint has runs one block a call rather than reserve memory for it.
+    const auto channels = static_cast<std::size_t>(channels_ <= kMostRunChannels ? channels_ : 0);
     const std::size_t frames = std::size_t{blockSize()} * kBlocksPerCall;
     run_.assign(channels * frames, 0.0f);
     runChannels_.resize(channels);
@@ -177,10 +178,6 @@ void ProjectPlaybackAudioProcessChain::processBlock(float** input, float** outpu
 }
 
 void ProjectPlaybackAudioProcessChain::processOneBlock(float** input, float** output, int frames) {
-    if (stages_.empty()) {
-        copyBlock(input, output, channels_, frames);
-        return;
-    }
     // The signal moves between the two blocks, each stage reading one and writing the other; a
     // stage that is switched off would only copy, so it is passed over.
     float** from = input;

@@ -16,6 +16,9 @@ class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain 
     static constexpr std::uint32_t kEnableMessage = 10003;
     // Blocks one call may carry: a 10 ms host buffer at 48 kHz is seven or eight.
     static constexpr int kBlocksPerCall = 8;
+    // Channels a call of several blocks is made for; more (the engine takes 64) run one block a
+    // call.
+    static constexpr int kMostRunChannels = 64;
 
     using PlaybackAudioProcessChain::PlaybackAudioProcessChain;
     ~ProjectPlaybackAudioProcessChain() override = default;
@@ -24,7 +27,7 @@ class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain 
     bool init(const std::uint32_t* configuration) override;
     // Forgets the resolved stage pointers together with the stages.
     void release() override;
-    int blocksPerCall() const override { return kBlocksPerCall; }
+    int blocksPerCall() const override { return run_.empty() ? 1 : kBlocksPerCall; }
     std::int32_t handleSetParameter(const ParameterMessage& message) override;
     void applyParameters(const ParameterList& blocks) override;
     std::int32_t handleGetParameter(const ParameterMessage& /*message*/) override { return 0; }
