@@ -48,16 +48,19 @@ bool ProjectPlaybackAudioProcessChain::init(const std::uint32_t* configuration) 
     // A count no endpoint has runs one block a call rather than reserve memory for it.
     const auto channels = static_cast<std::size_t>(channels_ <= kMostRunChannels ? channels_ : 0);
     const std::size_t frames = std::size_t{blockSize()} * kBlocksPerCall;
-    run_.assign(channels * frames, 0.0f);
+    // Every stage writes its output before the next reads it, so the run buffer needs no clearing.
+    run_ = std::make_unique_for_overwrite<float[]>(channels * frames);
+    runFrames_ = channels != 0 ? frames : 0;
     runChannels_.resize(channels);
-    for (std::size_t c = 0; c < channels; ++c) runChannels_[c] = run_.data() + c * frames;
+    for (std::size_t c = 0; c < channels; ++c) runChannels_[c] = run_.get() + c * frames;
     inputAt_.resize(channels);
     outputAt_.resize(channels);
     return ok;
 }
 
 void ProjectPlaybackAudioProcessChain::release() {
-    run_ = {};
+    run_.reset();
+    runFrames_ = 0;
     runChannels_ = {};
     inputAt_ = {};
     outputAt_ = {};
@@ -168,8 +171,7 @@ void ProjectPlaybackAudioProcessChain::processBlock(float** input, float** outpu
     // Every stage takes the whole run at once, which gives each block the samples it would have
     // had on its own, unless something happens at a block's end: a fade that switches stages at
     // silence, or an output that is not finite (handled below).
-    const bool asOneRun =
-        fade_.rate() == 0.0f && static_cast<std::size_t>(frames) * inputAt_.size() <= run_.size();
+    const bool asOneRun = fade_.rate() == 0.0f && static_cast<std::size_t>(frames) <= runFrames_;
     if (asOneRun) {
         processRun(input, output, frames);
     } else {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,7 @@ class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain 
     bool init(const std::uint32_t* configuration) override;
     // Forgets the resolved stage pointers together with the stages.
     void release() override;
-    int blocksPerCall() const override { return run_.empty() ? 1 : kBlocksPerCall; }
+    int blocksPerCall() const override { return runChannels_.empty() ? 1 : kBlocksPerCall; }
     std::int32_t handleSetParameter(const ParameterMessage& message) override;
     void applyParameters(const ParameterList& blocks) override;
     std::int32_t handleGetParameter(const ParameterMessage& /*message*/) override { return 0; }
@@ -72,7 +73,8 @@ class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain 
     OutputFade fade_;
     // A run's intermediate signal, so that its input stays as it came in; and per-channel
     // pointers into a run, made at init so the audio thread never allocates them.
-    std::vector<float> run_;
+    std::unique_ptr<float[]> run_;
+    std::size_t runFrames_ = 0;
     std::vector<float*> runChannels_, inputAt_, outputAt_;
 };
 

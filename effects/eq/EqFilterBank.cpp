@@ -37,7 +37,9 @@ EqFilterBank::EqFilterBank(int channels, int rate)
       bandParameters(std::make_unique<float[]>(kBands * kParametersPerBand)),
       coefficients(std::make_unique<float[]>(kBands * kCoefficientsPerBand)),
       state(std::make_unique<float[]>(static_cast<std::size_t>(kMaxChannels) * kStride)),
-      savedInput_(std::make_unique<float[]>(static_cast<std::size_t>(kMaxChannels) * kChunk)),
+      // Scratch that a fallback run writes before it reads.
+      savedInput_(
+          std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(kMaxChannels) * kChunk)),
       savedState_(std::make_unique<float[]>(static_cast<std::size_t>(kMaxChannels) * kStride)),
       kernels_(&kernels::KernelSelection::active()) {
     for (int b = 0; b < kBands; ++b) passThrough(&coefficients[b * kCoefficientsPerBand]);

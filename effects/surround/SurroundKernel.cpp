@@ -26,7 +26,7 @@ const float* SurroundKernel::presetRow(int preset) {
 }
 
 SurroundKernel::SurroundKernel(int rate) : sampleRate(rate), widener(rate), limiter(rate) {
-    for (auto& buffer : work) buffer = std::make_unique<float[]>(kWorkFrames);
+    for (auto& buffer : work) buffer = std::make_unique_for_overwrite<float[]>(kWorkFrames);
     loadPreset(2);
 }
 
