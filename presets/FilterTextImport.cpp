@@ -89,17 +89,24 @@ bool isFilterLine(const std::vector<std::string_view>& w) {
     return true;
 }
 
+// `before` 'word' `after`, built by appending: GCC 12 warns falsely (-Wrestrict) on a literal
+// added to a temporary string.
+std::string quoted(std::string_view before, std::string_view word, std::string_view after) {
+    return std::string(before).append("'").append(word).append("'").append(after);
+}
+
 // Parses "TYPE [Fc F Hz] [Gain G dB] [Q Q]" from word `at` on; an empty reason means success.
 std::string parseFilter(const std::vector<std::string_view>& w, std::size_t at, CookbookFilter& f) {
     f.type = w[at++];
     if (at < w.size() && (w[at] == "6dB" || w[at] == "12dB"))
-        return "REW's corner-frequency shelf '" + f.type + " " + std::string(w[at]) +
-               "' is not supported; allowed: LSC, HSC, or LS and HS at their centre frequency";
+        return quoted("REW's corner-frequency shelf ", f.type + " " + std::string(w[at]),
+                      " is not supported; allowed: LSC, HSC, or LS and HS at their centre "
+                      "frequency");
     while (at < w.size()) {
         const std::string_view key = w[at];
-        if (at + 1 >= w.size()) return "'" + std::string(key) + "' without a value";
+        if (at + 1 >= w.size()) return quoted("", key, " without a value");
         const auto v = number(w[at + 1]);
-        if (!v) return "'" + std::string(w[at + 1]) + "' is not a number";
+        if (!v) return quoted("", w[at + 1], " is not a number");
         if (key == "Fc") {
             f.fc = *v;
             at += 2;
@@ -112,7 +119,7 @@ std::string parseFilter(const std::vector<std::string_view>& w, std::size_t at, 
             f.q = *v;
             at += 2;
         } else {
-            return "unknown field '" + std::string(key) + "'";
+            return quoted("unknown field ", key, "");
         }
     }
     return {};
