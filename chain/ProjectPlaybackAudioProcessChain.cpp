@@ -179,16 +179,25 @@ void ProjectPlaybackAudioProcessChain::processBlock(float** input, float** outpu
     }
 }
 
-void ProjectPlaybackAudioProcessChain::processOneBlock(float** input, float** output, int frames) {
-    // The signal moves between the two blocks, each stage reading one and writing the other; a
-    // stage that is switched off would only copy, so it is passed over.
+// The first stage reads the input and writes the output; after that the signal moves between the
+// output and `spare`, each stage reading one and writing the other. A stage that is switched off
+// would only copy, so it is passed over. Returns where the last stage wrote.
+float** ProjectPlaybackAudioProcessChain::runStages(float** input, float** output, float** spare,
+                                                    int frames) {
     float** from = input;
     float** to = output;
     for (DspAudioEffectObject* stage : stages_) {
         if (!stage->processing()) continue;
         stage->process(from, to, frames);
-        std::swap(from, to);
+        from = to;
+        to = to == output ? spare : output;
     }
+    return from;
+}
+
+void ProjectPlaybackAudioProcessChain::processOneBlock(float** input, float** output, int frames) {
+    // One block may use its input as the spare buffer.
+    float** from = runStages(input, output, input, frames);
     fade_.apply(from, output, channels_, frames, sampleRate_, [this] { atSilence(); });
     recoverFromNonFiniteOutput(output, frames);
 }
@@ -211,14 +220,7 @@ void ProjectPlaybackAudioProcessChain::processBlocksFrom(float** input, float** 
 // forgets its state, and the blocks after it are run again from their input, as they would
 // have been one call at a time.
 void ProjectPlaybackAudioProcessChain::processRun(float** input, float** output, int frames) {
-    float** from = input;
-    float** to = output;
-    for (DspAudioEffectObject* stage : stages_) {
-        if (!stage->processing()) continue;
-        stage->process(from, to, frames);
-        from = to;
-        to = to == output ? runChannels_.data() : output;
-    }
+    float** from = runStages(input, output, runChannels_.data(), frames);
     // No fade is running (see processBlock), so none can reach silence here.
     fade_.apply(from, output, channels_, frames, sampleRate_, [] {});
     const int block = static_cast<int>(blockSize());

@@ -54,6 +54,7 @@ class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain 
     void atSilence();
     void restartStages(const ParameterList& blocks);
     void enableSurroundGroup();
+    float** runStages(float** input, float** output, float** spare, int frames);
     void processOneBlock(float** input, float** output, int frames);
     void processRun(float** input, float** output, int frames);
     void processBlocksFrom(float** input, float** output, int from, int frames);
