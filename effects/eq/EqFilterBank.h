@@ -23,6 +23,11 @@ struct EqFilterBank {
     // becomes a pass-through section.
     static void designBand(float frequency, float gainDb, float q, int type, int sampleRate,
                            float* coefficients);
+    // The same design in double precision, without the float rounding of every step: smooth in
+    // its inputs, for fitting sections; what the equaliser runs is designBand's.
+    static void designBandExact(double frequency, double gainDb, double q, int type,
+                                int sampleRate, double* coefficients);
+    static double powerGain(const double* coefficients, std::complex<double> z1);
     // |H| of one designed section at `hz`, evaluated in double precision (for reports and fits,
     // not for processing).
     static double magnitude(const float* coefficients, double hz, int sampleRate);

@@ -10,48 +10,15 @@
 #include "effects/eq/EqFilterBank.h"
 #include "presets/FilterTextImport.h"
 #include "presets/PresetFile.h"
+#include "support/Cookbook.h"
 #include "support/Files.h"
 #include "support/Signals.h"
 
 namespace veltra::presets {
 namespace {
 
-struct Cookbook {
-    std::string type;  // PK, LS, HS, LP, HP, NO, AP, BP, GAIN
-    double f0, gain, q;
-};
-
-// |H(e^jw)| in dB of one cookbook biquad (double precision throughout).
-double cookbookDb(const Cookbook& c, double hz, double rate) {
-    if (c.type == "GAIN") return c.gain;
-    const double A = std::pow(10.0, c.gain / 40.0), w0 = 2 * std::numbers::pi * c.f0 / rate;
-    const double cs = std::cos(w0), alpha = std::sin(w0) / (2 * c.q), sa = 2 * std::sqrt(A) * alpha;
-    double b[3] = {1, 0, 0}, a[3] = {1, 0, 0};
-    if (c.type == "PK") {
-        b[0] = 1 + alpha * A, b[1] = -2 * cs, b[2] = 1 - alpha * A;
-        a[0] = 1 + alpha / A, a[1] = -2 * cs, a[2] = 1 - alpha / A;
-    } else if (c.type == "LS") {
-        b[0] = A * ((A + 1) - (A - 1) * cs + sa), b[1] = 2 * A * ((A - 1) - (A + 1) * cs);
-        b[2] = A * ((A + 1) - (A - 1) * cs - sa);
-        a[0] = (A + 1) + (A - 1) * cs + sa, a[1] = -2 * ((A - 1) + (A + 1) * cs);
-        a[2] = (A + 1) + (A - 1) * cs - sa;
-    } else if (c.type == "HS") {
-        b[0] = A * ((A + 1) + (A - 1) * cs + sa), b[1] = -2 * A * ((A - 1) + (A + 1) * cs);
-        b[2] = A * ((A + 1) + (A - 1) * cs - sa);
-        a[0] = (A + 1) - (A - 1) * cs + sa, a[1] = 2 * ((A - 1) - (A + 1) * cs);
-        a[2] = (A + 1) - (A - 1) * cs - sa;
-    } else {
-        a[0] = 1 + alpha, a[1] = -2 * cs, a[2] = 1 - alpha;
-        if (c.type == "LP") b[0] = (1 - cs) / 2, b[1] = 1 - cs, b[2] = (1 - cs) / 2;
-        if (c.type == "HP") b[0] = (1 + cs) / 2, b[1] = -(1 + cs), b[2] = (1 + cs) / 2;
-        if (c.type == "NO") b[0] = 1, b[1] = -2 * cs, b[2] = 1;
-        if (c.type == "AP") b[0] = 1 - alpha, b[1] = -2 * cs, b[2] = 1 + alpha;
-        if (c.type == "BP") b[0] = alpha, b[1] = 0, b[2] = -alpha;
-    }
-    const std::complex<double> z1 = std::polar(1.0, -2 * std::numbers::pi * hz / rate);
-    return 20 * std::log10(std::abs((b[0] + b[1] * z1 + b[2] * z1 * z1) /
-                                    (a[0] + a[1] * z1 + a[2] * z1 * z1)));
-}
+using testing::Cookbook;
+using testing::cookbookDb;
 
 // The stage as the equaliser designs it at `rate`, from the tuning's band words.
 double stageDb(const Tuning& t, int stage, double hz, int rate) {
