@@ -5,7 +5,8 @@ JOBS="$(nproc 2>/dev/null || echo 2)"
 
 PACKAGES=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
           libsndfile1-dev libcli11-dev gnuplot-nox sox g++-mingw-w64-x86-64
-          lv2-dev lilv-utils sordi libtomlplusplus-dev nlohmann-json3-dev time liblilv-dev)
+          lv2-dev lilv-utils sordi libtomlplusplus-dev nlohmann-json3-dev time liblilv-dev
+          libkissfft-dev libnlopt-dev)
 
 install_missing() {
     local missing=()
