@@ -28,9 +28,12 @@ std::optional<SinkList> SinkList::parse(const std::string& json) {
         if (props == info->end() || !props->is_object()) continue;
         const std::string name = text(*props, "node.name");
         if (name.empty()) continue;  // nothing a user could attach to
+        const std::string media = text(*props, "media.class");
+        if (media.starts_with("Audio/Source")) list.sources_.push_back(name);
+        if (name == "veltradsp_speaker") list.chainPresent_ = true;
         if (name == "veltradsp_speaker.output") {
             list.chainTargets_.push_back(text(*props, "target.object"));
-        } else if (text(*props, "media.class") == "Audio/Sink" && name != "veltradsp_speaker") {
+        } else if (media == "Audio/Sink" && name != "veltradsp_speaker") {
             list.sinks_.push_back({name, text(*props, "node.description")});
         }
     }
@@ -57,6 +60,12 @@ bool SinkList::has(const std::string& sink) const {
 bool SinkList::running(const std::string& sink) const {
     for (const std::string& target : chainTargets_)
         if (target == sink) return true;
+    return false;
+}
+
+bool SinkList::hasSource(const std::string& source) const {
+    for (const std::string& s : sources_)
+        if (s == source) return true;
     return false;
 }
 

@@ -24,10 +24,16 @@ class SinkList {
     bool has(const std::string& sink) const;
     // A VeltraDsp chain's output stream targets this sink.
     bool running(const std::string& sink) const;
+    // An input device (a microphone) of this name.
+    bool hasSource(const std::string& source) const;
+    // The VeltraDsp sink exists now.
+    bool chainPresent() const { return chainPresent_; }
 
   private:
     std::vector<Sink> sinks_;
     std::vector<std::string> chainTargets_;
+    std::vector<std::string> sources_;
+    bool chainPresent_ = false;
 };
 
 }  // namespace veltra::pipewire

@@ -70,6 +70,11 @@ void AudioReader::validate() {
     }
 }
 
+std::string AudioReader::comment() const {
+    const char* text = sf_get_string(file_, SF_STR_COMMENT);
+    return text != nullptr ? text : "";
+}
+
 std::size_t AudioReader::read(float* out, std::size_t frames) {
     const auto want = static_cast<sf_count_t>(std::min(frames, this->frames() - done_));
     if (want == 0) return 0;

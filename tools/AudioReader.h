@@ -25,6 +25,8 @@ class AudioReader {
     // What the header declares; the reader checks the data against it.
     std::size_t frames() const { return static_cast<std::size_t>(info_.frames); }
 
+    // The file's comment string, empty if it has none.
+    std::string comment() const;
     // Reads up to `frames` interleaved frames into `out`; returns how many, 0 at the end. Throws a
     // FileError if the data ends before the declared length or cannot be read.
     std::size_t read(float* out, std::size_t frames);

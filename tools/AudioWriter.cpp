@@ -41,6 +41,10 @@ void AudioWriter::fail() {
     throw FileError{path_ + ": cannot write the output file"};
 }
 
+void AudioWriter::setComment(const std::string& text) {
+    if (file_ == nullptr || sf_set_string(file_, SF_STR_COMMENT, text.c_str()) != 0) fail();
+}
+
 void AudioWriter::write(const float* interleaved, std::size_t frames) {
     if (file_ == nullptr) throw FileError{path_ + ": cannot write the output file"};
     const auto n = static_cast<sf_count_t>(frames);

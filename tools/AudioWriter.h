@@ -20,6 +20,8 @@ class AudioWriter {
     AudioWriter(const AudioWriter&) = delete;
     AudioWriter& operator=(const AudioWriter&) = delete;
 
+    // A line of text carried in the file's header (its comment), before any samples are written.
+    void setComment(const std::string& text);
     // Throws a FileError (disk full, say); the temporary is then removed.
     void write(const float* interleaved, std::size_t frames);
     void commit();

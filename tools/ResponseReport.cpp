@@ -69,7 +69,7 @@ std::string toCsv(const ResponseTable& table) {
 }
 
 bool plotPng(const ResponseTable& table, const std::string& path, int sampleRate,
-             std::string& reason) {
+             std::string& reason, const std::string& title) {
     const std::string data = path + ".csv.tmp";
     if (FILE* f = std::fopen(data.c_str(), "w")) {
         const std::string csv = toCsv(table);
@@ -86,9 +86,16 @@ bool plotPng(const ResponseTable& table, const std::string& path, int sampleRate
         return false;
     }
     std::fprintf(gp, "set terminal pngcairo size 1000,600\nset output '%s'\n", path.c_str());
-    std::fprintf(gp, "set datafile separator ','\nset logscale x\nset grid\nset xrange [10:%d]\n",
-                 sampleRate / 2);
-    std::fprintf(gp, "set title 'VeltraDsp equaliser stages at %d Hz'\n", sampleRate);
+    std::fprintf(gp, "set datafile separator ','\nset logscale x\nset grid\nset xrange [%g:%g]\n",
+                 table.frequencies.empty() ? 10.0 : table.frequencies.front(),
+                 table.frequencies.empty() ? sampleRate / 2.0 : table.frequencies.back());
+    if (title.empty()) {
+        std::fprintf(gp, "set title 'VeltraDsp equaliser stages at %d Hz'\n", sampleRate);
+    } else {
+        std::string quoted;
+        for (char c : title) quoted += c == '\'' ? std::string("''") : std::string(1, c);
+        std::fprintf(gp, "set title '%s' noenhanced\n", quoted.c_str());
+    }
     std::fprintf(
         gp, "set xlabel 'Frequency (Hz)'\nset ylabel 'Magnitude (dB)'\nset key outside right\n");
     std::fprintf(gp, "plot ");

@@ -24,7 +24,8 @@ ResponseTable computeResponse(const std::string& stage, int sampleRate, int poin
 void appendColumns(ResponseTable& table, ResponseTable other);
 std::string toCsv(const ResponseTable& table);
 // Plots with gnuplot; returns false with a reason when it cannot.
+// An empty title names the equaliser stages.
 bool plotPng(const ResponseTable& table, const std::string& path, int sampleRate,
-             std::string& reason);
+             std::string& reason, const std::string& title = "");
 
 }  // namespace veltra::tools

@@ -12,6 +12,9 @@
 #include "presets/ValueCheck.h"
 #include "tools/AudioReader.h"
 #include "tools/AudioWriter.h"
+#include "tools/DeviceResponse.h"
+#include "tools/FitCommand.h"
+#include "tools/MeasureCommands.h"
 #include "tools/OfflineRunner.h"
 #include "tools/OutputFile.h"
 #include "tools/PipeWireCommands.h"
@@ -27,7 +30,7 @@ constexpr int kExitUsage = 64;
 
 struct Options {
     std::string input, output, format = "float", enhancement = "on", stage = "all", csv, png;
-    std::string preset, compare;
+    std::string preset, compare, measurement, target = "flat", smoothing = "1/6";
     std::size_t hostFrames = 0;
     int rate = 48000, points = 512;
     bool quiet = false;
@@ -111,7 +114,39 @@ int runFile(const Options& o, bool speaker) {
     return 0;
 }
 
+// The measured device, the target at its best level and the device with the tuning.
+int runDeviceResponse(const Options& o) {
+    const auto tuning = loadPreset(o.preset, {o.rate});
+    const int smoothing = parseSmoothing(o.smoothing);
+    if (smoothing < 0) throw CLI::ValidationError("--smoothing", "expected 1/N, N from 1 to 96");
+    const DeviceResponse device(o.measurement, o.target, smoothing);
+    ResponseTable table;
+    for (double f : device.measured().hz())
+        if (f < 0.45 * o.rate) table.frequencies.push_back(f);
+    if (table.frequencies.size() < 2)
+        throw DataError{o.measurement + ": no measured points below 0.45 of the rate"};
+    const auto tuned = device.tuned(tuning, o.enhancement == "on", o.rate, table.frequencies);
+    auto target = device.targetAt(table.frequencies);
+    double offset = 0.0;
+    for (std::size_t i = 0; i < target.size(); ++i) offset += tuned[i] - target[i];
+    offset /= double(target.size());
+    for (double& v : target) v += offset;
+    table.columns = {"measured", "target", "tuned"};
+    table.decibels = {device.measured().levelsAt(table.frequencies), target, tuned};
+    const std::string csv = toCsv(table);
+    if (!o.png.empty()) {
+        std::string reason;
+        const std::string name = o.preset.empty() ? "the built-in tuning" : o.preset;
+        if (!plotPng(table, o.png, o.rate, reason, o.measurement + " with " + name))
+            throw FileError{o.png + ": " + reason};
+    }
+    if (!o.csv.empty()) writeTextFile(o.csv, csv);
+    if (o.csv.empty() && o.png.empty()) std::fputs(csv.c_str(), stdout);
+    return 0;
+}
+
 int runResponse(const Options& o) {
+    if (!o.measurement.empty()) return runDeviceResponse(o);
     const auto tuning = loadPreset(o.preset, {o.rate});
     ResponseTable table = computeResponse(o.stage, o.rate, o.points, tuning.blocks());
     if (!o.compare.empty()) {
@@ -185,8 +220,16 @@ int runTool(int argc, char** argv) {
     response->add_option("--png", o.png, "plot the responses to this PNG file");
     response->add_option("--preset", o.preset, "the tuning whose equalisers are shown");
     response->add_option("--compare", o.compare, "a second tuning shown beside it");
+    response->add_option("--measurement", o.measurement,
+                         "a measured response: show it, the target and it with the tuning");
+    response->add_option("--target", o.target, "with --measurement: flat or a target curve file");
+    response->add_option("--smoothing", o.smoothing, "with --measurement: 1/N octave (default 1/6)");
+    response->add_option("--enhancement", o.enhancement, "with --measurement: the switch's state")
+        ->check(CLI::IsMember({"on", "off"}));
     const PresetCommands presets(app);
     const PipeWireCommands pipewire(app);
+    const MeasureCommands measure(app);
+    const FitCommand fit(app);
 
     try {
         app.parse(argc, argv);
@@ -199,7 +242,18 @@ int runTool(int argc, char** argv) {
         if (mic->parsed()) return runFile(o, false);
         if (presets.parsed()) return presets.run();
         if (pipewire.parsed()) return pipewire.run();
+        if (measure.parsed()) return measure.run();
+        if (fit.parsed()) return fit.run();
         return runResponse(o);
+    } catch (const CLI::ValidationError& e) {
+        std::fprintf(stderr, "veltradsp: %s\n", e.what());
+        return kExitUsage;
+    } catch (const DataError& e) {
+        std::fprintf(stderr, "veltradsp: %s\n", e.message.c_str());
+        return kExitBadData;
+    } catch (const veltra::measure::ResponseCurve::ReadError& e) {
+        std::fprintf(stderr, "veltradsp: %s\n", e.message.c_str());
+        return kExitBadData;
     } catch (const PresetError& e) {
         for (const auto& problem : e.problems)
             std::fprintf(stderr, "%s\n", veltra::presets::describe(e.file, problem).c_str());
