@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <complex>
 #include <numbers>
 
@@ -16,7 +17,8 @@ namespace {
 constexpr int kPeak = 11, kHighShelf = 16, kLowShelf = 17;
 constexpr int kParameters = 3;  // log2 frequency, gain, log2 Q
 constexpr double kMaxCutDb = -20.0;
-constexpr double kMinPeakQ = 0.2, kMaxPeakQ = 6.0, kMinShelfQ = 0.4, kMaxShelfQ = 1.0;
+// A cut's Q is narrowed by its linear gain in the equaliser's design, so the bound is wide.
+constexpr double kMinPeakQ = 0.2, kMaxPeakQ = 16.0, kMinShelfQ = 0.4, kMaxShelfQ = 1.0;
 // Kept free of the constraints while fitting, for the float designs' few hundredths of a dB.
 constexpr double kMargin = 0.03;
 constexpr int kJointEvaluations = 400, kLocalEvaluations = 60;
@@ -25,6 +27,11 @@ constexpr double kRollOffDb = 6.0;
 // does not, and costs the listener that much loudness: a small price on the stage's mean level
 // keeps it near 0 dB on average.
 constexpr double kLevelWeight = 0.02;
+constexpr double kGainWeight = 2e-5;
+constexpr double kWorthwhileDb = 0.01;
+// A float section's response strays from its exact design by about a thousandth of a dB, a cut's
+// too: the limits hold to within that.
+constexpr double kFloatSlackDb = 0.005;
 
 struct Grid {
     std::vector<std::complex<double>> z1;
@@ -58,7 +65,8 @@ struct Model {
         : problem(&p), types(std::move(t)), fitGrid(p.hz, p.rate), guardGrid(p.guardHz, p.rate) {
         for (double f : p.guardHz) {
             const bool inside = f >= p.lowRollOffHz && f <= p.highRollOffHz;
-            guardLimit.push_back((inside ? p.maxBoostDb : 0.0) - kMargin);
+            // Far from every section the stage is 0 dB, so no margin can be kept below 0 dB.
+            guardLimit.push_back(inside ? std::max(p.maxBoostDb - kMargin, 0.0) : 0.0);
         }
         fixedFit.assign(p.hz.size(), 0.0);
         fixedGuard.assign(p.guardHz.size(), 0.0);
@@ -131,7 +139,15 @@ double objective(unsigned n, const double* x, double* gradient, void* data) {
             gradient[j] = 2.0 * g / double(points) + 2.0 * kLevelWeight * level * l / double(points);
         }
     }
-    return sum / double(points) + kLevelWeight * level * level;
+    // Sections that cancel each other (a deep cut under a pile of boosts) cost headroom and
+    // precision for a few hundredths of a dB: each dB of a section's gain has a small price.
+    double gains = 0.0;
+    for (std::size_t s = 0; s < m.types.size(); ++s) {
+        const double g = x[s * kParameters + 1];
+        gains += g * g;
+        if (gradient != nullptr) gradient[s * kParameters + 1] += 2.0 * kGainWeight * g;
+    }
+    return sum / double(points) + kLevelWeight * level * level + kGainWeight * gains;
 }
 
 void limits(unsigned count, double* result, unsigned /*n*/, const double* x, double* gradient,
@@ -170,7 +186,8 @@ double optimise(Model& model, std::vector<double>& x, int evaluations) {
     nlopt_set_ftol_rel(opt, 1e-7);
     double reached = 0.0;
     std::vector<double> start = x;
-    if (nlopt_optimize(opt, x.data(), &reached) < 0 ||
+    const nlopt_result code = nlopt_optimize(opt, x.data(), &reached);
+    if (code < 0 ||
         !std::all_of(x.begin(), x.end(), [](double v) { return std::isfinite(v); })) {
         x = start;  // a failed run keeps where it began
         reached = objective(n, x.data(), nullptr, &model);
@@ -294,12 +311,15 @@ std::vector<double> parametersOf(const std::vector<Section>& sections) {
     return x;
 }
 
+// The limits on a grid four times as fine as the fit's guard, so that no peak slips between.
 bool withinLimits(const FitProblem& p, const std::vector<Section>& sections) {
-    const std::vector<double> level = EqualiserFit::stageDb(sections, p.rate, p.guardHz);
+    std::vector<double> hz;
+    for (double f = p.guardHz.front(); f <= p.guardHz.back(); f *= std::exp2(1.0 / 96.0)) hz.push_back(f);
+    const std::vector<double> level = EqualiserFit::stageDb(sections, p.rate, hz);
     for (std::size_t i = 0; i < level.size(); ++i) {
-        const double f = p.guardHz[i];
+        const double f = hz[i];
         const double limit = f >= p.lowRollOffHz && f <= p.highRollOffHz ? p.maxBoostDb : 0.0;
-        if (level[i] > limit + 1e-9) return false;
+        if (level[i] > limit + kFloatSlackDb) return false;
     }
     return true;
 }
@@ -346,6 +366,9 @@ FitResult EqualiserFit::run(const FitProblem& p) {
     std::vector<Section> placed;
     for (int n = 0; n < p.sections; ++n) {
         updateResidual(placed);
+        Model current(p, {});
+        for (const Section& s : placed) current.fix(s);
+        const double now = objective(0, nullptr, nullptr, &current);
         Candidate best;
         best.score = -1.0;
         for (const Section& proposal : proposals(p, residual)) {
@@ -356,7 +379,8 @@ FitResult EqualiserFit::run(const FitProblem& p) {
             if (best.score < 0.0 || score < best.score)
                 best = {fromParameters(proposal.type, x.data()), score};
         }
-        if (best.score < 0.0) break;
+        // A section that takes less than a hundredth of a dB off the deviation is not worth it.
+        if (best.score < 0.0 || std::sqrt(now) - std::sqrt(best.score) < kWorthwhileDb) break;
         placed.push_back(best.section);
     }
 

@@ -30,6 +30,9 @@ bash "$ROOT/scripts/check-release.sh" >/dev/null
 bash "$ROOT/scripts/test-pipewire.sh"
 # veltradsp pipewire attach: the sink bound to one device as devices come and go.
 bash "$ROOT/scripts/test-pipewire-attach.sh"
+# Measuring a speaker made of PipeWire's own biquads, fitting it and measuring it again through the
+# VeltraDsp sink.
+bash "$ROOT/scripts/test-measure-pipewire.sh"
 bash "$ROOT/scripts/check-mingw.sh"
 bash "$ROOT/scripts/build-windows.sh"
 bash "$ROOT/scripts/test-wine.sh"

@@ -23,6 +23,7 @@ namespace {
 
 constexpr int kFitPointsPerOctave = 24;
 constexpr int kMinimumPoints = 8;  // measured points within the range
+const double kInsideRollOff = std::exp2(1.0 / 3.0);
 
 std::string text(const char* pattern, double a, double b = 0.0, double c = 0.0, double d = 0.0) {
     char out[256];
@@ -139,8 +140,11 @@ int FitCommand::run() const {
     fit::FitProblem problem;
     EqualiserFit::rollOffs(whole, filled, wholeTarget, low, high, problem.lowRollOffHz,
                            problem.highRollOffHz);
-    const double fitLow = std::max(low, problem.lowRollOffHz);
-    const double fitHigh = std::min(high, problem.highRollOffHz);
+    // Right at a roll-off the device falls faster than any section may follow without boosting
+    // beyond it: the fit starts a third of an octave inside.
+    const bool lowEnd = problem.lowRollOffHz > whole.front(), highEnd = problem.highRollOffHz < whole.back();
+    const double fitLow = std::max(low, problem.lowRollOffHz * (lowEnd ? kInsideRollOff : 1.0));
+    const double fitHigh = std::min(high, problem.highRollOffHz / (highEnd ? kInsideRollOff : 1.0));
     for (std::size_t i = 0; i < whole.size(); ++i) {
         if (whole[i] < fitLow * 0.9999 || whole[i] > fitHigh * 1.0001) continue;
         problem.hz.push_back(whole[i]);
@@ -151,6 +155,9 @@ int FitCommand::run() const {
         throw DataError{measurement_ + text(": the speaker's roll-offs (%.0f and %.0f Hz) leave too little of ",
                                             problem.lowRollOffHz, problem.highRollOffHz) +
                         text("%g-%g Hz to fit", low, high)};
+    // Without a high roll-off in the measurement, treble may be boosted to the top: it moves
+    // no cone far. Bass is never boosted below the lowest frequency measured.
+    if (!highEnd) problem.highRollOffHz = 1e9;
     problem.guardHz = DeviceResponse::grid(10.0, std::min(24000.0, 0.45 * rate_), kFitPointsPerOctave);
     problem.rate = rate_;
     const int free = presets::kMaxBands - static_cast<int>(kept.size());
@@ -176,8 +183,9 @@ int FitCommand::run() const {
     std::string report = "fit " + stage_ + " of " + (into_.empty() ? "the built-in tuning" : into_) +
                          " to " + (target_ == "flat" ? "a flat target" : target_) +
                          text(" over %g-%g Hz at %g Hz\n", low, high, rate_);
-    report += text("speaker roll-offs %.0f Hz and %.0f Hz: no boost outside them; fitted over %.0f-%.0f Hz\n",
-                   problem.lowRollOffHz, problem.highRollOffHz, fitLow, fitHigh);
+    report += text("speaker roll-offs: %.0f Hz", problem.lowRollOffHz) +
+              (highEnd ? text(" and %.0f Hz", problem.highRollOffHz) : std::string(", none at the top")) +
+              text(" (no boost beyond); fitted over %.0f-%.0f Hz\n", fitLow, fitHigh);
     report += text("deviation from the target before: rms %.2f dB, largest %.2f dB\n", rmsBefore, maxBefore);
     report += text("deviation from the target after:  rms %.2f dB, largest %.2f dB (target placed at %+.2f dB)\n",
                    rms, largest, offset);
@@ -201,12 +209,15 @@ int FitCommand::run() const {
     preset += presets::PresetFile::write(tuned);
 
     ResponseTable table;
-    table.frequencies = problem.hz;
+    // The whole range asked for, the roll-offs' regions too.
+    table.frequencies = DeviceResponse::grid(low, high, kFitPointsPerOctave);
     table.columns = {"measured", "target", "before", "after", stage_};
-    std::vector<double> placed = problem.target;
+    std::vector<double> placed = device.targetAt(table.frequencies);
     for (double& v : placed) v += offset;
-    table.decibels = {measured.levelsAt(problem.hz), placed, before, after,
-                      EqualiserFit::stageDb(fitted.sections, rate_, problem.hz)};
+    table.decibels = {measured.levelsAt(table.frequencies), placed,
+                      device.tuned(base, enhancement, rate_, table.frequencies),
+                      device.tuned(tuned, enhancement, rate_, table.frequencies),
+                      EqualiserFit::stageDb(fitted.sections, rate_, table.frequencies)};
     if (!png_.empty()) {
         // Drawn with the target at its own level, so that the stage shares the scale.
         ResponseTable shown = table;

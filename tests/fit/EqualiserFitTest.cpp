@@ -35,7 +35,11 @@ struct Speaker {
     const char* name;
     std::vector<Cookbook> sections;
     double lowRollOff;  // where the fit may start boosting
+    double improvement;  // the deviation after, at most this share of the one before
 };
+
+// The float designs stray from the exact ones by about a thousandth of a dB.
+constexpr double kSlack = 0.005;
 
 FitProblem problemFor(const Speaker& speaker, double maxBoost, int sections) {
     FitProblem p;
@@ -43,8 +47,9 @@ FitProblem problemFor(const Speaker& speaker, double maxBoost, int sections) {
     p.sections = sections;
     p.maxBoostDb = maxBoost;
     p.lowRollOffHz = speaker.lowRollOff;
-    p.highRollOffHz = 20000;
-    p.hz = logGrid(std::max(60.0, speaker.lowRollOff), 16000, 24);
+    p.highRollOffHz = 1e9;  // none within the measurement
+    // As veltradsp fit does: a third of an octave inside the roll-off.
+    p.hz = logGrid(std::max(60.0, speaker.lowRollOff * std::exp2(1.0 / 3)), 16000, 24);
     for (double f : p.hz) {
         p.device.push_back(75 + testing::cookbookDb(speaker.sections, f, 48000));
         p.target.push_back(0);
@@ -66,9 +71,9 @@ TEST_P(SimulatedSpeakers, FitWithinTheLimitsAndCloseToTheTarget) {
     for (double f : logGrid(10, 21600, 96)) {
         const double level = playedDb(r.sections, f);
         largest = std::max(largest, level);
-        EXPECT_LE(level, 6.0 + 1e-3) << speaker.name << " at " << f;
+        EXPECT_LE(level, 6.0 + kSlack) << speaker.name << " at " << f;
         if (f < speaker.lowRollOff) {
-            EXPECT_LE(level, 1e-3) << speaker.name << " at " << f;
+            EXPECT_LE(level, kSlack) << speaker.name << " at " << f;
         }
     }
     for (const Section& s : r.sections) EXPECT_LE(s.gainDb, 6.0);
@@ -92,17 +97,18 @@ TEST_P(SimulatedSpeakers, FitWithinTheLimitsAndCloseToTheTarget) {
     EXPECT_NEAR(r.rmsBeforeDb, before, 0.05) << speaker.name;
     EXPECT_NEAR(r.rmsAfterDb, after, 0.05) << speaker.name;
     EXPECT_NEAR(r.offsetDb, meanAfter, 0.05) << speaker.name;
-    EXPECT_LT(after, 0.35 * before) << speaker.name;
+    EXPECT_LT(after, speaker.improvement * before) << speaker.name;
     EXPECT_LT(after, 0.6) << speaker.name;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Devices, SimulatedSpeakers,
     ::testing::Values(
-        Speaker{"roll-off", {{"HP", 120, 0, 0.7}}, 90},
-        Speaker{"resonance", {{"HP", 60, 0, 0.7}, {"PK", 900, 8, 5}}, 45},
-        Speaker{"breakup", {{"PK", 7500, 10, 3}, {"PK", 2500, -5, 1.5}}, 20},
-        Speaker{"shelf", {{"HS", 3000, -6, 0.7}, {"LS", 200, 4, 0.7}}, 20}),
+        // No boost may reach below 90 Hz, so the high-pass stays as it is.
+        Speaker{"roll-off", {{"HP", 120, 0, 0.7}, {"PK", 3000, 6, 2}}, 90, 0.6},
+        Speaker{"resonance", {{"HP", 60, 0, 0.7}, {"PK", 900, 8, 5}}, 45, 0.4},
+        Speaker{"breakup", {{"PK", 7500, 10, 3}, {"PK", 2500, -5, 1.5}}, 20, 0.1},
+        Speaker{"shelf", {{"HS", 3000, -6, 0.7}, {"LS", 200, 4, 0.7}}, 20, 0.1}),
     [](const auto& info) {
         std::string name = info.param.name;
         std::replace(name.begin(), name.end(), '-', '_');
@@ -110,7 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(EqualiserFit, IsDeterministic) {
-    const FitProblem p = problemFor({"laptop", {{"HP", 300, 0, 0.9}, {"PK", 4000, 7, 2}}, 250}, 6, 16);
+    const FitProblem p = problemFor({"laptop", {{"HP", 300, 0, 0.9}, {"PK", 4000, 7, 2}}, 250, 1}, 6, 16);
     const FitResult a = EqualiserFit::run(p), b = EqualiserFit::run(p);
     ASSERT_EQ(a.sections.size(), b.sections.size());
     for (std::size_t i = 0; i < a.sections.size(); ++i) {
@@ -121,10 +127,11 @@ TEST(EqualiserFit, IsDeterministic) {
 }
 
 TEST(EqualiserFit, BoostsNothingWithoutBoostRoom) {
-    const FitProblem p = problemFor({"dip", {{"PK", 1000, -8, 1}}, 20}, 0.0, 8);
+    const FitProblem p = problemFor({"dip", {{"PK", 1000, -8, 1}}, 20, 1}, 0.0, 8);
     const FitResult r = EqualiserFit::run(p);
-    for (double f : logGrid(10, 21600, 48)) EXPECT_LE(playedDb(r.sections, f), 1e-3) << f;
-    EXPECT_EQ(r.largestBoostDb, 0.0);
+    for (double f : logGrid(10, 21600, 48)) EXPECT_LE(playedDb(r.sections, f), kSlack) << f;
+    EXPECT_LE(r.largestBoostDb, kSlack);
+    EXPECT_LT(r.rmsAfterDb, 0.2 * r.rmsBeforeDb);  // a dip's surroundings are cut to meet it
 }
 
 TEST(EqualiserFit, FindsTheRollOffsAndIgnoresDipsBetween) {
