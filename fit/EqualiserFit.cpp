@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <complex>
+#include <cstdio>
 #include <numbers>
 
 #include "effects/eq/EqFilterBank.h"
@@ -136,7 +136,8 @@ double objective(unsigned n, const double* x, double* gradient, void* data) {
                 g += e[i] * slope[i * n + j];
                 l += slope[i * n + j];
             }
-            gradient[j] = 2.0 * g / double(points) + 2.0 * kLevelWeight * level * l / double(points);
+            gradient[j] =
+                2.0 * g / double(points) + 2.0 * kLevelWeight * level * l / double(points);
         }
     }
     // Sections that cancel each other (a deep cut under a pile of boosts) cost headroom and
@@ -187,8 +188,7 @@ double optimise(Model& model, std::vector<double>& x, int evaluations) {
     double reached = 0.0;
     std::vector<double> start = x;
     const nlopt_result code = nlopt_optimize(opt, x.data(), &reached);
-    if (code < 0 ||
-        !std::all_of(x.begin(), x.end(), [](double v) { return std::isfinite(v); })) {
+    if (code < 0 || !std::all_of(x.begin(), x.end(), [](double v) { return std::isfinite(v); })) {
         x = start;  // a failed run keeps where it began
         reached = objective(n, x.data(), nullptr, &model);
     }
@@ -211,8 +211,8 @@ std::vector<double> EqualiserFit::stageDb(const std::vector<Section>& sections, 
 }
 
 void EqualiserFit::rollOffs(const std::vector<double>& hz, const std::vector<double>& device,
-                            const std::vector<double>& target, double from, double to,
-                            double& low, double& high) {
+                            const std::vector<double>& target, double from, double to, double& low,
+                            double& high) {
     std::vector<double> inside;
     for (std::size_t i = 0; i < hz.size(); ++i)
         if (hz[i] >= from && hz[i] <= to) inside.push_back(device[i] - target[i]);
@@ -284,9 +284,8 @@ std::vector<Section> proposals(const FitProblem& p, const std::vector<double>& r
         i = j;
     }
     if (runs.empty()) return {};
-    const Run best = *std::max_element(runs.begin(), runs.end(), [](const Run& a, const Run& b) {
-        return a.area < b.area;
-    });
+    const Run best = *std::max_element(runs.begin(), runs.end(),
+                                       [](const Run& a, const Run& b) { return a.area < b.area; });
     const double octaves = std::max(std::log2(p.hz[best.last] / p.hz[best.first]), 0.1);
     const double ratio = std::exp2(octaves);
     const double gain = std::clamp(-residual[best.peak], kMaxCutDb, p.maxBoostDb);
@@ -314,7 +313,9 @@ std::vector<double> parametersOf(const std::vector<Section>& sections) {
 // The limits on a grid four times as fine as the fit's guard, so that no peak slips between.
 bool withinLimits(const FitProblem& p, const std::vector<Section>& sections) {
     std::vector<double> hz;
-    for (double f = p.guardHz.front(); f <= p.guardHz.back(); f *= std::exp2(1.0 / 96.0)) hz.push_back(f);
+    const double octaves = std::log2(p.guardHz.back() / p.guardHz.front());
+    for (int i = 0; i <= static_cast<int>(octaves * 96.0); ++i)
+        hz.push_back(p.guardHz.front() * std::exp2(i / 96.0));
     const std::vector<double> level = EqualiserFit::stageDb(sections, p.rate, hz);
     for (std::size_t i = 0; i < level.size(); ++i) {
         const double f = hz[i];
@@ -368,7 +369,8 @@ FitResult EqualiserFit::run(const FitProblem& p) {
         updateResidual(placed);
         Model current(p, {});
         for (const Section& s : placed) current.fix(s);
-        const double now = objective(0, nullptr, nullptr, &current);
+        const double none[kParameters] = {};  // no free parameters
+        const double now = objective(0, none, nullptr, &current);
         Candidate best;
         best.score = -1.0;
         for (const Section& proposal : proposals(p, residual)) {
@@ -386,6 +388,7 @@ FitResult EqualiserFit::run(const FitProblem& p) {
 
     if (!placed.empty()) {
         std::vector<int> types;
+        types.reserve(placed.size());
         for (const Section& s : placed) types.push_back(s.type);
         Model joint(p, types);
         std::vector<double> x = parametersOf(placed);

@@ -28,7 +28,7 @@ struct FitResult {
     std::vector<Section> sections;  // in the order they were placed
     double offsetDb = 0.0;          // level of the target that fits best
     double rmsBeforeDb = 0.0, maxBeforeDb = 0.0, rmsAfterDb = 0.0, maxAfterDb = 0.0;
-    double largestBoostDb = 0.0;    // the stage's highest level on the guard grid, 0 if none
+    double largestBoostDb = 0.0;  // the stage's highest level on the guard grid, 0 if none
 };
 
 // Places sections one at a time on the largest area between device and target (a peak, or a

@@ -123,14 +123,14 @@ ResponseCurve ResponseCurve::parse(std::string_view text, const std::string& nam
         }
         const std::size_t need = std::max(columns.hz, columns.db) + 1;
         if (fields.size() < need) fail("a row needs a frequency and a level in dB");
-        if (!toNumber(fields[columns.hz], values[0])) fail("'" + shown(fields[columns.hz]) + "' is not a frequency");
+        if (!toNumber(fields[columns.hz], values[0]))
+            fail("'" + shown(fields[columns.hz]) + "' is not a frequency");
         if (!toNumber(fields[columns.db], values[1]))
             fail("'" + shown(fields[columns.db]) + "' is not a level in dB");
         const bool phase = columns.phase && fields.size() > columns.degrees &&
                            toNumber(fields[columns.degrees], values[2]);
         if (!(values[0] > 0.0)) fail("frequencies must be above 0 Hz");
-        if (!hz.empty() && !(values[0] > hz.back()))
-            fail("frequencies must rise from row to row");
+        if (!hz.empty() && !(values[0] > hz.back())) fail("frequencies must rise from row to row");
         if (std::fabs(values[1]) > 1000.0) fail("a level beyond 1000 dB");
         anyPhase = anyPhase && phase;
         hz.push_back(values[0]);
@@ -200,8 +200,8 @@ ResponseCurve ResponseCurve::smoothed(int fraction) const {
         // Each piece of the band between points exactly: the power of a level linear in log
         // frequency is exponential, and its mean is the logarithmic mean of its ends.
         double area = 0.0;
-        auto i = static_cast<std::size_t>(std::upper_bound(logs.begin(), logs.end(), lo) -
-                                          logs.begin());
+        auto i =
+            static_cast<std::size_t>(std::upper_bound(logs.begin(), logs.end(), lo) - logs.begin());
         i = i == 0 ? 0 : i - 1;
         for (; i + 1 < logs.size() && logs[i] < hi; ++i) {
             const double a = std::max(lo, logs[i]), b = std::min(hi, logs[i + 1]);

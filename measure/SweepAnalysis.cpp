@@ -56,15 +56,17 @@ double side(double distance, double length) {
 
 // The samples of the circular response h around `centre` (left before, right after), windowed,
 // with the centre at index 0 of a buffer of `size` and the part before it wrapped to the end.
-std::vector<float> windowed(const std::vector<double>& h, long centre, double left,
-                            double right, std::size_t size) {
+std::vector<float> windowed(const std::vector<double>& h, long centre, double left, double right,
+                            std::size_t size) {
     std::vector<float> out(size, 0.0f);
     const long n = static_cast<long>(h.size());
-    const long from = -static_cast<long>(std::floor(left)), to = static_cast<long>(std::floor(right));
+    const long from = -static_cast<long>(std::floor(left)),
+               to = static_cast<long>(std::floor(right));
     for (long i = from; i <= to; ++i) {
         const double w = i < 0 ? side(-double(i), left) : side(double(i), right);
         const long at = ((centre + i) % n + n) % n;
-        out[static_cast<std::size_t>((i + long(size)) % long(size))] = static_cast<float>(w * h[at]);
+        out[static_cast<std::size_t>((i + long(size)) % long(size))] =
+            static_cast<float>(w * h[at]);
     }
     return out;
 }
@@ -101,7 +103,8 @@ SweepAnalysis::Result SweepAnalysis::analyse(const SweepSignal& sweep,
         throw AnalysisError{text};
     }
     for (float v : recording)
-        if (!std::isfinite(v)) throw AnalysisError{"the recording holds samples that are not a number"};
+        if (!std::isfinite(v))
+            throw AnalysisError{"the recording holds samples that are not a number"};
     Result result;
     result.peakDbfs = peakDbfs(recording);
     char level[160];
@@ -115,10 +118,10 @@ SweepAnalysis::Result SweepAnalysis::analyse(const SweepSignal& sweep,
 
     // Only what a latency of up to two seconds can hold of the sweep and its tail is used.
     const auto maxLatency = static_cast<std::size_t>(kMaxLatencySeconds * rate);
-    std::vector<float> recorded(recording.begin(),
-                                recording.begin() + static_cast<long>(std::min(
-                                                        recording.size(),
-                                                        sweep.totalFrames() + maxLatency)));
+    std::vector<float> recorded(
+        recording.begin(),
+        recording.begin() +
+            static_cast<long>(std::min(recording.size(), sweep.totalFrames() + maxLatency)));
     const std::vector<float> excitation = sweep.samples();
     const RealFft fft(recorded.size() + excitation.size());
     const std::size_t n = fft.size();
@@ -155,10 +158,9 @@ SweepAnalysis::Result SweepAnalysis::analyse(const SweepSignal& sweep,
     // The second harmonic's response lies L ln 2 before the linear one: each window stops half
     // way to its neighbour.
     const double left = std::min(kLeftWindowSeconds, 0.5 * growth * std::log(2.0)) * rate;
-    const double right =
-        std::min(kRightWindowSeconds * rate, double(recording.size() - peak - 1));
-    const RealFft spectrum(std::max<std::size_t>(std::size_t{1} << 17,
-                                                 4 * static_cast<std::size_t>(left + right)));
+    const double right = std::min(kRightWindowSeconds * rate, double(recording.size() - peak - 1));
+    const RealFft spectrum(
+        std::max<std::size_t>(std::size_t{1} << 17, 4 * static_cast<std::size_t>(left + right)));
     const std::size_t m = spectrum.size();
     const std::vector<float> linear = windowed(impulse, long(peak), left, right, m);
     const Bins g1 = spectrum.forward(linear);
@@ -187,8 +189,9 @@ SweepAnalysis::Result SweepAnalysis::analyse(const SweepSignal& sweep,
         for (double f : grid) {
             if (f * k > spec.toHz) break;
             hz.push_back(f);
-            ratio.push_back(20.0 * std::log10(std::max(std::abs(spectrum.at(gk, f * k, rate)), 1e-15) /
-                                              std::max(std::abs(spectrum.at(g1, f, rate)), 1e-15)));
+            ratio.push_back(20.0 *
+                            std::log10(std::max(std::abs(spectrum.at(gk, f * k, rate)), 1e-15) /
+                                       std::max(std::abs(spectrum.at(g1, f, rate)), 1e-15)));
         }
         if (hz.size() >= 2)
             (k == 2 ? result.secondHarmonic : result.thirdHarmonic) =

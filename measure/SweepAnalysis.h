@@ -26,7 +26,7 @@ class SweepAnalysis {
     static constexpr double kRightWindowSeconds = 0.5;
     static constexpr double kTaper = 0.25;  // tapered share of each side of the window
     static constexpr int kPointsPerOctave = 96;
-    static constexpr float kClipLevel = 0.999f;     // a peak at or above this is clipping
+    static constexpr float kClipLevel = 0.999f;  // a peak at or above this is clipping
     static constexpr double kSilentDb = -100.0;  // a peak below this is no recording at all
 
     struct Result {
@@ -35,8 +35,8 @@ class SweepAnalysis {
         ResponseCurve response;         // magnitude and phase (the latency removed)
         ResponseCurve secondHarmonic;   // dB relative to the fundamental, at the exciting frequency
         ResponseCurve thirdHarmonic;
-        std::vector<float> impulse;     // the windowed linear response, from the window's start
-        std::size_t impulsePeak = 0;    // the peak's index in `impulse`
+        std::vector<float> impulse;   // the windowed linear response, from the window's start
+        std::size_t impulsePeak = 0;  // the peak's index in `impulse`
     };
 
     // `recording` is one channel at the sweep's rate; it may be longer than needed. Throws

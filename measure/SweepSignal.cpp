@@ -67,7 +67,8 @@ std::vector<float> SweepSignal::samples() const {
 
 std::string SweepSignal::description() const {
     char text[160];
-    std::snprintf(text, sizeof text, "veltradsp sweep: rate %d Hz, %.17g Hz to %.17g Hz, %.17g s, %.17g dBFS",
+    std::snprintf(text, sizeof text,
+                  "veltradsp sweep: rate %d Hz, %.17g Hz to %.17g Hz, %.17g s, %.17g dBFS",
                   spec_.rate, spec_.fromHz, spec_.toHz, spec_.seconds, spec_.levelDb);
     return text;
 }

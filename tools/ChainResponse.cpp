@@ -22,9 +22,8 @@ ChainResponse::ChainResponse(const presets::Tuning& tuning, bool enhancement, in
     // After a second, so that the start of the stream (its fade-in) is long over.
     const auto start = static_cast<std::size_t>(sampleRate);
     const std::size_t frames = start + kResponseFrames;
-    auto runner = OfflineRunner::speaker(2, sampleRate, enhancement,
-                                         static_cast<std::size_t>(sampleRate / 100),
-                                         &tuning.blocks());
+    auto runner = OfflineRunner::speaker(
+        2, sampleRate, enhancement, static_cast<std::size_t>(sampleRate / 100), &tuning.blocks());
     if (!runner) throw FileError{"the engine refused a stereo stream at this rate"};
     std::vector<float> stream(2 * frames, 0.0f);
     stream[2 * start] = stream[2 * start + 1] = kImpulse;

@@ -11,6 +11,7 @@
 #include "tools/MeasureCommands.h"
 #include "tools/OutputFile.h"
 #include "tools/PresetCommands.h"
+#include "tools/Printed.h"
 #include "tools/ResponseReport.h"
 
 namespace veltra::tools {
@@ -24,12 +25,6 @@ namespace {
 constexpr int kFitPointsPerOctave = 24;
 constexpr int kMinimumPoints = 8;  // measured points within the range
 const double kInsideRollOff = std::exp2(1.0 / 3.0);
-
-std::string text(const char* pattern, double a, double b = 0.0, double c = 0.0, double d = 0.0) {
-    char out[256];
-    std::snprintf(out, sizeof out, pattern, a, b, c, d);
-    return out;
-}
 
 void parseRange(const std::string& range, double& low, double& high) {
     char rest = 0;
@@ -71,7 +66,8 @@ const presets::Parameter& headroomGain() {
 
 FitCommand::FitCommand(CLI::App& app) {
     fit_ = app.add_subcommand("fit", "design an equaliser stage from a measured response");
-    fit_->add_option("RESPONSE", measurement_, "measured response: REW text, AutoEq CSV, two columns")
+    fit_->add_option("RESPONSE", measurement_,
+                     "measured response: REW text, AutoEq CSV, two columns")
         ->required();
     fit_->add_option("--target", target_, "flat, or a target curve file (default flat)");
     fit_->add_option("--stage", stage_, "the stage to design (default PreEQ)")
@@ -79,9 +75,11 @@ FitCommand::FitCommand(CLI::App& app) {
     fit_->add_option("--sections", sections_, "sections to use, 1 to 16 (default all free ones)")
         ->check(CLI::Range(1, 16));
     fit_->add_option("--range", range_, "LO-HI: the band to fit in Hz (default 60-16000)");
-    fit_->add_option("--max-boost-db", maxBoostDb_, "largest boost, per section and in all (default 6)")
+    fit_->add_option("--max-boost-db", maxBoostDb_,
+                     "largest boost, per section and in all (default 6)")
         ->check(CLI::Range(0.0, 20.0));
-    fit_->add_option("--smoothing", smoothing_, "1/N octave smoothing of the measurement (default 1/6)");
+    fit_->add_option("--smoothing", smoothing_,
+                     "1/N octave smoothing of the measurement (default 1/6)");
     fit_->add_option("--into", into_, "the preset to start from (default: the built-in tuning)");
     fit_->add_option("--enhancement", enhancement_, "the enhancement switch while listening")
         ->check(CLI::IsMember({"on", "off"}));
@@ -90,8 +88,9 @@ FitCommand::FitCommand(CLI::App& app) {
     fit_->add_option("-o,--output", output_, "the preset to write")->required();
     fit_->add_option("--csv", csv_, "write measured, target, before, after and the stage (CSV)");
     fit_->add_option("--png", png_, "plot them to this PNG file");
-    fit_->footer("Exit codes: 0 done, 2 a file cannot be written, 64 the command line is wrong, "
-                 "65 a file is ill-formed or the range does not fit the measurement");
+    fit_->footer(
+        "Exit codes: 0 done, 2 a file cannot be written, 64 the command line is wrong, "
+        "65 a file is ill-formed or the range does not fit the measurement");
 }
 
 bool FitCommand::parsed() const {
@@ -104,18 +103,21 @@ int FitCommand::run() const {
     parseRange(range_, low, high);
     const int smoothing = parseSmoothing(smoothing_);
     if (smoothing < 0) throw CLI::ValidationError("--smoothing", "expected 1/N, N from 1 to 96");
-    if (high >= 0.45 * rate_) throw CLI::ValidationError("--range", "must end below 0.45 of the rate");
+    if (high >= 0.45 * rate_)
+        throw CLI::ValidationError("--range", "must end below 0.45 of the rate");
     const Tuning base = loadPreset(into_, {rate_});
     const DeviceResponse device(measurement_, target_, smoothing);
     const measure::ResponseCurve& measured = device.measured();
     if (low < measured.lowest() * 0.999 || high > measured.highest() * 1.001)
-        throw DataError{measurement_ + text(": the range %g-%g Hz is not within the measurement ", low, high) +
-                        text("(%g-%g Hz)", measured.lowest(), measured.highest())};
+        throw DataError{measurement_ +
+                        printed(": the range %g-%g Hz is not within the measurement ", low, high) +
+                        printed("(%g-%g Hz)", measured.lowest(), measured.highest())};
     std::size_t inside = 0;
     for (double f : measured.hz()) inside += f >= low && f <= high ? 1 : 0;
     if (inside < kMinimumPoints)
-        throw DataError{measurement_ + text(": %.0f measured points within %g-%g Hz, ", double(inside), low, high) +
-                        text("at least %.0f are needed", kMinimumPoints)};
+        throw DataError{measurement_ +
+                        printed(": %zu measured points within %g-%g Hz, ", inside, low, high) +
+                        printed("at least %d are needed", kMinimumPoints)};
     const bool enhancement = enhancement_ == "on";
     const int stage = presets::stageIndex(stage_);
 
@@ -127,11 +129,12 @@ int FitCommand::run() const {
     std::vector<Section> kept;
     for (int b = 0; b < presets::kMaxBands; ++b) {
         const Section s = bandOf(base, stage, b);
-        if (protects(s.type)) setBand(flat, stage, static_cast<int>(kept.size()), s), kept.push_back(s);
+        if (protects(s.type))
+            setBand(flat, stage, static_cast<int>(kept.size()), s), kept.push_back(s);
     }
-    const auto whole = DeviceResponse::grid(std::max(measured.lowest(), 10.0),
-                                            std::min(measured.highest(), 0.45 * rate_),
-                                            kFitPointsPerOctave);
+    const auto whole =
+        DeviceResponse::grid(std::max(measured.lowest(), 10.0),
+                             std::min(measured.highest(), 0.45 * rate_), kFitPointsPerOctave);
     std::vector<double> filled = device.tuned(flat, enhancement, rate_, whole);
     const measure::ResponseCurve wide = measure::ResponseCurve(whole, filled).smoothed(2);
     for (std::size_t i = 0; i < filled.size(); ++i) filled[i] = std::max(filled[i], wide.db()[i]);
@@ -142,7 +145,8 @@ int FitCommand::run() const {
                            problem.highRollOffHz);
     // Right at a roll-off the device falls faster than any section may follow without boosting
     // beyond it: the fit starts a third of an octave inside.
-    const bool lowEnd = problem.lowRollOffHz > whole.front(), highEnd = problem.highRollOffHz < whole.back();
+    const bool lowEnd = problem.lowRollOffHz > whole.front(),
+               highEnd = problem.highRollOffHz < whole.back();
     const double fitLow = std::max(low, problem.lowRollOffHz * (lowEnd ? kInsideRollOff : 1.0));
     const double fitHigh = std::min(high, problem.highRollOffHz / (highEnd ? kInsideRollOff : 1.0));
     for (std::size_t i = 0; i < whole.size(); ++i) {
@@ -152,13 +156,15 @@ int FitCommand::run() const {
         problem.target.push_back(wholeTarget[i]);
     }
     if (problem.hz.size() < kMinimumPoints)
-        throw DataError{measurement_ + text(": the speaker's roll-offs (%.0f and %.0f Hz) leave too little of ",
-                                            problem.lowRollOffHz, problem.highRollOffHz) +
-                        text("%g-%g Hz to fit", low, high)};
+        throw DataError{measurement_ +
+                        printed(": the speaker's roll-offs (%.0f and %.0f Hz) leave too little of ",
+                                problem.lowRollOffHz, problem.highRollOffHz) +
+                        printed("%g-%g Hz to fit", low, high)};
     // Without a high roll-off in the measurement, treble may be boosted to the top: it moves
     // no cone far. Bass is never boosted below the lowest frequency measured.
     if (!highEnd) problem.highRollOffHz = 1e9;
-    problem.guardHz = DeviceResponse::grid(10.0, std::min(24000.0, 0.45 * rate_), kFitPointsPerOctave);
+    problem.guardHz =
+        DeviceResponse::grid(10.0, std::min(24000.0, 0.45 * rate_), kFitPointsPerOctave);
     problem.rate = rate_;
     const int free = presets::kMaxBands - static_cast<int>(kept.size());
     problem.sections = std::min(sections_, free);
@@ -169,8 +175,8 @@ int FitCommand::run() const {
     for (std::size_t b = 0; b < fitted.sections.size(); ++b)
         setBand(tuned, stage, static_cast<int>(kept.size() + b), fitted.sections[b]);
     const float headroomBefore = base.value(headroomGain());
-    const float headroomAfter = std::max(headroomBefore - float(fitted.largestBoostDb),
-                                         headroomGain().field->minimum);
+    const float headroomAfter =
+        std::max(headroomBefore - float(fitted.largestBoostDb), headroomGain().field->minimum);
     tuned.set(headroomGain(), headroomAfter);
 
     // Before and after as the whole path plays them, over the band fitted.
@@ -180,25 +186,32 @@ int FitCommand::run() const {
     EqualiserFit::deviation(before, problem.target, offsetBefore, rmsBefore, maxBefore);
     EqualiserFit::deviation(after, problem.target, offset, rms, largest);
 
-    std::string report = "fit " + stage_ + " of " + (into_.empty() ? "the built-in tuning" : into_) +
-                         " to " + (target_ == "flat" ? "a flat target" : target_) +
-                         text(" over %g-%g Hz at %g Hz\n", low, high, rate_);
-    report += text("speaker roll-offs: %.0f Hz", problem.lowRollOffHz) +
-              (highEnd ? text(" and %.0f Hz", problem.highRollOffHz) : std::string(", none at the top")) +
-              text(" (no boost beyond); fitted over %.0f-%.0f Hz\n", fitLow, fitHigh);
-    report += text("deviation from the target before: rms %.2f dB, largest %.2f dB\n", rmsBefore, maxBefore);
-    report += text("deviation from the target after:  rms %.2f dB, largest %.2f dB (target placed at %+.2f dB)\n",
-                   rms, largest, offset);
-    report += text("largest boost of the stage %+.2f dB: headroom gain %.2f dB -> %.2f dB\n",
-                   fitted.largestBoostDb, headroomBefore, headroomAfter);
-    if (sections_ > free) report += text("only %.0f sections are free beside the pass filters kept\n", free);
+    std::string report = "fit " + stage_ + " of " +
+                         (into_.empty() ? "the built-in tuning" : into_) + " to " +
+                         (target_ == "flat" ? "a flat target" : target_) +
+                         printed(" over %g-%g Hz at %d Hz\n", low, high, rate_);
+    report += printed("speaker roll-offs: %.0f Hz", problem.lowRollOffHz) +
+              (highEnd ? printed(" and %.0f Hz", problem.highRollOffHz)
+                       : std::string(", none at the top")) +
+              printed(" (no boost beyond); fitted over %.0f-%.0f Hz\n", fitLow, fitHigh);
+    report += printed("deviation from the target before: rms %.2f dB, largest %.2f dB\n", rmsBefore,
+                      maxBefore);
+    report += printed(
+        "deviation from the target after:  rms %.2f dB, largest %.2f dB (target placed at %+.2f "
+        "dB)\n",
+        rms, largest, offset);
+    report += printed("largest boost of the stage %+.2f dB: headroom gain %.2f dB -> %.2f dB\n",
+                      fitted.largestBoostDb, headroomBefore, headroomAfter);
+    if (sections_ > free)
+        report += printed("only %d sections are free beside the pass filters kept\n", free);
     for (const Section& s : kept)
-        report += std::string("  kept ") + typeName(s.type) + text(" %.1f Hz Q %.3f\n", s.hz, s.q);
+        report +=
+            std::string("  kept ") + typeName(s.type) + printed(" %.1f Hz Q %.3f\n", s.hz, s.q);
     report += std::to_string(fitted.sections.size()) + " sections fitted:\n";
     for (std::size_t b = 0; b < fitted.sections.size(); ++b) {
         const Section& s = fitted.sections[b];
-        report += text("  %2.0f ", double(b + 1)) + typeName(s.type) +
-                  text(" %.1f Hz %+.2f dB Q %.3f\n", s.hz, s.gainDb, s.q);
+        report += printed("  %2zu ", b + 1) + typeName(s.type) +
+                  printed(" %.1f Hz %+.2f dB Q %.3f\n", s.hz, s.gainDb, s.q);
     }
 
     std::string preset = "# Fitted by veltradsp fit from " + measurement_ + "\n";
@@ -229,7 +242,8 @@ int FitCommand::run() const {
     }
     if (!csv_.empty()) writeTextFile(csv_, toCsv(table));
     writeTextFile(output_, preset);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     std::fputs(report.c_str(), stdout);
     std::printf("wrote %s in %.2f s\n", output_.c_str(), seconds);
     return 0;

@@ -11,6 +11,7 @@
 #include "tools/AudioReader.h"
 #include "tools/AudioWriter.h"
 #include "tools/OutputFile.h"
+#include "tools/Printed.h"
 #include "tools/SweepPlayer.h"
 
 namespace veltra::tools {
@@ -24,12 +25,6 @@ namespace {
 
 constexpr double kQuietDbfs = -50.0;
 constexpr const char* kVersion = "veltradsp 0.1.0";
-
-std::string format(const char* pattern, double a, double b = 0.0, double c = 0.0) {
-    char text[256];
-    std::snprintf(text, sizeof text, pattern, a, b, c);
-    return text;
-}
 
 void addSweepOptions(CLI::App* app, SweepSpec& spec) {
     app->add_option("--rate", spec.rate, "sample rate in Hz (default 48000)");
@@ -47,7 +42,8 @@ void addAnalysisOptions(CLI::App* app, std::string& output, int& channel, std::s
     app->add_option("--cal", cal, "microphone calibration file, subtracted");
     app->add_option("--ir", ir, "write the windowed impulse response to this WAV file");
     app->add_option("--distortion", distortion, "write 2nd and 3rd harmonic distortion (CSV)");
-    app->add_option("--smoothing", smoothing, "1/N octave smoothing of the magnitude (default none)");
+    app->add_option("--smoothing", smoothing,
+                    "1/N octave smoothing of the magnitude (default none)");
 }
 
 SweepSignal sweepOf(const SweepSpec& spec) {
@@ -81,8 +77,8 @@ std::vector<float> readChannel(const std::string& path, int channel, const Sweep
         throw DataError{path + ": recorded at " + std::to_string(in.sampleRate()) +
                         " Hz, but the sweep is at " + std::to_string(sweep.spec().rate) + " Hz"};
     if (channel > in.channels())
-        throw DataError{path + ": has " + std::to_string(in.channels()) + " channel(s), no channel " +
-                        std::to_string(channel)};
+        throw DataError{path + ": has " + std::to_string(in.channels()) +
+                        " channel(s), no channel " + std::to_string(channel)};
     const std::size_t wanted =
         sweep.totalFrames() + std::size_t(SweepAnalysis::kMaxLatencySeconds * sweep.spec().rate);
     const auto width = static_cast<std::size_t>(in.channels());
@@ -90,7 +86,8 @@ std::vector<float> readChannel(const std::string& path, int channel, const Sweep
     while (out.size() < wanted) {
         const std::size_t n = in.read(piece.data(), 4096);
         if (n == 0) break;
-        for (std::size_t i = 0; i < n; ++i) out.push_back(piece[i * width + std::size_t(channel - 1)]);
+        for (std::size_t i = 0; i < n; ++i)
+            out.push_back(piece[i * width + std::size_t(channel - 1)]);
     }
     return out;
 }
@@ -100,8 +97,8 @@ std::string harmonicsCsv(const SweepAnalysis::Result& r) {
     const ResponseCurve& h2 = r.secondHarmonic;
     const ResponseCurve& h3 = r.thirdHarmonic;
     for (std::size_t i = 0; i < h2.size(); ++i) {
-        out += format("%.3f,%.2f,", h2.hz()[i], h2.db()[i]);
-        if (i < h3.size()) out += format("%.2f", h3.db()[i]);
+        out += printed("%.3f,%.2f,", h2.hz()[i], h2.db()[i]);
+        if (i < h3.size()) out += printed("%.2f", h3.db()[i]);
         out += "\n";
     }
     return out;
@@ -131,8 +128,9 @@ int parseSmoothing(const std::string& text) {
 MeasureCommands::MeasureCommands(CLI::App& app) {
     measure_ = app.add_subcommand("measure", "measure a speaker with a sine sweep");
     measure_->require_subcommand(1);
-    measure_->footer("Exit codes: 0 done, 2 a file cannot be read or written, 64 the command line "
-                     "is wrong, 65 the data cannot be measured (nothing was written)");
+    measure_->footer(
+        "Exit codes: 0 done, 2 a file cannot be read or written, 64 the command line "
+        "is wrong, 65 the data cannot be measured (nothing was written)");
     sweep_ = measure_->add_subcommand("sweep", "write a logarithmic sine sweep to play");
     sweep_->add_option("OUT", output_, "the sweep, a stereo WAV file")->required();
     addSweepOptions(sweep_, spec_);
@@ -140,9 +138,11 @@ MeasureCommands::MeasureCommands(CLI::App& app) {
     analyse_ = measure_->add_subcommand("analyse", "the response a recording of the sweep holds");
     analyse_->add_option("RECORDING", recording_, "what the microphone recorded")->required();
     analyse_->add_option("--sweep", sweepFile_, "the sweep that was played")->required();
-    addAnalysisOptions(analyse_, output_, channel_, calibration_, impulse_, distortion_, smoothing_);
+    addAnalysisOptions(analyse_, output_, channel_, calibration_, impulse_, distortion_,
+                       smoothing_);
 
-    run_ = measure_->add_subcommand("run", "play the sweep and record it in PipeWire, then analyse");
+    run_ =
+        measure_->add_subcommand("run", "play the sweep and record it in PipeWire, then analyse");
     run_->add_option("--sink", sink_, "the output device to measure (its node name)")->required();
     run_->add_option("--source", source_, "the microphone (a source, or a sink's monitor)")
         ->required();
@@ -193,8 +193,7 @@ int MeasureCommands::analyse() const {
     return 0;
 }
 
-void MeasureCommands::analyseAndWrite(const SweepSignal& sweep,
-                                      const std::vector<float>& recording,
+void MeasureCommands::analyseAndWrite(const SweepSignal& sweep, const std::vector<float>& recording,
                                       const std::string& source) const {
     // Every input is read and checked before anything is written.
     std::optional<ResponseCurve> calibration;
@@ -208,18 +207,19 @@ void MeasureCommands::analyseAndWrite(const SweepSignal& sweep,
     const std::vector<std::string> comments = {
         std::string("Measurement data measured by ") + kVersion,
         "Source: " + source,
-        format("Format: log swept sine %g to %g Hz, ", s.fromHz, s.toHz) +
-            format("%.3f s at %g dBFS, ", sweep.sweepSeconds(), s.levelDb) +
+        printed("Format: log swept sine %g to %g Hz, ", s.fromHz, s.toHz) +
+            printed("%.3f s at %g dBFS, ", sweep.sweepSeconds(), s.levelDb) +
             std::to_string(s.rate) + " Hz",
         std::to_string(result.latencyFrames) + " samples latency" +
-            format(" (%.3f ms)", 1000.0 * double(result.latencyFrames) / s.rate),
-        format("Recorded peak: %.2f dBFS", result.peakDbfs),
-        format("Window: %.1f ms before and %.1f ms after the peak, Tukey %.2f",
-               1000.0 * double(result.impulsePeak) / s.rate,
-               1000.0 * double(result.impulse.size() - result.impulsePeak - 1) / s.rate,
-               SweepAnalysis::kTaper),
+            printed(" (%.3f ms)", 1000.0 * double(result.latencyFrames) / s.rate),
+        printed("Recorded peak: %.2f dBFS", result.peakDbfs),
+        printed("Window: %.1f ms before and %.1f ms after the peak, Tukey %.2f",
+                1000.0 * double(result.impulsePeak) / s.rate,
+                1000.0 * double(result.impulse.size() - result.impulsePeak - 1) / s.rate,
+                SweepAnalysis::kTaper),
         "Calibration: " + (calibration_.empty() ? std::string("none") : calibration_),
-        "Smoothing: " + (smoothing == 0 ? std::string("none") : "1/" + std::to_string(smoothing) + " octave"),
+        "Smoothing: " +
+            (smoothing == 0 ? std::string("none") : "1/" + std::to_string(smoothing) + " octave"),
     };
     if (!impulse_.empty()) {
         AudioWriter ir(impulse_, 1, s.rate, OutputFormat::Float);
@@ -240,7 +240,8 @@ int MeasureCommands::live() const {
     if (!calibration_.empty()) calibration = ResponseCurve::read(calibration_);
     const auto nodes = pipewire::SinkList::query();
     if (!nodes) throw DataError{"PipeWire cannot be reached (pw-dump failed)"};
-    if (!nodes->has(sink_)) throw DataError{"no output device named '" + sink_ + "' (veltradsp pipewire list)"};
+    if (!nodes->has(sink_))
+        throw DataError{"no output device named '" + sink_ + "' (veltradsp pipewire list)"};
     if (!nodes->has(source_) && !nodes->hasSource(source_))
         throw DataError{"no input device or sink named '" + source_ + "'"};
     if (through_ && !nodes->running(sink_))
@@ -267,11 +268,15 @@ int MeasureCommands::live() const {
     const double peak = SweepAnalysis::peakDbfs(recording);
     std::printf("recorded peak level %.1f dBFS\n", peak);
     if (peak < kQuietDbfs)
-        throw DataError{format("the recording is too quiet: its peak is %.1f dBFS, at least %.0f "
-                               "dBFS is needed (turn the device up or the microphone closer)",
-                               peak, kQuietDbfs)};
-    if (!keep_.empty()) std::filesystem::copy_file(recordingPath, keep_, std::filesystem::copy_options::overwrite_existing);
-    analyseAndWrite(sweep, recording, source_ + " (" + std::to_string(channel_) + ") from " + devices.sink);
+        throw DataError{
+            printed("the recording is too quiet: its peak is %.1f dBFS, at least %.0f "
+                    "dBFS is needed (turn the device up or the microphone closer)",
+                    peak, kQuietDbfs)};
+    if (!keep_.empty())
+        std::filesystem::copy_file(recordingPath, keep_,
+                                   std::filesystem::copy_options::overwrite_existing);
+    analyseAndWrite(sweep, recording,
+                    source_ + " (" + std::to_string(channel_) + ") from " + devices.sink);
     return 0;
 }
 

@@ -21,6 +21,7 @@ namespace {
 
 pid_t start(const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
@@ -55,9 +56,15 @@ void pause(double seconds) {
 void SweepPlayer::playAndRecord(const Devices& devices, const std::string& sweep,
                                 double sweepSeconds, int rate, int channels,
                                 const std::string& recording, bool quiet) {
-    std::vector<std::string> record = {"pw-record", "--target", devices.source, "--rate",
-                                       std::to_string(rate), "--channels",
-                                       std::to_string(channels), "--format", "f32"};
+    std::vector<std::string> record = {"pw-record",
+                                       "--target",
+                                       devices.source,
+                                       "--rate",
+                                       std::to_string(rate),
+                                       "--channels",
+                                       std::to_string(channels),
+                                       "--format",
+                                       "f32"};
     if (devices.sourceIsSink) {
         record.push_back("-P");
         record.push_back("{ stream.capture.sink = true }");
@@ -80,7 +87,8 @@ void SweepPlayer::playAndRecord(const Devices& devices, const std::string& sweep
     while (!ended(player, status)) {
         const double played =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
-        if (show) std::fprintf(stderr, "\rplaying the sweep: %5.1f of %.1f s", played, sweepSeconds);
+        if (show)
+            std::fprintf(stderr, "\rplaying the sweep: %5.1f of %.1f s", played, sweepSeconds);
         // A player that hangs (a device that never starts) must not hang us.
         if (played > sweepSeconds + 30.0) {
             kill(player, SIGTERM);

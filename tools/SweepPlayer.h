@@ -17,9 +17,8 @@ class SweepPlayer {
 
     // Records `channels` channels at `rate` into `recording` (a WAV file); throws FileError when
     // a PipeWire tool cannot be started or fails.
-    static void playAndRecord(const Devices& devices, const std::string& sweep,
-                              double sweepSeconds, int rate, int channels,
-                              const std::string& recording, bool quiet);
+    static void playAndRecord(const Devices& devices, const std::string& sweep, double sweepSeconds,
+                              int rate, int channels, const std::string& recording, bool quiet);
 };
 
 }  // namespace veltra::tools

@@ -223,7 +223,8 @@ int runTool(int argc, char** argv) {
     response->add_option("--measurement", o.measurement,
                          "a measured response: show it, the target and it with the tuning");
     response->add_option("--target", o.target, "with --measurement: flat or a target curve file");
-    response->add_option("--smoothing", o.smoothing, "with --measurement: 1/N octave (default 1/6)");
+    response->add_option("--smoothing", o.smoothing,
+                         "with --measurement: 1/N octave (default 1/6)");
     response->add_option("--enhancement", o.enhancement, "with --measurement: the switch's state")
         ->check(CLI::IsMember({"on", "off"}));
     const PresetCommands presets(app);

@@ -25,8 +25,8 @@ struct EqFilterBank {
                            float* coefficients);
     // The same design in double precision, without the float rounding of every step: smooth in
     // its inputs, for fitting sections; what the equaliser runs is designBand's.
-    static void designBandExact(double frequency, double gainDb, double q, int type,
-                                int sampleRate, double* coefficients);
+    static void designBandExact(double frequency, double gainDb, double q, int type, int sampleRate,
+                                double* coefficients);
     static double powerGain(const double* coefficients, std::complex<double> z1);
     // |H| of one designed section at `hz`, evaluated in double precision (for reports and fits,
     // not for processing).

@@ -1,10 +1,10 @@
 // Reading the response files measurement tools write, interpolation, smoothing and calibration,
 // against values worked out by hand.
-#include "measure/ResponseCurve.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
+
+#include "measure/ResponseCurve.h"
 
 namespace veltra::measure {
 namespace {
@@ -42,7 +42,10 @@ TEST(ResponseCurve, ReadsRewAutoEqPlainAndCalibrationText) {
     EXPECT_EQ(cal.hz(), (std::vector<double>{10.054, 1000, 20000}));
     EXPECT_EQ(cal.db(), (std::vector<double>{-4.6, 0, 1.25}));
     EXPECT_EQ(cal.degrees(), (std::vector<double>{12, 0, -3}));
-    const auto bom = ResponseCurve::parse("\xEF\xBB\xBF" "100 1\n200 2\n", "bom.txt");
+    const auto bom = ResponseCurve::parse(
+        "\xEF\xBB\xBF"
+        "100 1\n200 2\n",
+        "bom.txt");
     EXPECT_EQ(bom.size(), 2u);
 }
 
@@ -53,8 +56,10 @@ TEST(ResponseCurve, NamesTheLineOfWhatIsWrong) {
     EXPECT_EQ(errorOf("100 1\n200\n"), "m.txt:2: a row needs a frequency and a level in dB");
     EXPECT_EQ(errorOf("100 1\n200 2\nthe end\n"), "m.txt:3: 'the' is not a frequency");
     EXPECT_EQ(errorOf("100 nan\n"), "m.txt:1: 'nan' is not a level in dB");
-    EXPECT_EQ(errorOf("* only comments\n100 1\n"), "m.txt: fewer than two rows of frequency and level");
-    EXPECT_NE(errorOf(std::string("1\0000\0 \0001\0", 8)).find("not a text file"), std::string::npos);
+    EXPECT_EQ(errorOf("* only comments\n100 1\n"),
+              "m.txt: fewer than two rows of frequency and level");
+    EXPECT_NE(errorOf(std::string("1\0000\0 \0001\0", 8)).find("not a text file"),
+              std::string::npos);
     EXPECT_EQ(errorOf("100 1\n200 2\x01\xff\n"), "m.txt:2: '2?\?' is not a level in dB");
 }
 
@@ -84,7 +89,8 @@ TEST(ResponseCurve, SmoothsPowerOverAFractionOfAnOctave) {
     const ResponseCurve third = slope.smoothed(3);
     const double h = 1.0 / 6.0, c = k * std::log(10.0) / 10.0;
     const double lift = 10 * std::log10(std::sinh(c * h) / (c * h));
-    for (std::size_t i = 48; i + 48 < hz.size(); ++i) EXPECT_NEAR(third.db()[i] - db[i], lift, 1e-3);
+    for (std::size_t i = 48; i + 48 < hz.size(); ++i)
+        EXPECT_NEAR(third.db()[i] - db[i], lift, 1e-3);
     // A flat curve stays flat; no smoothing changes nothing.
     const ResponseCurve flat({100, 200, 300, 400}, {2, 2, 2, 2});
     const ResponseCurve smoothedFlat = flat.smoothed(1);

@@ -1,13 +1,12 @@
 // The sweep analysis against closed forms: a wire, cookbook sections behind an unknown latency
 // and noise, polynomial distortion, and recordings that cannot be analysed.
-#include "measure/SweepAnalysis.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
 #include <random>
 
+#include "measure/SweepAnalysis.h"
 #include "support/Cookbook.h"
 
 namespace veltra::measure {
@@ -99,7 +98,8 @@ TEST(SweepAnalysis, ReadsCookbookSectionsBehindLatencyAndNoise) {
     for (std::size_t i = 0; i < result.response.size(); ++i) {
         const double f = result.response.hz()[i];
         if (f < 50 || f > 16000) continue;
-        worst = std::max(worst, std::fabs(result.response.db()[i] - testing::cookbookDb(speaker, f, 48000)));
+        worst = std::max(
+            worst, std::fabs(result.response.db()[i] - testing::cookbookDb(speaker, f, 48000)));
     }
     EXPECT_LT(worst, 0.1);
 }
@@ -125,7 +125,8 @@ TEST(SweepAnalysis, SeparatesPolynomialHarmonics) {
     }
     EXPECT_GT(checked, 400);
     // Without distortion, both are far below.
-    const auto clean = SweepAnalysis::analyse(sweep, recorded(asDouble(sweep.samples()), 1000, -90));
+    const auto clean =
+        SweepAnalysis::analyse(sweep, recorded(asDouble(sweep.samples()), 1000, -90));
     EXPECT_LT(clean.secondHarmonic.levelAt(1000), -60);
 }
 
