@@ -264,6 +264,10 @@ int MeasureCommands::live() const {
     writeSweep(sweepPath, sweep, false);
     SweepPlayer::playAndRecord(devices, sweepPath, double(sweep.totalFrames()) / spec_.rate,
                                spec_.rate, std::max(channel_, 2), recordingPath, quiet_);
+    // Kept whatever the analysis finds: it is complete, and it shows what went wrong.
+    if (!keep_.empty())
+        std::filesystem::copy_file(recordingPath, keep_,
+                                   std::filesystem::copy_options::overwrite_existing);
     const std::vector<float> recording = readChannel(recordingPath, channel_, sweep);
     const double peak = SweepAnalysis::peakDbfs(recording);
     std::printf("recorded peak level %.1f dBFS\n", peak);
@@ -272,9 +276,6 @@ int MeasureCommands::live() const {
             printed("the recording is too quiet: its peak is %.1f dBFS, at least %.0f "
                     "dBFS is needed (turn the device up or the microphone closer)",
                     peak, kQuietDbfs)};
-    if (!keep_.empty())
-        std::filesystem::copy_file(recordingPath, keep_,
-                                   std::filesystem::copy_options::overwrite_existing);
     analyseAndWrite(sweep, recording,
                     source_ + " (" + std::to_string(channel_) + ") from " + devices.sink);
     return 0;
