@@ -11,7 +11,7 @@ SECONDS_EACH="${1:-600}"
 shift || true
 TARGETS=("$@")
 ((${#TARGETS[@]})) || TARGETS=(parameter_blocks apo_object audio_file preset_file filter_import
-                                pipewire speaker_plugin)
+                                pipewire speaker_plugin response_file)
 
 BUILD="${FUZZ_BUILD:-$ROOT/build/fuzz}"
 CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRA_FUZZ=ON \
