@@ -13,8 +13,11 @@ namespace {
 
 using namespace veltra;
 
-const std::vector<testing::Cookbook> kSpeaker = {
-    {"HP", 90, 0, 0.7}, {"PK", 1200, 6, 4}, {"PK", 3500, -5, 1.5}, {"PK", 8000, 7, 3}, {"HS", 5000, -3, 0.7}};
+const std::vector<testing::Cookbook> kSpeaker = {{"HP", 90, 0, 0.7},
+                                                 {"PK", 1200, 6, 4},
+                                                 {"PK", 3500, -5, 1.5},
+                                                 {"PK", 8000, 7, 3},
+                                                 {"HS", 5000, -3, 0.7}};
 
 std::vector<float> recording(const measure::SweepSignal& sweep) {
     const auto x = sweep.samples();
