@@ -28,7 +28,7 @@ constexpr Field kBandFields[] = {
      "section type by name (see the type list); `none` passes the signal"},
     {"freq_hz", "frequency", "Hz", K::Number, 1, 100000, 0, true,
      "corner or centre frequency; below half the sample rate"},
-    {"gain_db", "gain", "dB", K::Number, -40, 40, 1, false,
+    {"gain_db", "gain", "dB", K::Number, -100, 40, 1, false,
      "gain of a peaking, shelving or broadband section"},
     {"q", "Q", "", K::Number, 0.01f, 100, 2, false,
      "quality factor of a second-order section; a cut bell narrows by its linear gain"},

@@ -15,15 +15,18 @@ namespace veltra::presets {
 class SectionFit {
   public:
     static constexpr int kPoints = 241;
+    static constexpr int kLocalPoints = 121;  // around a narrow section's frequency
+    static constexpr double kNarrowQ = 2.0;
+    static constexpr int kJointSteps = 40;
     // Whether a preset may hold `value` in a band's word (0: frequency, 2: Q).
     using Allowed = std::function<bool(int word, float value)>;
 
     explicit SectionFit(int rate);
 
     // `target` is the cookbook biquad b0, b1, b2, a0, a1, a2 at this rate; `code`, `gain`,
-    // `frequency` and `q` the section the equaliser makes of it. Moves frequency and Q, one at a
-    // time, twice over, never to a value `allowed` refuses.
-    void refine(int code, const double* target, double gain, double& frequency, double& q,
+    // `frequency` and `q` the section the equaliser makes of it. Moves frequency, Q and gain,
+    // one at a time, three times over, never to a value `allowed` refuses.
+    void refine(int code, const double* target, double& gain, double& frequency, double& q,
                 const Allowed& allowed) const;
 
   private:

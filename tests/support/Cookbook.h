@@ -11,7 +11,7 @@
 namespace veltra::testing {
 
 struct Cookbook {
-    std::string type;  // PK, LS, HS, LP, HP, NO, AP, BP, GAIN
+    std::string type;  // PK, LS, HS, LP, HP, NO, AP, BP, GAIN; LP1, HP1 (first order, bilinear)
     double f0, gain, q;
 };
 
@@ -24,6 +24,13 @@ inline void cookbookCoefficients(const Cookbook& c, double rate, double* b, doub
     }
     const double A = std::pow(10.0, c.gain / 40.0), w0 = 2 * std::numbers::pi * c.f0 / rate;
     const double cs = std::cos(w0), alpha = std::sin(w0) / (2 * c.q), sa = 2 * std::sqrt(A) * alpha;
+    if (c.type == "LP1" || c.type == "HP1") {
+        // 1 / (s + 1) and s / (s + 1) with s = (1 - z^-1) / (t (1 + z^-1)), t = tan(w0 / 2).
+        const double t = std::tan(w0 / 2);
+        b[0] = c.type == "LP1" ? t : 1, b[1] = c.type == "LP1" ? t : -1;
+        a[0] = 1 + t, a[1] = t - 1;
+        return;
+    }
     if (c.type == "PK") {
         b[0] = 1 + alpha * A, b[1] = -2 * cs, b[2] = 1 - alpha * A;
         a[0] = 1 + alpha / A, a[1] = -2 * cs, a[2] = 1 - alpha / A;
@@ -76,6 +83,12 @@ inline std::vector<double> cookbookFilter(const std::vector<Cookbook>& chain, do
         }
     }
     return x;
+}
+
+// The cookbook's Q for a shelf of slope S: 1 / sqrt((A + 1/A)(1/S - 1) + 2), A = 10^(gain/40).
+inline double shelfQ(double gain, double slope) {
+    const double A = std::pow(10.0, gain / 40.0);
+    return 1.0 / std::sqrt((A + 1 / A) * (1 / slope - 1) + 2);
 }
 
 }  // namespace veltra::testing
