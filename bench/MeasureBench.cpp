@@ -30,7 +30,8 @@ std::vector<float> recording(const measure::SweepSignal& sweep) {
 void BM_AnalyseSweep(benchmark::State& state) {
     const measure::SweepSignal sweep(measure::SweepSpec{});
     const auto recorded = recording(sweep);
-    for (auto _ : state) benchmark::DoNotOptimize(measure::SweepAnalysis::analyse(sweep, recorded));
+    for ([[maybe_unused]] auto _ : state)
+        benchmark::DoNotOptimize(measure::SweepAnalysis::analyse(sweep, recorded));
 }
 BENCHMARK(BM_AnalyseSweep)->Unit(benchmark::kMillisecond);
 
@@ -39,7 +40,7 @@ void BM_SweepTransforms(benchmark::State& state) {
     const measure::SweepSignal sweep(measure::SweepSpec{});
     const auto recorded = recording(sweep);
     const measure::RealFft fft(recorded.size() + sweep.totalFrames());
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         benchmark::DoNotOptimize(fft.forward(recorded));
         benchmark::DoNotOptimize(fft.forward(sweep.samples()));
     }
@@ -60,7 +61,7 @@ void BM_Fit(benchmark::State& state) {
     for (int i = 0; i <= 24 * 11; ++i) p.guardHz.push_back(10 * std::exp2(i / 24.0));
     std::size_t sections = 0;
     double rms = 0;
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         const fit::FitResult r = fit::EqualiserFit::run(p);
         sections = r.sections.size();
         rms = r.rmsAfterDb;
