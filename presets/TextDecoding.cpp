@@ -2,27 +2,13 @@
 
 #include <cstdint>
 
+#include "text/Utf8.h"
+
 namespace veltra::presets {
 
 namespace {
 
-void append(std::string& out, std::uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
+using text::appendUtf8;
 
 std::string fromUtf16(std::string_view raw, bool little) {
     std::string out;
@@ -42,7 +28,7 @@ std::string fromUtf16(std::string_view raw, bool little) {
         }
         // A lone surrogate is no character: the replacement character stands for it.
         if (code >= 0xD800 && code < 0xE000) code = 0xFFFD;
-        append(out, code);
+        appendUtf8(out, code);
     }
     return out;
 }
@@ -93,7 +79,7 @@ std::string TextDecoding::toUtf8(std::string_view raw) {
         const auto c = static_cast<unsigned char>(ch);
         const std::uint32_t code =
             c >= 0x80 && c < 0xA0 && kWindows1252[c - 0x80] != 0 ? kWindows1252[c - 0x80] : c;
-        append(out, code);
+        appendUtf8(out, code);
     }
     return out;
 }

@@ -68,7 +68,6 @@ export XDG_RUNTIME_DIR="$RUNTIME" XDG_CONFIG_HOME="$WORK/config" XDG_STATE_HOME=
 cd "$WORK"
 
 daemon=""
-manager=""
 speaker=""
 stop_speaker() {
     [[ -n "$speaker" ]] && { kill "$speaker" 2>/dev/null || true; wait "$speaker" 2>/dev/null || true; }
@@ -78,15 +77,7 @@ start_speaker() {
     PIPEWIRE_CONFIG_DIR="$WORK/conf" pipewire -c speaker.conf >>"$WORK/speaker.log" 2>&1 &
     speaker=$!
 }
-stop_manager() {
-    [[ -n "$manager" ]] && { pkill -P "$manager" 2>/dev/null || true; kill "$manager" 2>/dev/null || true; wait "$manager" 2>/dev/null || true; }
-    manager=""
-}
-start_manager() {
-    dbus-run-session -- wireplumber >>"$WORK/wireplumber.log" 2>&1 &
-    manager=$!
-    sleep 2
-}
+source "$ROOT/scripts/wireplumber-session.sh"
 cleanup() {
     stop_session
     rm -rf "$RUNTIME"

@@ -23,16 +23,7 @@ export XDG_RUNTIME_DIR="$RUNTIME" XDG_CONFIG_HOME="$WORK/config" LV2_PATH="$ROOT
 cd "$WORK"
 
 daemon=""
-manager=""
-stop_manager() {
-    [[ -n "$manager" ]] && { pkill -P "$manager" 2>/dev/null || true; kill "$manager" 2>/dev/null || true; wait "$manager" 2>/dev/null || true; }
-    manager=""
-}
-start_manager() {
-    dbus-run-session -- wireplumber >>"$WORK/wireplumber.log" 2>&1 &
-    manager=$!
-    sleep 2
-}
+source "$ROOT/scripts/wireplumber-session.sh"
 cleanup() {
     stop_manager
     [[ -n "$daemon" ]] && { kill "$daemon" 2>/dev/null || true; wait "$daemon" 2>/dev/null || true; }

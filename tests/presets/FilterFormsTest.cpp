@@ -13,6 +13,7 @@
 #include "support/Cookbook.h"
 #include "support/Files.h"
 #include "support/Signals.h"
+#include "support/StageResponse.h"
 
 namespace veltra::presets {
 namespace {
@@ -24,17 +25,7 @@ std::string data(const std::string& name) {
     return testing::fileBytes(VELTRA_SOURCE_DIR "/tests/presets/data/" + name);
 }
 
-double stageDb(const Tuning& t, int stage, double hz, int rate) {
-    const ParameterBlock& block = *t.blocks()[stage];
-    double db = 0;
-    for (int b = 0; b < EqFilterBank::kBands; ++b) {
-        float c[5];
-        EqFilterBank::designBand(block.floatAt(4 * b), block.floatAt(4 * b + 1),
-                                 block.floatAt(4 * b + 2), int(block.floatAt(4 * b + 3)), rate, c);
-        db += 20 * std::log10(std::abs(testing::response(c, hz, rate)));
-    }
-    return db;
-}
+using testing::stageDb;
 
 // The worst difference from 20 Hz to 0.45 of the rate, on 0.5 % steps and, around every
 // filter's frequency, 0.02 % steps (a narrow bell lies between the coarse ones). Within 2 % of a

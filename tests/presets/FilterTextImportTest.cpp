@@ -13,6 +13,7 @@
 #include "support/Cookbook.h"
 #include "support/Files.h"
 #include "support/Signals.h"
+#include "support/StageResponse.h"
 
 namespace veltra::presets {
 namespace {
@@ -20,18 +21,7 @@ namespace {
 using testing::Cookbook;
 using testing::cookbookDb;
 
-// The stage as the equaliser designs it at `rate`, from the tuning's band words.
-double stageDb(const Tuning& t, int stage, double hz, int rate) {
-    const ParameterBlock& block = *t.blocks()[stage];
-    double db = 0;
-    for (int b = 0; b < EqFilterBank::kBands; ++b) {
-        float c[5];
-        EqFilterBank::designBand(block.floatAt(4 * b), block.floatAt(4 * b + 1),
-                                 block.floatAt(4 * b + 2), int(block.floatAt(4 * b + 3)), rate, c);
-        db += 20 * std::log10(std::abs(testing::response(c, hz, rate)));
-    }
-    return db;
-}
+using testing::stageDb;
 
 // What tests/presets/data/autoeq.txt and rew.txt describe: AutoEq's lines, and REW's with its
 // header, CRLF line ends and the types AutoEq does not write.

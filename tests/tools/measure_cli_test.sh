@@ -5,18 +5,7 @@ set -u
 TOOL="$1"
 SRC="$(cd "$(dirname "$0")/../.." && pwd)"
 COMPARE="/usr/bin/python3 $SRC/tests/measure/compare_response.py"
-WORK="$(mktemp -d)"
-trap 'rm -rf "$WORK"' EXIT
-fail=0
-check() {  # description, expected status, command...
-    local what="$1" want="$2"
-    shift 2
-    "$@" >"$WORK/stdout" 2>"$WORK/stderr"
-    local got=$?
-    if [[ $got -ne $want ]]; then
-        echo "FAIL: $what: status $got, wanted $want"; cat "$WORK/stderr"; fail=1
-    fi
-}
+source "$SRC/tests/tools/cli_checks.sh"
 says() {  # text the last command's error must hold
     grep -qF -- "$1" "$WORK/stderr" || { echo "FAIL: message lacks '$1': $(cat "$WORK/stderr")"; fail=1; }
 }

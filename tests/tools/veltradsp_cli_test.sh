@@ -3,18 +3,7 @@
 set -u
 TOOL="$1"
 SRC="$(cd "$(dirname "$0")/../.." && pwd)"
-WORK="$(mktemp -d)"
-trap 'rm -rf "$WORK"' EXIT
-fail=0
-check() {  # description, expected status, command...
-    local what="$1" want="$2"
-    shift 2
-    "$@" >"$WORK/stdout" 2>"$WORK/stderr"
-    local got=$?
-    if [[ $got -ne $want ]]; then
-        echo "FAIL: $what: status $got, wanted $want"; cat "$WORK/stderr"; fail=1
-    fi
-}
+source "$SRC/tests/tools/cli_checks.sh"
 cd "$WORK"
 sox -n -r 44100 -c 2 -b 24 in.flac synth 0.5 sine 300 sine 2000 gain -3
 sox -n -r 48000 -c 1 -b 16 mono.wav synth 0.2 sine 500
