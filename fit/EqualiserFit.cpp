@@ -21,14 +21,15 @@ constexpr double kMaxCutDb = -20.0;
 constexpr double kMinPeakQ = 0.2, kMaxPeakQ = 16.0, kMinShelfQ = 0.4, kMaxShelfQ = 1.0;
 // Kept free of the constraints while fitting, for the float designs' few hundredths of a dB.
 constexpr double kMargin = 0.03;
-constexpr int kJointEvaluations = 400, kLocalEvaluations = 60;
+constexpr int kJointEvaluations = 600, kLocalEvaluations = 60;
 constexpr double kRollOffDb = 6.0;
 // With the target's level free, a stage that cuts everything by some dB fits as well as one that
 // does not, and costs the listener that much loudness: a small price on the stage's mean level
 // keeps it near 0 dB on average.
-constexpr double kLevelWeight = 0.02;
-constexpr double kGainWeight = 2e-5;
-constexpr double kWorthwhileDb = 0.01;
+constexpr double kLevelWeight = 1e-4;
+constexpr double kGainWeight = 1e-6;
+constexpr double kWorthwhileDb = 0.001;
+constexpr std::size_t kRunsTried = 3;
 // A float section's response strays from its exact design by about a thousandth of a dB, a cut's
 // too: the limits hold to within that.
 constexpr double kFloatSlackDb = 0.005;
@@ -284,19 +285,24 @@ std::vector<Section> proposals(const FitProblem& p, const std::vector<double>& r
         i = j;
     }
     if (runs.empty()) return {};
-    const Run best = *std::max_element(runs.begin(), runs.end(),
-                                       [](const Run& a, const Run& b) { return a.area < b.area; });
-    const double octaves = std::max(std::log2(p.hz[best.last] / p.hz[best.first]), 0.1);
-    const double ratio = std::exp2(octaves);
-    const double gain = std::clamp(-residual[best.peak], kMaxCutDb, p.maxBoostDb);
+    // The three largest areas: where the largest cannot be met within the limits (a boost next
+    // to a roll-off), the next may.
+    std::stable_sort(runs.begin(), runs.end(),
+                     [](const Run& a, const Run& b) { return a.area > b.area; });
     std::vector<Section> out;
-    out.push_back({kPeak, p.hz[best.peak], gain,
-                   std::clamp(std::sqrt(ratio) / (ratio - 1.0), kMinPeakQ, kMaxPeakQ)});
-    double mean = 0.0;
-    for (std::size_t i = best.first; i <= best.last; ++i) mean += residual[i];
-    mean = std::clamp(-mean / double(best.last - best.first + 1), kMaxCutDb, p.maxBoostDb);
-    if (best.first == 0) out.push_back({kLowShelf, p.hz[best.last], mean, 0.7});
-    if (best.last + 1 == p.hz.size()) out.push_back({kHighShelf, p.hz[best.first], mean, 0.7});
+    for (std::size_t r = 0; r < runs.size() && r < kRunsTried; ++r) {
+        const Run& best = runs[r];
+        const double octaves = std::max(std::log2(p.hz[best.last] / p.hz[best.first]), 0.1);
+        const double ratio = std::exp2(octaves);
+        const double gain = std::clamp(-residual[best.peak], kMaxCutDb, p.maxBoostDb);
+        out.push_back({kPeak, p.hz[best.peak], gain,
+                       std::clamp(std::sqrt(ratio) / (ratio - 1.0), kMinPeakQ, kMaxPeakQ)});
+        double mean = 0.0;
+        for (std::size_t i = best.first; i <= best.last; ++i) mean += residual[i];
+        mean = std::clamp(-mean / double(best.last - best.first + 1), kMaxCutDb, p.maxBoostDb);
+        if (best.first == 0) out.push_back({kLowShelf, p.hz[best.last], mean, 0.7});
+        if (best.last + 1 == p.hz.size()) out.push_back({kHighShelf, p.hz[best.first], mean, 0.7});
+    }
     return out;
 }
 

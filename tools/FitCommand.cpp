@@ -25,6 +25,8 @@ namespace {
 constexpr int kFitPointsPerOctave = 24;
 constexpr int kMinimumPoints = 8;  // measured points within the range
 const double kInsideRollOff = std::exp2(1.0 / 3.0);
+// How far below its half-octave smoothing the measurement may lie before a dip counts as narrow.
+constexpr double kDipDb = 1.0;
 
 void parseRange(const std::string& range, double& low, double& high) {
     char rest = 0;
@@ -137,7 +139,8 @@ int FitCommand::run() const {
                              std::min(measured.highest(), 0.45 * rate_), kFitPointsPerOctave);
     std::vector<double> filled = device.tuned(flat, enhancement, rate_, whole);
     const measure::ResponseCurve wide = measure::ResponseCurve(whole, filled).smoothed(2);
-    for (std::size_t i = 0; i < filled.size(); ++i) filled[i] = std::max(filled[i], wide.db()[i]);
+    for (std::size_t i = 0; i < filled.size(); ++i)
+        filled[i] = std::max(filled[i], wide.db()[i] - kDipDb);
     const std::vector<double> wholeTarget = device.targetAt(whole);
 
     fit::FitProblem problem;
