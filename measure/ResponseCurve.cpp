@@ -45,6 +45,12 @@ std::string shown(std::string_view text) {
     return out;
 }
 
+// 'text' then `what`, built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on a literal
+// added to a temporary string.
+std::string quotedThen(std::string_view text, const char* what) {
+    return std::string("'").append(shown(text)).append("' ").append(what);
+}
+
 // Which columns hold frequency, level and phase, from a header line such as AutoEq's.
 struct Columns {
     std::size_t hz = 0, db = 1, degrees = 2;
@@ -119,14 +125,14 @@ ResponseCurve ResponseCurve::parse(std::string_view text, const std::string& nam
                 }
                 continue;
             }
-            fail("'" + shown(fields[0]) + "' is not a frequency");
+            fail(quotedThen(fields[0], "is not a frequency"));
         }
         const std::size_t need = std::max(columns.hz, columns.db) + 1;
         if (fields.size() < need) fail("a row needs a frequency and a level in dB");
         if (!toNumber(fields[columns.hz], values[0]))
-            fail("'" + shown(fields[columns.hz]) + "' is not a frequency");
+            fail(quotedThen(fields[columns.hz], "is not a frequency"));
         if (!toNumber(fields[columns.db], values[1]))
-            fail("'" + shown(fields[columns.db]) + "' is not a level in dB");
+            fail(quotedThen(fields[columns.db], "is not a level in dB"));
         const bool phase = columns.phase && fields.size() > columns.degrees &&
                            toNumber(fields[columns.degrees], values[2]);
         if (!(values[0] > 0.0)) fail("frequencies must be above 0 Hz");

@@ -88,9 +88,12 @@ std::optional<std::pair<int, std::string>> NumberFormat::problem() const {
                                             ", which line " + std::to_string(decimalLine_) +
                                             " uses as the decimal mark"};
     if (decimal_ == 0 && grouping_ == 0 && ambiguousLine_ != 0)
-        return std::pair{ambiguousLine_, "'" + ambiguous_ +
-                                             "' reads as a decimal or as thousands, and no "
-                                             "other number in the file tells which"};
+        return std::pair{
+            ambiguousLine_,
+            std::string("'")
+                .append(ambiguous_)
+                .append("' reads as a decimal or as thousands, and no other number in the "
+                        "file tells which")};
     return std::nullopt;
 }
 
