@@ -9,16 +9,14 @@
 #include <numbers>
 
 #include "effects/eq/EqFilterBank.h"
+#include "fit/SectionPlacement.h"
 
 namespace veltra::fit {
 
 namespace {
 
-constexpr int kPeak = 11, kHighShelf = 16, kLowShelf = 17;
+using namespace placement;
 constexpr int kParameters = 3;  // log2 frequency, gain, log2 Q
-constexpr double kMaxCutDb = -20.0;
-// A cut's Q is narrowed by its linear gain in the equaliser's design, so the bound is wide.
-constexpr double kMinPeakQ = 0.2, kMaxPeakQ = 16.0, kMinShelfQ = 0.4, kMaxShelfQ = 1.0;
 // Kept free of the constraints while fitting, for the float designs' few hundredths of a dB.
 constexpr double kMargin = 0.03;
 constexpr int kJointEvaluations = 600, kLocalEvaluations = 60;
@@ -29,10 +27,6 @@ constexpr double kRollOffDb = 6.0;
 constexpr double kLevelWeight = 1e-4;
 constexpr double kGainWeight = 1e-6;
 constexpr double kWorthwhileDb = 0.001;
-constexpr std::size_t kRunsTried = 3;
-// A float section's response strays from its exact design by about a thousandth of a dB, a cut's
-// too: the limits hold to within that.
-constexpr double kFloatSlackDb = 0.005;
 
 struct Grid {
     std::vector<std::complex<double>> z1;
@@ -260,52 +254,6 @@ struct Candidate {
     double score = 0.0;
 };
 
-// The largest area of one sign between the device (with the sections placed so far) and the
-// target, and the sections that could answer it.
-std::vector<Section> proposals(const FitProblem& p, const std::vector<double>& residual) {
-    struct Run {
-        std::size_t first, last, peak;
-        double area;
-    };
-    std::vector<Run> runs;
-    for (std::size_t i = 0; i < residual.size();) {
-        std::size_t j = i;
-        Run run{i, i, i, 0.0};
-        const bool above = residual[i] > 0.0;
-        while (j < residual.size() && (residual[j] > 0.0) == above) {
-            const double width = j + 1 < p.hz.size() ? std::log2(p.hz[j + 1] / p.hz[j]) : 0.0;
-            run.area += std::fabs(residual[j]) * width;
-            if (std::fabs(residual[j]) > std::fabs(residual[run.peak])) run.peak = j;
-            run.last = j++;
-        }
-        // A boost is only wanted between the roll-offs.
-        const double f = p.hz[run.peak];
-        if (above || (f >= p.lowRollOffHz && f <= p.highRollOffHz && p.maxBoostDb > 0.0))
-            runs.push_back(run);
-        i = j;
-    }
-    if (runs.empty()) return {};
-    // The three largest areas: where the largest cannot be met within the limits (a boost next
-    // to a roll-off), the next may.
-    std::stable_sort(runs.begin(), runs.end(),
-                     [](const Run& a, const Run& b) { return a.area > b.area; });
-    std::vector<Section> out;
-    for (std::size_t r = 0; r < runs.size() && r < kRunsTried; ++r) {
-        const Run& best = runs[r];
-        const double octaves = std::max(std::log2(p.hz[best.last] / p.hz[best.first]), 0.1);
-        const double ratio = std::exp2(octaves);
-        const double gain = std::clamp(-residual[best.peak], kMaxCutDb, p.maxBoostDb);
-        out.push_back({kPeak, p.hz[best.peak], gain,
-                       std::clamp(std::sqrt(ratio) / (ratio - 1.0), kMinPeakQ, kMaxPeakQ)});
-        double mean = 0.0;
-        for (std::size_t i = best.first; i <= best.last; ++i) mean += residual[i];
-        mean = std::clamp(-mean / double(best.last - best.first + 1), kMaxCutDb, p.maxBoostDb);
-        if (best.first == 0) out.push_back({kLowShelf, p.hz[best.last], mean, 0.7});
-        if (best.last + 1 == p.hz.size()) out.push_back({kHighShelf, p.hz[best.first], mean, 0.7});
-    }
-    return out;
-}
-
 std::vector<double> parametersOf(const std::vector<Section>& sections) {
     std::vector<double> x;
     for (const Section& s : sections) {
@@ -314,38 +262,6 @@ std::vector<double> parametersOf(const std::vector<Section>& sections) {
         x.push_back(std::log2(s.q));
     }
     return x;
-}
-
-// The limits on a grid four times as fine as the fit's guard, so that no peak slips between.
-bool withinLimits(const FitProblem& p, const std::vector<Section>& sections) {
-    std::vector<double> hz;
-    const double octaves = std::log2(p.guardHz.back() / p.guardHz.front());
-    for (int i = 0; i <= static_cast<int>(octaves * 96.0); ++i)
-        hz.push_back(p.guardHz.front() * std::exp2(i / 96.0));
-    const std::vector<double> level = EqualiserFit::stageDb(sections, p.rate, hz);
-    for (std::size_t i = 0; i < level.size(); ++i) {
-        const double f = hz[i];
-        const double limit = f >= p.lowRollOffHz && f <= p.highRollOffHz ? p.maxBoostDb : 0.0;
-        if (level[i] > limit + kFloatSlackDb) return false;
-    }
-    return true;
-}
-
-// Scales every boost down by the least common factor (to within 2^-30) that keeps the limits.
-void keepLimits(const FitProblem& p, std::vector<Section>& sections) {
-    if (withinLimits(p, sections)) return;
-    auto scaled = [&](double factor) {
-        std::vector<Section> out = sections;
-        for (Section& s : out)
-            if (s.gainDb > 0.0) s.gainDb *= factor;
-        return out;
-    };
-    double low = 0.0, high = 1.0;
-    for (int i = 0; i < 30; ++i) {
-        const double mid = 0.5 * (low + high);
-        (withinLimits(p, scaled(mid)) ? low : high) = mid;
-    }
-    sections = scaled(low);
 }
 
 }  // namespace
@@ -379,7 +295,7 @@ FitResult EqualiserFit::run(const FitProblem& p) {
         const double now = objective(0, none, nullptr, &current);
         Candidate best;
         best.score = -1.0;
-        for (const Section& proposal : proposals(p, residual)) {
+        for (const Section& proposal : SectionPlacement::proposals(p, residual)) {
             Model local(p, {proposal.type});
             for (const Section& s : placed) local.fix(s);
             std::vector<double> x = parametersOf({proposal});
@@ -411,9 +327,9 @@ FitResult EqualiserFit::run(const FitProblem& p) {
         s.gainDb = double(float(s.gainDb));
         s.q = double(float(s.q));
     }
-    keepLimits(p, placed);
+    SectionPlacement::keepLimits(p, placed);
     for (Section& s : placed) s.gainDb = double(float(s.gainDb));
-    keepLimits(p, placed);
+    SectionPlacement::keepLimits(p, placed);
 
     result.sections = placed;
     const std::vector<double> stage = stageDb(placed, p.rate, p.hz);

@@ -17,7 +17,7 @@ struct SweepSpec {
     double seconds = 5.0;
     double levelDb = -12.0;
 
-    // Empty when the spec can be generated; otherwise why not.
+    // Empty when such a sweep can be generated; otherwise why not.
     std::string problem() const;
 };
 
@@ -44,7 +44,7 @@ class SweepSignal {
     std::vector<float> samples() const;  // mono, totalFrames() long
 
     std::string description() const;
-    // The spec a description states; none if the text is not one of ours.
+    // The settings a description states; none if the text is not one of ours.
     static std::optional<SweepSpec> parseDescription(const std::string& text);
 
   private:

@@ -250,10 +250,12 @@ int MeasureCommands::live() const {
                                  nodes->has(source_)};
 
     // The sweep and the recording live in a folder of their own until the analysis is done.
-    char folder[] = "/tmp/veltradsp-measure.XXXXXX";
-    if (mkdtemp(folder) == nullptr) throw FileError{"cannot create a temporary folder"};
-    const std::string sweepPath = std::string(folder) + "/sweep.wav";
-    const std::string recordingPath = std::string(folder) + "/recording.wav";
+    // mkdtemp replaces the six trailing X with a name of its own.
+    std::string folder = "/tmp/veltradsp-measure.";
+    folder.append(6, 'X');
+    if (mkdtemp(folder.data()) == nullptr) throw FileError{"cannot create a temporary folder"};
+    const std::string sweepPath = folder + "/sweep.wav";
+    const std::string recordingPath = folder + "/recording.wav";
     struct Cleanup {
         std::string folder;
         ~Cleanup() {

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "fit/EqualiserFit.h"
+
+namespace veltra::fit {
+
+// The sections and bounds the fit works with.
+namespace placement {
+inline constexpr int kPeak = 11, kHighShelf = 16, kLowShelf = 17;
+inline constexpr double kMaxCutDb = -20.0;
+// A cut's Q is narrowed by its linear gain in the equaliser's design, so the bound is wide.
+inline constexpr double kMinPeakQ = 0.2, kMaxPeakQ = 16.0, kMinShelfQ = 0.4, kMaxShelfQ = 1.0;
+// Areas of the deviation a new section is tried on.
+inline constexpr std::size_t kRunsTried = 3;
+// A float section's response strays from its exact design by about a thousandth of a dB, a cut's
+// too: the limits hold to within that.
+inline constexpr double kFloatSlackDb = 0.005;
+}  // namespace placement
+
+// Where the fit puts a new section, and the limits its result is held to exactly.
+class SectionPlacement {
+  public:
+    // Sections that could answer the largest areas of one sign of `residual` (the device against
+    // the target at its median level, on the problem's grid): a peak on each, a shelf where an
+    // area reaches an end of the band. A boost only between the roll-offs.
+    static std::vector<Section> proposals(const FitProblem& p, const std::vector<double>& residual);
+    // Scales every boost down by the least common factor (to within 2^-30) that keeps the limits,
+    // checked with the float designs on 96 points an octave.
+    static void keepLimits(const FitProblem& p, std::vector<Section>& sections);
+};
+
+}  // namespace veltra::fit
