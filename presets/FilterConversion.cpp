@@ -169,8 +169,8 @@ std::string FilterConversion::convert(const FilterSpec& f, int rate, ImportedSec
     s.code = kind->code;
     s.q = q;
     s.freq = f0;
-    // The cookbook's A is 10^(gain/40), this equaliser's 10^(gain/20) (see docs/tuning.md): the
-    // bell's bandwidth term and the shelves' pole and zero positions differ by powers of the
+    // The cookbook's A is 10^(gain/40), this equaliser's 10^(gain/20) (docs/filter-import.md):
+    // the bell's bandwidth term and the shelves' pole and zero positions differ by powers of the
     // cookbook's A.
     const double half = std::pow(10.0, std::fabs(gain) / 40.0), quarter = std::sqrt(half);
     switch (kind->shape) {
