@@ -113,6 +113,7 @@ ResponseCurve ResponseCurve::parse(std::string_view text, const std::string& nam
             line.front() == ';')
             continue;
         const auto fields = splitFields(line);
+        if (fields.empty()) continue;  // separators only
         double values[3] = {};
         const bool numeric = toNumber(fields[0], values[0]);
         if (!numeric) {

@@ -56,6 +56,9 @@ TEST(ResponseCurve, NamesTheLineOfWhatIsWrong) {
     EXPECT_EQ(errorOf("100 1\n200\n"), "m.txt:2: a row needs a frequency and a level in dB");
     EXPECT_EQ(errorOf("100 1\n200 2\nthe end\n"), "m.txt:3: 'the' is not a frequency");
     EXPECT_EQ(errorOf("100 nan\n"), "m.txt:1: 'nan' is not a level in dB");
+    // A line of separators alone is blank.
+    EXPECT_EQ(errorOf("01-A\x06 \n,\n"), "m.txt: fewer than two rows of frequency and level");
+    EXPECT_EQ(ResponseCurve::parse("100 1\n , ;\n200 2\n", "m.txt").size(), 2u);
     EXPECT_EQ(errorOf("* only comments\n100 1\n"),
               "m.txt: fewer than two rows of frequency and level");
     EXPECT_NE(errorOf(std::string("1\0000\0 \0001\0", 8)).find("not a text file"),
