@@ -133,9 +133,6 @@ std::optional<double> NumberFormat::read(std::string_view text) const {
     }
     if (groupStart != std::string::npos && !decimalPart && plain.size() - groupStart != 3)
         return std::nullopt;
-    if (spaced && groupStart == std::string::npos && decimal_ == 0 && grouping_ == 0) {
-        // Spaces alone group thousands ("1 275"): nothing more to check.
-    }
     const char* begin = plain.data() + (plain.size() > 1 && plain[0] == '+' ? 1 : 0);
     double v = 0.0;
     const auto [end, error] = std::from_chars(begin, plain.data() + plain.size(), v);

@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "tools/ChainResponse.h"
-
 namespace veltra::tools {
 
 DeviceResponse::DeviceResponse(const std::string& measurement, const std::string& target,
@@ -18,9 +16,14 @@ std::vector<double> DeviceResponse::targetAt(const std::vector<double>& hz) cons
 
 std::vector<double> DeviceResponse::tuned(const presets::Tuning& tuning, bool enhancement, int rate,
                                           const std::vector<double>& hz) const {
+    return tuned(ChainResponse(tuning, enhancement, rate), hz);
+}
+
+std::vector<double> DeviceResponse::tuned(const ChainResponse& chain,
+                                          const std::vector<double>& hz) const {
     std::vector<double> out = measured_.levelsAt(hz);
-    const std::vector<double> chain = ChainResponse(tuning, enhancement, rate).decibels(hz);
-    for (std::size_t i = 0; i < out.size(); ++i) out[i] += chain[i];
+    const std::vector<double> path = chain.decibels(hz);
+    for (std::size_t i = 0; i < out.size(); ++i) out[i] += path[i];
     return out;
 }
 

@@ -5,6 +5,7 @@
 
 #include "measure/ResponseCurve.h"
 #include "presets/Tuning.h"
+#include "tools/ChainResponse.h"
 
 namespace veltra::tools {
 
@@ -22,6 +23,8 @@ class DeviceResponse {
     // The device with the tuning, at each frequency.
     std::vector<double> tuned(const presets::Tuning& tuning, bool enhancement, int rate,
                               const std::vector<double>& hz) const;
+    // The same with the path's response already measured, for several grids.
+    std::vector<double> tuned(const ChainResponse& chain, const std::vector<double>& hz) const;
     // `points` per octave from `from` to `to`, both included.
     static std::vector<double> grid(double from, double to, int points);
 

@@ -183,8 +183,10 @@ int FitCommand::run() const {
     tuned.set(headroomGain(), headroomAfter);
 
     // Before and after as the whole path plays them, over the band fitted.
-    const std::vector<double> before = device.tuned(base, enhancement, rate_, problem.hz);
-    const std::vector<double> after = device.tuned(tuned, enhancement, rate_, problem.hz);
+    // Each tuning's path is run through the engine once and read on both grids.
+    const ChainResponse basePath(base, enhancement, rate_), tunedPath(tuned, enhancement, rate_);
+    const std::vector<double> before = device.tuned(basePath, problem.hz);
+    const std::vector<double> after = device.tuned(tunedPath, problem.hz);
     double offsetBefore = 0, rmsBefore = 0, maxBefore = 0, offset = 0, rms = 0, largest = 0;
     EqualiserFit::deviation(before, problem.target, offsetBefore, rmsBefore, maxBefore);
     EqualiserFit::deviation(after, problem.target, offset, rms, largest);
@@ -231,8 +233,8 @@ int FitCommand::run() const {
     std::vector<double> placed = device.targetAt(table.frequencies);
     for (double& v : placed) v += offset;
     table.decibels = {measured.levelsAt(table.frequencies), placed,
-                      device.tuned(base, enhancement, rate_, table.frequencies),
-                      device.tuned(tuned, enhancement, rate_, table.frequencies),
+                      device.tuned(basePath, table.frequencies),
+                      device.tuned(tunedPath, table.frequencies),
                       EqualiserFit::stageDb(fitted.sections, rate_, table.frequencies)};
     if (!png_.empty()) {
         // Drawn with the target at its own level, so that the stage shares the scale.
