@@ -10,6 +10,7 @@
 #include "effects/kernels/FlushDenormals.h"
 #include "engine/CaptureModule.h"
 #include "engine/PlaybackModule.h"
+#include "presets/Tuning.h"
 #include "support/AllocationCounter.h"
 
 namespace {
@@ -72,6 +73,47 @@ void BM_Speaker(benchmark::State& state) {
     destroyPlaybackEngine(engine);
 }
 BENCHMARK(BM_Speaker)->Arg(480)->Arg(441)->Arg(1)->Arg(4096)->ArgName("host_frames");
+
+// A call while stages glide to new values against a steady call, 480-frame host buffers: a new
+// glide starts as soon as the last one ends, between two tunings that differ in one PreEQ band
+// (one stage glides) or in a value of every stage (all seven do).
+void BM_SpeakerGlide(benchmark::State& state) {
+    const auto frames = static_cast<std::uint32_t>(state.range(1));
+    VeltraDspPlayback* engine = createPlaybackEngine(2, 2, 48000);
+    std::uint32_t record[2] = {10003, 1};
+    sendPlaybackParameter(engine, record);
+    presets::Tuning tunings[2] = {presets::Tuning::builtIn(), presets::Tuning::builtIn()};
+    for (const presets::Parameter& p : presets::allParameters()) {
+        const bool all = state.range(0) == 7;
+        if (p.symbol() == "pre_eq_band4_gain_db" ||
+            (all &&
+             (p.symbol() == "headroom_gain_db" || p.symbol() == "limiter_threshold_db" ||
+              p.symbol() == "post_eq_band1_freq_hz" || p.symbol() == "surround_side_gain_db" ||
+              p.symbol() == "post_eq2_band1_freq_hz" || p.symbol() == "limiter2_threshold_db")))
+            tunings[1].set(p, tunings[0].value(p) - 1.0f);
+    }
+    auto source = bench::noise(2 * std::size_t(frames));
+    std::vector<float> buffer(source.size());
+    for (int i = 0; i < 48000 / 4; i += int(frames)) {
+        buffer = source;
+        processPlayback(engine, buffer.data(), buffer.data(), frames);
+    }
+    std::size_t next = 1;
+    timeCalls(state, frames, 48000.0, [&] {
+        if (state.range(0) != 0 && !playbackRetunePending(engine) &&
+            retunePlayback(engine, tunings[next].blocks(), true))
+            next ^= 1;
+        std::copy(source.begin(), source.end(), buffer.begin());
+        processPlayback(engine, buffer.data(), buffer.data(), frames);
+        benchmark::DoNotOptimize(buffer.data());
+    });
+    destroyPlaybackEngine(engine);
+}
+BENCHMARK(BM_SpeakerGlide)
+    ->Args({0, 480})
+    ->Args({1, 480})
+    ->Args({7, 480})
+    ->ArgNames({"gliding_stages", "host_frames"});
 
 // The speaker path fed with denormal samples (noise scaled to about 1e-39) or with silence after
 // loud audio, whose filter tails decay through the denormal range; once as the bare engine and

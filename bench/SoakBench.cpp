@@ -2,7 +2,7 @@
 // of 48 kHz stereo in 480-frame calls, once through the engine as the processing object calls it
 // and once through the LV2 plugin's descriptor as a host does. The signal is music-like material
 // with level steps from -60 to +20 dBFS and silent stretches; the enhancement switch flips every
-// five seconds and the tuning changes every minute (six tunings in turn, taken with a fade).
+// five seconds and the tuning changes every minute (six tunings in turn, glided in).
 //
 // Checked, and the program fails if not: no heap allocation after the start; every output sample
 // finite and at most the limiters' highest ceiling plus their documented overshoot; the median CPU
@@ -145,8 +145,9 @@ class Program {
 
     // Whether call `c` is clear of every onset: 100 ms after a beat of the material (every
     // 0.5 s; level steps and silences start on beats) and 400 ms after a switch or a tuning
-    // change, whose fades restart the limiters. The limiters look at most 15 samples ahead, so an
-    // onset passes at its own level until their attack has brought the gain down.
+    // change, after which fades or fresh stages restart the limiters. The limiters look at most 15
+    // samples ahead, so an onset passes at its own level until their attack has brought the gain
+    // down.
     static bool settled(std::uint64_t c) {
         return c % 50 >= 10 && c % (5 * kCallsPerSecond) >= 40 && c % (60 * kCallsPerSecond) >= 40;
     }

@@ -18,11 +18,6 @@ class OutputFade {
         rate_ = -kRate;
     }
 
-    // Down to silence from wherever the gain is, and back up; a fade already going down goes on.
-    void fadeOut() {
-        if (rate_ >= 0.0f) rate_ = -kRate;
-    }
-
     // output[c][f] = gain * input[c][f] for every channel and frame, the gain stepping once per
     // frame while a fade runs; atSilence() is called at the frame where the gain reaches 0.
     template <typename AtSilence>

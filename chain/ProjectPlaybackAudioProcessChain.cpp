@@ -55,6 +55,8 @@ bool ProjectPlaybackAudioProcessChain::init(const std::uint32_t* configuration) 
     for (std::size_t c = 0; c < channels; ++c) runChannels_[c] = run_.get() + c * frames;
     inputAt_.resize(channels);
     outputAt_.resize(channels);
+    crossfade_.prepare(channels_, static_cast<int>(std::max<std::size_t>(runFrames_, blockSize())),
+                       sampleRate_);
     return ok;
 }
 
@@ -64,7 +66,8 @@ void ProjectPlaybackAudioProcessChain::release() {
     runChannels_ = {};
     inputAt_ = {};
     outputAt_ = {};
-    pendingTuning_ = nullptr;
+    crossfade_.clear();
+    slots_.clear();
     stages_.clear();
     surroundGroup_.clear();
     stageOrder_.clear();
@@ -89,20 +92,34 @@ void ProjectPlaybackAudioProcessChain::applyParameters(const ParameterList& bloc
     mutableEffects().clear();
     stageOrder_.clear();
     stages_.clear();
+    slots_.clear();
+    crossfade_.clear();
+    const auto build = [this](const ParameterBlock& block) {
+        std::unique_ptr<AudioEffectObject> effect =
+            createEffect(block.effectType, channels_, sampleRate_);
+        if (effect != nullptr) {
+            effect->init();
+            effect->setName(block.name.c_str());
+            effect->setParameters(block);
+        }
+        return effect;
+    };
     for (const auto& block : blocks) {
         if (!block) continue;
-        if (auto effect = createEffect(block->effectType, channels_, sampleRate_)) {
-            setEffect(block->name, std::move(effect));
-        }
-        auto* stage = dynamic_cast<DspAudioEffectObject*>(findEffect(block->name));
-        if (stage == nullptr) continue;
-        stage->init();
-        stage->setName(block->name.c_str());
-        stage->setParameters(*block);
+        std::unique_ptr<AudioEffectObject> effect = build(*block);
+        if (effect == nullptr) continue;
+        setEffect(block->name, std::move(effect));
         stageOrder_.push_back(block->name);
+        std::unique_ptr<AudioEffectObject> twin = build(*block);
+        crossfade_.addStage(std::unique_ptr<DspAudioEffectObject>(
+                                static_cast<DspAudioEffectObject*>(twin.release())),
+                            *block);
     }
-    for (const auto& name : stageOrder_)
-        stages_.push_back(static_cast<DspAudioEffectObject*>(findEffect(name)));
+    for (const auto& name : stageOrder_) {
+        auto& slot = mutableEffects().find(name)->second;
+        slots_.push_back(&slot);
+        stages_.push_back(static_cast<DspAudioEffectObject*>(slot.get()));
+    }
     surroundGroup_.clear();
     groupTunedOn_.clear();
     for (const char* name : kSurroundGroup) {
@@ -111,26 +128,37 @@ void ProjectPlaybackAudioProcessChain::applyParameters(const ParameterList& bloc
             groupTunedOn_.push_back(stage->processing());
         }
     }
-    pendingTuning_ = nullptr;
 }
 
-bool ProjectPlaybackAudioProcessChain::retune(const ParameterList& blocks, bool fade) {
+bool ProjectPlaybackAudioProcessChain::retune(const ParameterList& blocks, Retune how) {
     const std::lock_guard<std::mutex> guard(lock());
     if (blocks.size() != stageOrder_.size()) return false;
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         if (!blocks[i] || blocks[i]->name != stageOrder_[i]) return false;
     }
-    if (fade && !stages_.empty()) {
-        pendingTuning_ = &blocks;
-        fade_.fadeOut();
-    } else {
+    if (how == Retune::kAtOnce) {
+        if (crossfade_.active()) endGlide();
         restartStages(blocks);
+        return true;
+    }
+    if (crossfade_.active()) return false;
+    if (crossfade_.begin(blocks) == 0) return true;
+    // A twin in the surround group follows the enhancement switch as the stage does.
+    for (std::size_t i = 0; i < stages_.size(); ++i) {
+        if (!crossfade_.gliding(i)) continue;
+        for (std::size_t g = 0; g < surroundGroup_.size(); ++g) {
+            if (surroundGroup_[g] == stages_[i])
+                crossfade_.twin(i).setEnabled(groupOn_ && blocks[i]->enabled == 1);
+        }
     }
     return true;
 }
 
 void ProjectPlaybackAudioProcessChain::restartStages(const ParameterList& blocks) {
-    for (std::size_t i = 0; i < stages_.size(); ++i) stages_[i]->restart(*blocks[i]);
+    for (std::size_t i = 0; i < stages_.size(); ++i) {
+        stages_[i]->restart(*blocks[i]);
+        crossfade_.recordValues(i, *blocks[i]);
+    }
     for (std::size_t g = 0; g < surroundGroup_.size(); ++g) {
         for (std::size_t i = 0; i < stages_.size(); ++i) {
             if (stages_[i] == surroundGroup_[g]) groupTunedOn_[g] = blocks[i]->enabled == 1;
@@ -139,22 +167,39 @@ void ProjectPlaybackAudioProcessChain::restartStages(const ParameterList& blocks
     enableSurroundGroup();
 }
 
+// Each gliding stage and its twin trade places; the group keeps its switch state and what the
+// new stage's block says of it.
+void ProjectPlaybackAudioProcessChain::endGlide() {
+    for (std::size_t i = 0; i < stages_.size(); ++i) {
+        if (!crossfade_.gliding(i)) continue;
+        DspAudioEffectObject* old = stages_[i];
+        std::unique_ptr<DspAudioEffectObject>& twin = crossfade_.twinSlot(i);
+        DspAudioEffectObject* next = twin.release();
+        twin.reset(static_cast<DspAudioEffectObject*>(slots_[i]->release()));
+        slots_[i]->reset(next);
+        stages_[i] = next;
+        for (std::size_t g = 0; g < surroundGroup_.size(); ++g) {
+            if (surroundGroup_[g] != old) continue;
+            surroundGroup_[g] = next;
+            groupTunedOn_[g] = crossfade_.runsEnabled(i);
+        }
+    }
+    crossfade_.end();
+}
+
 void ProjectPlaybackAudioProcessChain::enableSurroundGroup() {
     for (std::size_t g = 0; g < surroundGroup_.size(); ++g)
         surroundGroup_[g]->setEnabled(groupOn_ && groupTunedOn_[g]);
 }
 
+// The output is silent here, so a glide that is still under way may as well end at once.
 void ProjectPlaybackAudioProcessChain::atSilence() {
     if (groupSwitchPending_) {
         groupOn_ = pendingSurroundState_ != 0;
         groupSwitchPending_ = false;
     }
-    if (pendingTuning_ != nullptr) {
-        restartStages(*pendingTuning_);
-        pendingTuning_ = nullptr;
-    } else {
-        enableSurroundGroup();
-    }
+    if (crossfade_.active()) endGlide();
+    enableSurroundGroup();
 }
 
 void ProjectPlaybackAudioProcessChain::processBlock(float** input, float** output, int frames) {
@@ -186,12 +231,17 @@ float** ProjectPlaybackAudioProcessChain::runStages(float** input, float** outpu
                                                     int frames) {
     float** from = input;
     float** to = output;
-    for (DspAudioEffectObject* stage : stages_) {
-        if (!stage->processing()) continue;
+    crossfade_.weigh(frames);
+    for (std::size_t i = 0; i < stages_.size(); ++i) {
+        DspAudioEffectObject* stage = stages_[i];
+        const bool gliding = crossfade_.gliding(i);
+        if (!gliding && !stage->processing()) continue;
         stage->process(from, to, frames);
+        if (gliding) crossfade_.mix(i, from, to, frames);
         from = to;
         to = to == output ? spare : output;
     }
+    if (crossfade_.advance(frames)) endGlide();
     return from;
 }
 
@@ -247,6 +297,7 @@ bool ProjectPlaybackAudioProcessChain::recoverFromNonFiniteOutput(float** output
     for (int c = 0; c < channels_; ++c) finite = finite && kernels::allFinite(output[c], frames);
     if (finite) return false;
     for (int c = 0; c < channels_; ++c) std::fill(output[c], output[c] + frames, 0.0f);
+    if (crossfade_.active()) endGlide();
     for (DspAudioEffectObject* stage : stages_) stage->clearState();
     return true;
 }

@@ -6,6 +6,7 @@
 
 #include "chain/OutputFade.h"
 #include "chain/PlaybackAudioProcessChain.h"
+#include "chain/StageCrossfade.h"
 #include "effects/DspAudioEffectObject.h"
 
 namespace veltra {
@@ -40,11 +41,13 @@ class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain 
 
     // New settings for the stages the chain has, taken in place without allocating, so that it
     // can happen while the chain runs: `blocks` must name the chain's stages in its order (else
-    // false and nothing changes). With `fade`, the output fades out, the stages restart from the
-    // blocks at silence and it fades back in; the caller keeps `blocks` unchanged until
-    // retunePending() is false. Without, the stages restart at once.
-    bool retune(const ParameterList& blocks, bool fade);
-    bool retunePending() const { return pendingTuning_ != nullptr; }
+    // false and nothing changes). Gliding, only the stages whose values changed move to them, by
+    // a crossfade with their twins (see StageCrossfade), and the rest play on; refused (false)
+    // while an earlier glide runs. At once, every stage restarts from its block. `blocks` is read
+    // only during the call.
+    enum class Retune { kAtOnce, kGlide };
+    bool retune(const ParameterList& blocks, Retune how);
+    bool retunePending() const { return crossfade_.active(); }
 
     const std::vector<std::string>& stageOrder() const { return stageOrder_; }
     float fadeGain() const { return fade_.gain(); }
@@ -53,6 +56,7 @@ class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain 
   private:
     void atSilence();
     void restartStages(const ParameterList& blocks);
+    void endGlide();
     void enableSurroundGroup();
     float** runStages(float** input, float** output, float** spare, int frames);
     void processOneBlock(float** input, float** output, int frames);
@@ -70,8 +74,10 @@ class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain 
     std::uint32_t pendingSurroundState_ = 0;
     bool groupSwitchPending_ = false;
     bool groupOn_ = true;  // as the blocks say until the first switch
-    const ParameterList* pendingTuning_ = nullptr;
     OutputFade fade_;
+    StageCrossfade crossfade_;
+    // Where the effect map keeps each stage, so that a stage and its twin trade places there.
+    std::vector<std::unique_ptr<AudioEffectObject>*> slots_;
     // A run's intermediate signal, so that its input stays as it came in; and per-channel
     // pointers into a run, made at init so the audio thread never allocates them.
     std::unique_ptr<float[]> run_;

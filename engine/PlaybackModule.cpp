@@ -40,9 +40,10 @@ int sendPlaybackParameter(VeltraDspPlayback* engine, std::uint32_t* record) {
     return 0;
 }
 
-bool retunePlayback(VeltraDspPlayback* engine, const ParameterList& blocks, bool fade) {
+bool retunePlayback(VeltraDspPlayback* engine, const ParameterList& blocks, bool glide) {
+    using Retune = ProjectPlaybackAudioProcessChain::Retune;
     auto* project = dynamic_cast<ProjectVeltraDspPlayback*>(engine);
-    return project != nullptr && project->retune(blocks, fade);
+    return project != nullptr && project->retune(blocks, glide ? Retune::kGlide : Retune::kAtOnce);
 }
 
 bool playbackRetunePending(VeltraDspPlayback* engine) {

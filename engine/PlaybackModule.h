@@ -19,9 +19,11 @@ int processPlayback(VeltraDspPlayback* engine, const void* input, void* output,
 int destroyPlaybackEngine(VeltraDspPlayback* engine);
 int sendPlaybackParameter(VeltraDspPlayback* engine, std::uint32_t* record);
 // New settings for the engine's stages, in place and without allocating (the list must name its
-// stages in order). With `fade` they are taken at the silent point of an output fade, and
-// `blocks` must stay unchanged until playbackRetunePending() is false. False if refused.
-bool retunePlayback(VeltraDspPlayback* engine, const ParameterList& blocks, bool fade);
+// stages in order). Gliding, only the stages whose values changed move to them, each within about
+// 20 ms and without a gap in the sound, and the rest play on; while a glide runs
+// (playbackRetunePending) a new one is refused and the caller offers it again later. Otherwise
+// every stage restarts from the list at once, as a new engine would. False if refused.
+bool retunePlayback(VeltraDspPlayback* engine, const ParameterList& blocks, bool glide);
 bool playbackRetunePending(VeltraDspPlayback* engine);
 // The path's latency in frames as the engine is now set; 0 for no engine.
 std::uint32_t playbackLatency(VeltraDspPlayback* engine);

@@ -12,10 +12,11 @@ std::unique_ptr<AudioProcessChain> ProjectVeltraDspPlayback::createProcessChain(
         std::make_unique<PlaybackAudioProcessChainProvider>(tuning_));
 }
 
-bool ProjectVeltraDspPlayback::retune(const ParameterList& blocks, bool fade) {
+bool ProjectVeltraDspPlayback::retune(const ParameterList& blocks,
+                                      ProjectPlaybackAudioProcessChain::Retune how) {
     const std::lock_guard<std::mutex> guard(lock());
     auto* playback = dynamic_cast<ProjectPlaybackAudioProcessChain*>(chain());
-    return playback != nullptr && playback->retune(blocks, fade);
+    return playback != nullptr && playback->retune(blocks, how);
 }
 
 bool ProjectVeltraDspPlayback::retunePending() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chain/ProjectPlaybackAudioProcessChain.h"
 #include "engine/VeltraDspPlayback.h"
 
 namespace veltra {
@@ -18,7 +19,7 @@ class ProjectVeltraDspPlayback final : public VeltraDspPlayback {
     std::unique_ptr<AudioBuffer> createOutputBuffer() override;
 
     // The chain's in-place retune and its state, under the engine lock.
-    bool retune(const ParameterList& blocks, bool fade);
+    bool retune(const ParameterList& blocks, ProjectPlaybackAudioProcessChain::Retune how);
     bool retunePending();
 
   private:

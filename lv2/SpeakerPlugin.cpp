@@ -16,7 +16,8 @@ namespace veltra::lv2 {
 namespace {
 
 constexpr std::uint32_t kEnableMessage = 10003;
-constexpr double kMaximumRate = 1000000.0;  // the engine's own limit
+constexpr std::uint32_t kUnconnected = 0x7FC00000u;  // a quiet NaN's bits
+constexpr double kMaximumRate = 1000000.0;           // the engine's own limit
 constexpr double kBypassFadeSeconds =
     0.02;  // long enough to be no click, short enough to feel instant
 
@@ -86,10 +87,9 @@ SpeakerPlugin::SpeakerPlugin(std::uint32_t rate, std::uint32_t maximumLatency)
         maxima_.push_back(p.field->belowNyquist ? std::min(p.field->maximum, nyquist)
                                                 : p.field->maximum);
     }
-    applied_ = defaults_;
-    wanted_ = defaults_;
-    seen_.assign(parameters.size(), 0);
-    pending_ = builtIn;
+    // No port is connected yet: every control reads as a NaN, which is its default.
+    seen_.assign(parameters.size(), kUnconnected);
+    tuning_ = builtIn;
     activate();
 }
 
@@ -139,46 +139,26 @@ void SpeakerPlugin::activate() {
     for (auto& ring : dry_) std::fill(ring.get(), ring.get() + ringLength_, 0.0f);
     ringWrite_ = 0;
     dryMix_ = -1.0f;  // the first run takes the bypass switch as it finds it, without a fade
-    std::copy(defaults_.begin(), defaults_.end(), applied_.begin());  // a new engine runs those
-    settled_ = false;
+    dirty_ = true;    // a new engine runs the built-in list
     fresh_ = true;
 }
 
-// Records each parameter port's raw bits; true if any differs from the last run's. An
-// unconnected port counts as a NaN, which the tuning also takes as the default.
-bool SpeakerPlugin::portsChanged() {
-    std::uint32_t differ = 0;
-    for (std::size_t i = 0; i < seen_.size(); ++i) {
-        std::uint32_t bits = 0x7FC00000u;
-        if (const float* port = parameterPorts_[i]) std::memcpy(&bits, port, sizeof bits);
-        differ |= bits ^ seen_[i];
-        seen_[i] = bits;
-    }
-    return differ != 0;
-}
-
 void SpeakerPlugin::updateTuning() {
-    if (!portsChanged() && settled_) return;
-    settled_ = false;
-    if (playbackRetunePending(engine_)) return;  // pending_ is the engine's until it is taken
     const auto& parameters = presets::allParameters();
-    for (std::size_t i = 0; i < parameters.size(); ++i) {
+    for (std::size_t i = 0; i < seen_.size(); ++i) {
+        std::uint32_t bits = kUnconnected;
         const float* port = parameterPorts_[i];
-        wanted_[i] = port == nullptr
-                         ? defaults_[i]
-                         : portValue(*parameters[i].field, *port, defaults_[i], maxima_[i]);
+        if (port != nullptr) std::memcpy(&bits, port, sizeof bits);
+        if (bits == seen_[i]) continue;
+        seen_[i] = bits;
+        const presets::Parameter& p = parameters[i];
+        tuning_.set(p, port == nullptr ? defaults_[i]
+                                       : portValue(*p.field, *port, defaults_[i], maxima_[i]));
+        dirty_ = true;
     }
-    if (std::equal(wanted_.begin(), wanted_.end(), applied_.begin())) {
-        settled_ = true;
-        return;
-    }
-    for (std::size_t i = 0; i < parameters.size(); ++i) pending_.set(parameters[i], wanted_[i]);
     // Before the first sound the tuning is simply taken, so a stream starts exactly as an engine
-    // built with it would; later changes fade out, apply and fade back in.
-    if (retunePlayback(engine_, pending_.blocks(), !fresh_)) {
-        std::copy(wanted_.begin(), wanted_.end(), applied_.begin());
-        settled_ = true;
-    }
+    // built with it would; later changes glide in while the sound plays on.
+    if (dirty_ && retunePlayback(engine_, tuning_.blocks(), !fresh_)) dirty_ = false;
 }
 
 void SpeakerPlugin::updateControls() {

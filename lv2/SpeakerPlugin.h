@@ -49,7 +49,6 @@ class SpeakerPlugin {
     void runChunk(std::uint32_t offset, std::uint32_t frames);
     void updateControls();
     void updateTuning();
-    bool portsChanged();
 
     std::uint32_t rate_;
     VeltraDspPlayback* engine_ = nullptr;
@@ -60,19 +59,18 @@ class SpeakerPlugin {
     float* latency_ = nullptr;
     std::vector<const float*> parameterPorts_;
 
-    // A change of the controls is written into pending_ and handed to the engine, which takes
-    // it at the silent point of a fade; until then pending_ stays as it is. applied_ holds the
-    // clamped control values the engine runs (or is about to).
-    presets::Tuning pending_;
+    // The tuning controls, each normalised once when its port changes (clamped, whole where it
+    // must be, the default for a value that is not a number): the one place the plugin keeps
+    // them. `dirty_` while the engine does not run them yet; a change glides in while a run goes
+    // on, and one that arrives during a glide waits for it to end, so the newest values win.
+    presets::Tuning tuning_;
     std::vector<float> defaults_;
     std::vector<float> maxima_;  // each port's upper clamp at this rate
-    std::vector<float> applied_;
-    std::vector<float> wanted_;
-    // The raw bits of each parameter port at the last run, and whether that run left nothing to
-    // hand to the engine: most runs find every control as it was and stop at comparing them.
+    // The raw bits of each parameter port at the last run: most runs find every control as it was
+    // and stop at comparing them.
     std::vector<std::uint32_t> seen_;
-    bool settled_ = false;
-    bool fresh_ = true;  // nothing processed since activate: a tuning is taken without a fade
+    bool dirty_ = true;
+    bool fresh_ = true;  // nothing processed since activate: a tuning is taken at once
 
     int enhancementSent_ = -1;  // none yet in this stream
     std::uint32_t latencyFrames_ = 0;
