@@ -3,6 +3,7 @@
 #include "apo/ApoRegistrationRecords.h"
 #include "apo/EndpointProperties.h"
 #include "apo/platform/Sections.h"
+#include "chain/ParameterMessage.h"
 #include "engine/PlaybackModule.h"
 
 namespace veltra::apo {
@@ -32,7 +33,7 @@ void VeltraDspSpkAPOMFX::onPropertiesKnown() {
 }
 
 void VeltraDspSpkAPOMFX::sendEnableState() {
-    std::uint32_t record[2] = {10003, static_cast<std::uint32_t>(enable_.load())};
+    std::uint32_t record[2] = {kEnhancementMessage, static_cast<std::uint32_t>(enable_.load())};
     sendPlaybackParameter(engine_, record);
 }
 

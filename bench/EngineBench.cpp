@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "BenchSignals.h"
+#include "chain/ParameterMessage.h"
 #include "effects/kernels/FlushDenormals.h"
 #include "engine/CaptureModule.h"
 #include "engine/PlaybackModule.h"
@@ -56,7 +57,7 @@ void timeCalls(benchmark::State& state, double frames, double rate, Process proc
 void BM_Speaker(benchmark::State& state) {
     const auto frames = static_cast<std::uint32_t>(state.range(0));
     VeltraDspPlayback* engine = createPlaybackEngine(2, 2, 48000);
-    std::uint32_t record[2] = {10003, 1};
+    std::uint32_t record[2] = {kEnhancementMessage, 1};
     sendPlaybackParameter(engine, record);
     auto source = bench::noise(2 * std::size_t(frames));
     std::vector<float> buffer(source.size());
@@ -80,7 +81,7 @@ BENCHMARK(BM_Speaker)->Arg(480)->Arg(441)->Arg(1)->Arg(4096)->ArgName("host_fram
 void BM_SpeakerGlide(benchmark::State& state) {
     const auto frames = static_cast<std::uint32_t>(state.range(1));
     VeltraDspPlayback* engine = createPlaybackEngine(2, 2, 48000);
-    std::uint32_t record[2] = {10003, 1};
+    std::uint32_t record[2] = {kEnhancementMessage, 1};
     sendPlaybackParameter(engine, record);
     presets::Tuning tunings[2] = {presets::Tuning::builtIn(), presets::Tuning::builtIn()};
     for (const presets::Parameter& p : presets::allParameters()) {
@@ -122,7 +123,7 @@ void BM_SpeakerQuietInput(benchmark::State& state) {
     const bool denormal = state.range(0) == 0;
     const bool flush = state.range(1) != 0;
     VeltraDspPlayback* engine = createPlaybackEngine(2, 2, 48000);
-    std::uint32_t record[2] = {10003, 1};
+    std::uint32_t record[2] = {kEnhancementMessage, 1};
     sendPlaybackParameter(engine, record);
     auto loud = bench::noise(2 * 480);
     std::vector<float> source(loud.size(), 0.0f);

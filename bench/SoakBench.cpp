@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "chain/ParameterMessage.h"
 #include "effects/kernels/FlushDenormals.h"
 #include "engine/PlaybackModule.h"
 #include "lv2/SpeakerPlugin.h"
@@ -235,7 +236,7 @@ void BM_Soak_Engine(benchmark::State& state) {
     for (auto _ : state) {
         soak.run(state, [&](std::uint64_t c, float* buffer) {
             if (c % (5 * kCallsPerSecond) == 0) {  // the enhancement switch, every five seconds
-                std::uint32_t record[2] = {10003,
+                std::uint32_t record[2] = {kEnhancementMessage,
                                            std::uint32_t(c / (5 * kCallsPerSecond) % 2 == 0)};
                 sendPlaybackParameter(engine, record);
             }

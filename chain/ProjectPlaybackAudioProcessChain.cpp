@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "chain/ParameterMessage.h"
 #include "effects/DspAudioEffectObject.h"
 #include "effects/eq/EqAudioEffectObject.h"
 #include "effects/gain/GainAudioEffectObject.h"
@@ -75,7 +76,7 @@ void ProjectPlaybackAudioProcessChain::release() {
 }
 
 std::int32_t ProjectPlaybackAudioProcessChain::handleSetParameter(const ParameterMessage& message) {
-    if (message.identifier == kEnableMessage && message.record != nullptr) {
+    if (message.identifier == kEnhancementMessage && message.record != nullptr) {
         pendingSurroundState_ = message.record[1];
         groupSwitchPending_ = true;
         fade_.start();

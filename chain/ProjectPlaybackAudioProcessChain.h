@@ -15,7 +15,6 @@ namespace veltra {
 // applies the output fade that hides the switching of the surround group.
 class ProjectPlaybackAudioProcessChain final : public PlaybackAudioProcessChain {
   public:
-    static constexpr std::uint32_t kEnableMessage = 10003;
     // Blocks one call may carry: a 10 ms host buffer at 48 kHz is seven or eight.
     static constexpr int kBlocksPerCall = 8;
     // Channels a call of several blocks is made for; more (the engine takes 64) run one block a

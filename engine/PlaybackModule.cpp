@@ -41,14 +41,11 @@ int sendPlaybackParameter(VeltraDspPlayback* engine, std::uint32_t* record) {
 }
 
 bool retunePlayback(VeltraDspPlayback* engine, const ParameterList& blocks, bool glide) {
-    using Retune = ProjectPlaybackAudioProcessChain::Retune;
-    auto* project = dynamic_cast<ProjectVeltraDspPlayback*>(engine);
-    return project != nullptr && project->retune(blocks, glide ? Retune::kGlide : Retune::kAtOnce);
+    return engine != nullptr && engine->retune(blocks, glide);
 }
 
 bool playbackRetunePending(VeltraDspPlayback* engine) {
-    auto* project = dynamic_cast<ProjectVeltraDspPlayback*>(engine);
-    return project != nullptr && project->retunePending();
+    return engine != nullptr && engine->retunePending();
 }
 
 std::uint32_t playbackLatency(VeltraDspPlayback* engine) {

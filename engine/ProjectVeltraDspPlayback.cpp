@@ -12,16 +12,18 @@ std::unique_ptr<AudioProcessChain> ProjectVeltraDspPlayback::createProcessChain(
         std::make_unique<PlaybackAudioProcessChainProvider>(tuning_));
 }
 
-bool ProjectVeltraDspPlayback::retune(const ParameterList& blocks,
-                                      ProjectPlaybackAudioProcessChain::Retune how) {
+// The chain is always the one createProcessChain makes.
+bool ProjectVeltraDspPlayback::retune(const ParameterList& blocks, bool glide) {
+    using Retune = ProjectPlaybackAudioProcessChain::Retune;
     const std::lock_guard<std::mutex> guard(lock());
-    auto* playback = dynamic_cast<ProjectPlaybackAudioProcessChain*>(chain());
-    return playback != nullptr && playback->retune(blocks, how);
+    auto* playback = static_cast<ProjectPlaybackAudioProcessChain*>(chain());
+    return playback != nullptr &&
+           playback->retune(blocks, glide ? Retune::kGlide : Retune::kAtOnce);
 }
 
 bool ProjectVeltraDspPlayback::retunePending() {
     const std::lock_guard<std::mutex> guard(lock());
-    const auto* playback = dynamic_cast<const ProjectPlaybackAudioProcessChain*>(chain());
+    const auto* playback = static_cast<const ProjectPlaybackAudioProcessChain*>(chain());
     return playback != nullptr && playback->retunePending();
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "chain/ProjectPlaybackAudioProcessChain.h"
 #include "engine/VeltraDspPlayback.h"
 
 namespace veltra {
@@ -19,8 +18,8 @@ class ProjectVeltraDspPlayback final : public VeltraDspPlayback {
     std::unique_ptr<AudioBuffer> createOutputBuffer() override;
 
     // The chain's in-place retune and its state, under the engine lock.
-    bool retune(const ParameterList& blocks, ProjectPlaybackAudioProcessChain::Retune how);
-    bool retunePending();
+    bool retune(const ParameterList& blocks, bool glide) override;
+    bool retunePending() override;
 
   private:
     const ParameterList* tuning_;  // only read while the chain is built

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "chain/AudioBuffer.h"
+#include "chain/ParameterBlock.h"
 #include "engine/VeltraDsp.h"
 
 namespace veltra {
@@ -23,6 +24,10 @@ class VeltraDspPlayback : public VeltraDsp {
 
     // Input and output hold `frames` interleaved frames in the engine's format; they may alias.
     std::uint32_t processInterleaved(const void* input, void* output, std::uint32_t frames);
+    // New settings for the running stages (see retunePlayback); an engine whose chain cannot
+    // take them refuses.
+    virtual bool retune(const ParameterList& /*blocks*/, bool /*glide*/) { return false; }
+    virtual bool retunePending() { return false; }
 
     int inputChannels() const { return inputChannels_; }
     int outputChannels() const { return outputChannels_; }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "chain/ParameterMessage.h"
 #include "effects/kernels/FlushDenormals.h"
 #include "effects/kernels/StereoInterleave.h"
 #include "engine/PlaybackModule.h"
@@ -15,7 +16,6 @@ namespace veltra::lv2 {
 
 namespace {
 
-constexpr std::uint32_t kEnableMessage = 10003;
 constexpr std::uint32_t kUnconnected = 0x7FC00000u;  // a quiet NaN's bits
 constexpr double kMaximumRate = 1000000.0;           // the engine's own limit
 constexpr double kBypassFadeSeconds =
@@ -164,7 +164,7 @@ void SpeakerPlugin::updateTuning() {
 void SpeakerPlugin::updateControls() {
     const int enhancement = switchedOn(enhancement_) ? 1 : 0;
     if (enhancement != enhancementSent_) {
-        std::uint32_t record[2] = {kEnableMessage, static_cast<std::uint32_t>(enhancement)};
+        std::uint32_t record[2] = {kEnhancementMessage, static_cast<std::uint32_t>(enhancement)};
         sendPlaybackParameter(engine_, record);
         enhancementSent_ = enhancement;
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "chain/ParameterMessage.h"
 #include "effects/kernels/FlushDenormals.h"
 #include "engine/CaptureModule.h"
 #include "engine/PlaybackModule.h"
@@ -25,7 +26,7 @@ std::unique_ptr<OfflineRunner> OfflineRunner::speaker(int channels, int sampleRa
     runner->playback_ =
         createPlaybackEngine(width, width, static_cast<std::uint32_t>(sampleRate), tuning);
     if (runner->playback_ == nullptr) return nullptr;
-    std::uint32_t record[2] = {10003, enhancement ? 1u : 0u};
+    std::uint32_t record[2] = {kEnhancementMessage, enhancement ? 1u : 0u};
     sendPlaybackParameter(runner->playback_, record);
     return runner;
 }

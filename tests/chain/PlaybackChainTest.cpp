@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "chain/ParameterMessage.h"
 #include "chain/PlaybackAudioProcessChainProvider.h"
 #include "chain/ProjectPlaybackAudioProcessChain.h"
 #include "effects/DspAudioEffectObject.h"
@@ -59,8 +60,8 @@ TEST(PlaybackChain, ShortListsAndAReleasedChainPassAudioAsTheyShould) {
     }
 
     Harness empty(ParameterList{}, 48000);
-    std::uint32_t record[2] = {10003, 0};
-    empty.chain.handleSetParameter({10003, record});
+    std::uint32_t record[2] = {kEnhancementMessage, 0};
+    empty.chain.handleSetParameter({kEnhancementMessage, record});
     for (float v : empty.run(4, 0.75f)) EXPECT_EQ(v, 0.75f);
     EXPECT_EQ(empty.chain.fadeGain(), 1.0f);
     EXPECT_EQ(empty.chain.fadeRate(), -10.0f);
@@ -100,8 +101,8 @@ TEST(PlaybackChain, EnableMessageFadesOutSwitchesTheGroupAtSilenceAndFadesIn) {
             auto* surround =
                 dynamic_cast<DspAudioEffectObject*>(h.chain.findEffect("Halvorn_Surround"));
             if (state == 1) surround->setEnabled(false);
-            std::uint32_t record[2] = {10003, state};
-            h.chain.handleSetParameter({10003, record});
+            std::uint32_t record[2] = {kEnhancementMessage, state};
+            h.chain.handleSetParameter({kEnhancementMessage, record});
 
             const int silent = c.silentFrame - 1;
             const int blockOfSilence = silent / 64;

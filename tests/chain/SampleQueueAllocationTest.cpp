@@ -3,6 +3,7 @@
 #include <deque>
 #include <vector>
 
+#include "chain/ParameterMessage.h"
 #include "chain/SampleQueue.h"
 #include "engine/CaptureModule.h"
 #include "engine/DebugLog.h"
@@ -70,7 +71,7 @@ TEST(RealTimePath, PlaybackAndCaptureCallsDoNotAllocate) {
     VeltraDspCapture* capture = createCaptureEngine();
     ASSERT_NE(playback, nullptr);
     ASSERT_NE(capture, nullptr);
-    std::uint32_t record[2] = {10003, 1};
+    std::uint32_t record[2] = {kEnhancementMessage, 1};
     sendPlaybackParameter(playback, record);
     std::vector<float> buffer(2 * 480);
     for (std::size_t i = 0; i < buffer.size(); ++i)

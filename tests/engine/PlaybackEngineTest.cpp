@@ -4,6 +4,7 @@
 #include <limits>
 #include <vector>
 
+#include "chain/ParameterMessage.h"
 #include "chain/PlaybackAudioProcessChainProvider.h"
 #include "chain/ProjectPlaybackAudioProcessChain.h"
 #include "engine/PlaybackModule.h"
@@ -26,7 +27,7 @@ std::vector<float> signal(std::size_t samples) {
 TEST(PlaybackEngine, FirstCallOf480FramesRunsSevenBlocksOneBlockLate) {
     VeltraDspPlayback* engine = createPlaybackEngine(2, 2, 48000);
     ASSERT_NE(engine, nullptr);
-    std::uint32_t record[2] = {10003, 1};
+    std::uint32_t record[2] = {kEnhancementMessage, 1};
     sendPlaybackParameter(engine, record);
     const auto x = signal(960);
     std::vector<float> y = x;  // in place
@@ -38,7 +39,7 @@ TEST(PlaybackEngine, FirstCallOf480FramesRunsSevenBlocksOneBlockLate) {
     ProjectPlaybackAudioProcessChain chain(std::make_unique<PlaybackAudioProcessChainProvider>());
     const std::uint32_t configuration[3] = {2, 2, 48000};
     chain.init(configuration);
-    chain.handleSetParameter({10003, record});
+    chain.handleSetParameter({kEnhancementMessage, record});
     for (int b = 0; b < 6; ++b) {
         testing::Planar in(2, std::vector<float>(64));
         for (int f = 0; f < 128; ++f) in[std::size_t(f % 2)][std::size_t(f / 2)] = x[128 * b + f];

@@ -99,7 +99,7 @@ void drive(Rig& rig, ParameterList list, int channels, fuzz::FuzzInput& in) {
     rig.provider->replace(std::move(list));
     for (int left = 1 + int(in.pick(kMostBlocks)); left > 0;) {
         if (in.pick(4) == 0) {
-            std::uint32_t record[2] = {10003, in.u32()};
+            std::uint32_t record[2] = {kEnhancementMessage, in.u32()};
             rig.chain->handleSetParameter(ParameterMessage{record[0], record});
         }
         const int blocks = 1 + int(in.pick(std::uint32_t(left)));

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "chain/ParameterMessage.h"
 #include "engine/PlaybackModule.h"
 
 namespace veltra::testing {
@@ -21,7 +22,7 @@ inline std::vector<float> playThrough(std::vector<float> x, std::size_t host,
     const std::size_t frames = x.size() / 2;
     for (std::size_t at = 0, next = 0; at < frames;) {
         if (next < switches.size() && switches[next].first == at) {
-            std::uint32_t record[2] = {10003, switches[next++].second};
+            std::uint32_t record[2] = {kEnhancementMessage, switches[next++].second};
             sendPlaybackParameter(engine, record);
         }
         const std::size_t end =
