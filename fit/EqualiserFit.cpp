@@ -24,9 +24,10 @@ constexpr double kRollOffDb = 6.0;
 // With the target's level free, a stage that cuts everything by some dB fits as well as one that
 // does not, and costs the listener that much loudness: a small price on the stage's mean level
 // keeps it near 0 dB on average.
-constexpr double kLevelWeight = 1e-4;
-constexpr double kGainWeight = 1e-6;
-constexpr double kWorthwhileDb = 0.001;
+constexpr double kLevelWeight = 1e-6;
+constexpr double kGainWeight = 1e-8;
+constexpr double kWorthwhileDb = 0.0001;
+constexpr double kIdleDb = 0.25;  // a section's gain below which it does little but cost time
 
 struct Grid {
     std::vector<std::complex<double>> z1;
@@ -249,6 +250,24 @@ void EqualiserFit::deviation(const std::vector<double>& a, const std::vector<dou
 
 namespace {
 
+// Mean squared deviation from the target at its best level on the problem's check grid.
+double checkedDeviation(const FitProblem& p, const std::vector<Section>& sections) {
+    const bool own = !p.checkHz.empty();
+    const std::vector<double>& hz = own ? p.checkHz : p.hz;
+    const std::vector<double>& device = own ? p.checkDevice : p.device;
+    const std::vector<double>& target = own ? p.checkTarget : p.target;
+    const Grid grid(hz, p.rate);
+    std::vector<double> level(hz.size(), 0.0), one(hz.size());
+    for (const Section& s : sections) {
+        sectionDb(s, p.rate, grid, one.data());
+        for (std::size_t i = 0; i < hz.size(); ++i) level[i] += one[i];
+    }
+    for (std::size_t i = 0; i < hz.size(); ++i) level[i] += device[i];
+    double offset = 0.0, rms = 0.0, largest = 0.0;
+    EqualiserFit::deviation(level, target, offset, rms, largest);
+    return rms;
+}
+
 struct Candidate {
     Section section;
     double score = 0.0;
@@ -287,28 +306,32 @@ FitResult EqualiserFit::run(const FitProblem& p) {
     };
 
     std::vector<Section> placed;
-    for (int n = 0; n < p.sections; ++n) {
-        updateResidual(placed);
-        Model current(p, {});
-        for (const Section& s : placed) current.fix(s);
-        const double none[kParameters] = {};  // no free parameters
-        const double now = objective(0, none, nullptr, &current);
-        Candidate best;
-        best.score = -1.0;
-        for (const Section& proposal : SectionPlacement::proposals(p, residual)) {
-            Model local(p, {proposal.type});
-            for (const Section& s : placed) local.fix(s);
-            std::vector<double> x = parametersOf({proposal});
-            const double score = optimise(local, x, kLocalEvaluations);
-            if (best.score < 0.0 || score < best.score)
-                best = {fromParameters(proposal.type, x.data()), score};
+    // Greedy: each new section on the largest area left, the ones before it held.
+    const auto placeMore = [&] {
+        while (static_cast<int>(placed.size()) < p.sections) {
+            updateResidual(placed);
+            Model current(p, {});
+            for (const Section& s : placed) current.fix(s);
+            const double none[kParameters] = {};  // no free parameters
+            const double now = objective(0, none, nullptr, &current);
+            Candidate best;
+            best.score = -1.0;
+            for (const Section& proposal : SectionPlacement::proposals(p, residual)) {
+                Model local(p, {proposal.type});
+                for (const Section& s : placed) local.fix(s);
+                std::vector<double> x = parametersOf({proposal});
+                const double score = optimise(local, x, kLocalEvaluations);
+                if (best.score < 0.0 || score < best.score)
+                    best = {fromParameters(proposal.type, x.data()), score};
+            }
+            // A section that takes less than this off the deviation is not worth it.
+            if (best.score < 0.0 || std::sqrt(now) - std::sqrt(best.score) < kWorthwhileDb) return;
+            placed.push_back(best.section);
         }
-        // A section that takes less than a hundredth of a dB off the deviation is not worth it.
-        if (best.score < 0.0 || std::sqrt(now) - std::sqrt(best.score) < kWorthwhileDb) break;
-        placed.push_back(best.section);
-    }
-
-    if (!placed.empty()) {
+    };
+    // Then all of them together.
+    const auto moveJointly = [&] {
+        if (placed.empty()) return;
         std::vector<int> types;
         types.reserve(placed.size());
         for (const Section& s : placed) types.push_back(s.type);
@@ -318,6 +341,18 @@ FitResult EqualiserFit::run(const FitProblem& p) {
         placed.clear();
         for (std::size_t s = 0; s < types.size(); ++s)
             placed.push_back(fromParameters(types[s], &x[s * kParameters]));
+    };
+    placeMore();
+    moveJointly();
+    // Moving together, some sections give their work to others and are left with almost
+    // nothing to do: they are placed again where the deviation now is largest, once, and the
+    // closer of the two results is kept.
+    const std::vector<Section> firstRound = placed;
+    std::erase_if(placed, [](const Section& s) { return std::fabs(s.gainDb) < kIdleDb; });
+    if (placed.size() < firstRound.size()) {
+        placeMore();
+        moveJointly();
+        if (checkedDeviation(p, placed) >= checkedDeviation(p, firstRound)) placed = firstRound;
     }
     // Sections that ended up doing nothing audible are left out.
     std::erase_if(placed, [](const Section& s) { return std::fabs(s.gainDb) < 0.05; });

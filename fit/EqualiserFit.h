@@ -18,6 +18,9 @@ struct Section {
 struct FitProblem {
     std::vector<double> hz, device, target;
     std::vector<double> guardHz;
+    // The same band on a finer grid: between two results the closer on it is kept, since a
+    // narrow section can fit the fit's grid points and ripple between them. Empty: the fit grid.
+    std::vector<double> checkHz, checkDevice, checkTarget;
     int rate = 48000;
     int sections = 16;
     double maxBoostDb = 6.0;

@@ -10,36 +10,71 @@ using namespace placement;
 namespace {
 
 // The limits on a grid four times as fine as the fit's guard, so that no peak slips between.
-bool withinLimits(const FitProblem& p, const std::vector<Section>& sections) {
+// Where they are broken, the frequency of the worst excess and the excess.
+struct Excess {
+    double hz = 0.0, db = 0.0;
+};
+
+Excess worstExcess(const FitProblem& p, const std::vector<Section>& sections) {
     std::vector<double> hz;
     const double octaves = std::log2(p.guardHz.back() / p.guardHz.front());
     for (int i = 0; i <= static_cast<int>(octaves * 96.0); ++i)
         hz.push_back(p.guardHz.front() * std::exp2(i / 96.0));
     const std::vector<double> level = EqualiserFit::stageDb(sections, p.rate, hz);
+    Excess worst;
     for (std::size_t i = 0; i < level.size(); ++i) {
         const double f = hz[i];
         const double limit = f >= p.lowRollOffHz && f <= p.highRollOffHz ? p.maxBoostDb : 0.0;
-        if (level[i] > limit + kFloatSlackDb) return false;
+        const double excess = level[i] - (limit + kFloatSlackDb);
+        if (excess > worst.db) worst = {f, excess};
     }
-    return true;
+    return worst;
 }
 
 }  // namespace
 
+// The boosts that raise the stage where the limits are broken worst are scaled down together, by
+// the least factor that mends it, and so on while any limit is broken: a section that breaks
+// them (a float design's rounding under a low section, a boost next to a roll-off) does not
+// take every other boost down with it.
 void SectionPlacement::keepLimits(const FitProblem& p, std::vector<Section>& sections) {
-    if (withinLimits(p, sections)) return;
-    auto scaled = [&](double factor) {
-        std::vector<Section> out = sections;
-        for (Section& s : out)
-            if (s.gainDb > 0.0) s.gainDb *= factor;
-        return out;
-    };
-    double low = 0.0, high = 1.0;
-    for (int i = 0; i < 30; ++i) {
-        const double mid = 0.5 * (low + high);
-        (withinLimits(p, scaled(mid)) ? low : high) = mid;
+    for (int round = 0; round < kLimitRounds; ++round) {
+        const Excess excess = worstExcess(p, sections);
+        if (excess.db <= 0.0) return;
+        std::vector<bool> culprit(sections.size(), false);
+        bool any = false;
+        for (std::size_t s = 0; s < sections.size(); ++s) {
+            if (sections[s].gainDb <= 0.0) continue;
+            const double level = EqualiserFit::stageDb({sections[s]}, p.rate, {excess.hz})[0];
+            culprit[s] = level > 0.1 * excess.db;
+            any = any || culprit[s];
+        }
+        if (!any)
+            for (std::size_t s = 0; s < sections.size(); ++s) culprit[s] = sections[s].gainDb > 0.0;
+        auto scaled = [&](double factor) {
+            std::vector<Section> out = sections;
+            for (std::size_t s = 0; s < out.size(); ++s)
+                if (culprit[s]) out[s].gainDb *= factor;
+            return out;
+        };
+        // Only the excess at this frequency decides: another one is the next round's.
+        const auto mended = [&](const std::vector<Section>& trial) {
+            const double level = EqualiserFit::stageDb(trial, p.rate, {excess.hz})[0];
+            const double f = excess.hz;
+            const double limit = f >= p.lowRollOffHz && f <= p.highRollOffHz ? p.maxBoostDb : 0.0;
+            return level <= limit + kFloatSlackDb;
+        };
+        double low = 0.0, high = 1.0;
+        for (int i = 0; i < 30; ++i) {
+            const double mid = 0.5 * (low + high);
+            (mended(scaled(mid)) ? low : high) = mid;
+        }
+        sections = scaled(low);
     }
-    sections = scaled(low);
+    // Still broken after every round (it cannot be here, but the promise must hold): every boost.
+    if (worstExcess(p, sections).db <= 0.0) return;
+    for (Section& s : sections)
+        if (s.gainDb > 0.0) s.gainDb = 0.0;
 }
 
 std::vector<Section> SectionPlacement::proposals(const FitProblem& p,

@@ -18,6 +18,7 @@ inline constexpr std::size_t kRunsTried = 3;
 // A float section's response strays from its exact design by about a thousandth of a dB, a cut's
 // too: the limits hold to within that.
 inline constexpr double kFloatSlackDb = 0.005;
+inline constexpr int kLimitRounds = 16;
 }  // namespace placement
 
 // Where the fit puts a new section, and the limits its result is held to exactly.
@@ -27,8 +28,9 @@ class SectionPlacement {
     // the target at its median level, on the problem's grid): a peak on each, a shelf where an
     // area reaches an end of the band. A boost only between the roll-offs.
     static std::vector<Section> proposals(const FitProblem& p, const std::vector<double>& residual);
-    // Scales every boost down by the least common factor (to within 2^-30) that keeps the limits,
-    // checked with the float designs on 96 points an octave.
+    // Scales boosts down until the limits hold, checked with the float designs on 96 points an
+    // octave: each round the boosts that raise the worst excess, by the least common factor (to
+    // within 2^-30) that mends it.
     static void keepLimits(const FitProblem& p, std::vector<Section>& sections);
 };
 

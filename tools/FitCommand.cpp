@@ -26,7 +26,7 @@ constexpr int kFitPointsPerOctave = 24;
 constexpr int kMinimumPoints = 8;  // measured points within the range
 const double kInsideRollOff = std::exp2(1.0 / 3.0);
 // How far below its half-octave smoothing the measurement may lie before a dip counts as narrow.
-constexpr double kDipDb = 1.0;
+constexpr double kDipDb = 2.0;
 
 void parseRange(const std::string& range, double& low, double& high) {
     char rest = 0;
@@ -152,11 +152,15 @@ int FitCommand::run() const {
                highEnd = problem.highRollOffHz < whole.back();
     const double fitLow = std::max(low, problem.lowRollOffHz * (lowEnd ? kInsideRollOff : 1.0));
     const double fitHigh = std::min(high, problem.highRollOffHz / (highEnd ? kInsideRollOff : 1.0));
-    for (std::size_t i = 0; i < whole.size(); ++i) {
-        if (whole[i] < fitLow * 0.9999 || whole[i] > fitHigh * 1.0001) continue;
-        problem.hz.push_back(whole[i]);
-        problem.device.push_back(filled[i]);
-        problem.target.push_back(wholeTarget[i]);
+    // A grid of its own, so that the band's ends are fitted as well as its middle.
+    if (fitHigh > fitLow) {
+        const measure::ResponseCurve filledCurve(whole, filled);
+        problem.hz = DeviceResponse::grid(fitLow, fitHigh, kFitPointsPerOctave);
+        for (double f : problem.hz) problem.device.push_back(filledCurve.levelAt(f));
+        problem.target = device.targetAt(problem.hz);
+        problem.checkHz = DeviceResponse::grid(fitLow, fitHigh, 4 * kFitPointsPerOctave);
+        for (double f : problem.checkHz) problem.checkDevice.push_back(filledCurve.levelAt(f));
+        problem.checkTarget = device.targetAt(problem.checkHz);
     }
     if (problem.hz.size() < kMinimumPoints)
         throw DataError{measurement_ +

@@ -6,6 +6,7 @@
 
 #include "effects/eq/EqFilterBank.h"
 #include "fit/EqualiserFit.h"
+#include "fit/SectionPlacement.h"
 #include "support/Cookbook.h"
 
 namespace veltra::fit {
@@ -163,6 +164,21 @@ TEST(EqualiserFit, FindsTheRollOffsAndIgnoresDipsBetween) {
     EXPECT_LT(low, crossing(20, 400) * std::exp2(1.0 / 96));
     EXPECT_LE(high, crossing(6000, 23999));
     EXPECT_GT(high, crossing(6000, 23999) * std::exp2(-1.0 / 96));
+}
+
+// A narrow boost low down rises above 0 dB far below it in its float design (its coefficients
+// round near 1 in K^2); holding the limits must scale that boost, not a big one elsewhere.
+TEST(EqualiserFit, AFloatExcessBelowTheRollOffScalesOnlyTheBoostThatCausesIt) {
+    FitProblem p = problemFor({"flat", {}, 36, 1}, 6.0, 2);
+    std::vector<Section> sections = {{11, 4200, 5.0, 2.5}, {11, 60, 0.09, 16}};
+    double excess = -1;  // the premise: the low section's float design breaks the limit
+    for (double f : logGrid(10, 36, 96)) excess = std::max(excess, playedDb(sections, f));
+    ASSERT_GT(excess, kSlack);
+    SectionPlacement::keepLimits(p, sections);
+    EXPECT_EQ(sections[0].gainDb, 5.0);
+    EXPECT_LT(sections[1].gainDb, 0.09);
+    for (double f : logGrid(10, 36, 96)) EXPECT_LE(playedDb(sections, f), kSlack) << f;
+    for (double f : logGrid(36, 21600, 96)) EXPECT_LE(playedDb(sections, f), 6.0 + kSlack) << f;
 }
 
 }  // namespace
