@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "files/WholeFile.h"
+
 namespace veltra::measure {
 
 namespace {
@@ -150,10 +152,9 @@ ResponseCurve ResponseCurve::parse(std::string_view text, const std::string& nam
 }
 
 ResponseCurve ResponseCurve::read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    if (!in || !(text << in.rdbuf())) throw ReadError{path + ": cannot read the file"};
-    return parse(text.str(), path);
+    const std::optional<std::string> text = files::WholeFile::read(path);
+    if (!text) throw ReadError{path + ": cannot read the file"};
+    return parse(*text, path);
 }
 
 std::string ResponseCurve::toRewText(const std::vector<std::string>& comments) const {

@@ -1,13 +1,12 @@
 #include "pipewire/SessionFiles.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <system_error>
+
+#include "files/WholeFile.h"
+#include "pipewire/SessionText.h"
 
 namespace veltra::pipewire {
 
@@ -15,31 +14,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kMarker = "-- veltradsp: ";
-const char* const kConfMarker = "# veltradsp: ";
-
 std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return files::WholeFile::read(path).value_or(std::string());
 }
 
-// The value of a "<marker>key = value" header line, or empty.
 // The path without "." or ".." steps, doubled or trailing slashes.
 std::string plainPath(const std::string& path) {
     std::string p = fs::path(path).lexically_normal().string();
     while (p.size() > 1 && p.back() == '/') p.pop_back();
     return p;
-}
-
-std::string header(const std::string& text, const std::string& marker, const std::string& key) {
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
-        const std::string prefix = marker + key + " = ";
-        if (line.rfind(prefix, 0) == 0) return line.substr(prefix.size());
-    }
-    return {};
 }
 
 SessionError failure(const std::string& what, const std::error_code& ec) {
@@ -68,20 +51,8 @@ class Transaction {
     }
     void file(const fs::path& path, const std::string& text) {
         directory(path.parent_path());
-        const fs::path temporary = path.string() + ".part" + std::to_string(::getpid());
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.close();
-        std::error_code ec;
-        if (!out) {
-            fs::remove(temporary, ec);
-            fail(path.string(), std::error_code(errno != 0 ? errno : EIO, std::generic_category()));
-        }
-        fs::rename(temporary, path, ec);
-        if (ec) {
-            fs::remove(temporary, ec);
+        if (const std::error_code ec = files::WholeFile::write(path.string(), text))
             fail(path.string(), ec);
-        }
         written_.push_back(path);
     }
     const std::vector<fs::path>& created() const { return created_; }
@@ -168,75 +139,21 @@ void SessionFiles::attach(const std::string& sink, const std::string& arguments,
         if (!created.empty()) created += ':';
         created += d;
     }
+    const SessionText text{sink, arguments, preset, created};
     if (lua) {
-        std::ostringstream s;
-        s << "-- The VeltraDsp Speaker sink for the output device " << sink << ", written by\n"
-          << "-- veltradsp pipewire attach: the filter chain is loaded when the device appears "
-             "and\n"
-          << "-- unloaded when it goes, so the sink plays only into it. Remove with detach.\n"
-          << kMarker << "sink = " << sink << "\n"
-          << kMarker << "preset = " << preset << "\n"
-          << kMarker << "created = " << created << "\n"
-          << "local sink = \"" << sink << "\"\n"
-          << "local arguments = [==[\n"
-          << arguments << "]==]\n"
-          << "-- The chain's output stream may not move to another device: when this device goes,\n"
-          << "-- the session manager ends the stream and the filter chain unloads itself with it.\n"
-          << "-- A chain is loaded for each arrival of the device; the finished ones stay "
-             "referenced\n"
-          << "-- so that nothing here frees a module that already went.\n"
-          << "local chains = {}\n"
-          << "local devices = ObjectManager {\n"
-          << "  Interest {\n"
-          << "    type = \"node\",\n"
-          << "    Constraint { \"node.name\", \"equals\", sink },\n"
-          << "    Constraint { \"media.class\", \"equals\", \"Audio/Sink\" },\n"
-          << "  }\n"
-          << "}\n"
-          << "devices:connect(\"object-added\", function(_, _)\n"
-          << "  chains[#chains + 1] = LocalModule(\"libpipewire-module-filter-chain\", arguments, "
-             "{})\n"
-          << "end)\n"
-          << "devices:activate()\n"
-          << "-- Held by the script's globals: a collected object manager would take the chain "
-             "along.\n"
-          << "veltradsp_attachments = veltradsp_attachments or {}\n"
-          << "veltradsp_attachments[sink] = { devices = devices, chains = chains }\n";
-        t.file(script(sink), s.str());
-        std::ostringstream f;
-        f << "-- Loads the VeltraDsp Speaker script for " << sink
-          << "; written by veltradsp pipewire attach.\n"
-          << kMarker << "sink = " << sink << "\nload_script(\"" << fileStem(sink) << ".lua\")\n";
-        t.file(fragment(sink), f.str());
+        t.file(script(sink), text.luaScript());
+        t.file(fragment(sink), text.luaFragment(fileStem(sink)));
     } else {
-        std::ostringstream s;
-        s << "# The VeltraDsp Speaker sink for the output device " << sink
-          << " (WirePlumber 0.5),\n"
-          << "# written by veltradsp pipewire attach; the device itself is hidden from clients.\n"
-          << kConfMarker << "sink = " << sink << "\n"
-          << kConfMarker << "preset = " << preset << "\n"
-          << kConfMarker << "created = " << created << "\n"
-          << "node.software-dsp.rules = [\n"
-          << "    {   matches = [ { node.name = \"" << sink << "\" } ]\n"
-          << "        actions = {\n"
-          << "            create-filter = {\n"
-          << "                hide-parent = true\n"
-          << "                filter-graph = " << arguments << "            }\n"
-          << "        }\n"
-          << "    }\n"
-          << "]\n"
-          << "wireplumber.profiles = {\n"
-          << "    main = { node.software-dsp = required }\n"
-          << "}\n";
-        t.file(ruleFile(sink), s.str());
+        t.file(ruleFile(sink), text.softwareDspRule());
     }
 }
 
 std::vector<std::string> SessionFiles::createdDirectories(const Attachment& a) const {
     std::vector<std::string> dirs;
     for (const auto& f : a.files) {
-        const std::string c =
-            header(readFile(f), f.ends_with(".conf") ? kConfMarker : kMarker, "created");
+        const std::string c = SessionText::recorded(
+            readFile(f), f.ends_with(".conf") ? SessionText::kConfMarker : SessionText::kLuaMarker,
+            "created");
         std::istringstream list(c);
         for (std::string d; std::getline(list, d, ':');) {
             // The record is a text file anyone with access may edit: only directories spelled
@@ -279,16 +196,16 @@ std::vector<Attachment> SessionFiles::attachments() const {
             const std::string name = it->path().filename().string();
             if (name.rfind(lua ? "veltradsp-" : "90-veltradsp-", 0) != 0) continue;
             const std::string text = readFile(path);
-            const std::string sink = header(text, marker, "sink");
+            const std::string sink = SessionText::recorded(text, marker, "sink");
             if (!validSinkName(sink)) continue;
-            Attachment a{sink, header(text, marker, "preset"), {path}};
+            Attachment a{sink, SessionText::recorded(text, marker, "preset"), {path}};
             std::error_code missing;
             if (lua && fs::exists(fragment(sink), missing)) a.files.push_back(fragment(sink));
             out.push_back(a);
         }
     };
-    scan(root_ + "/wireplumber/scripts", kMarker, true);
-    scan(root_ + "/wireplumber/wireplumber.conf.d", kConfMarker, false);
+    scan(root_ + "/wireplumber/scripts", SessionText::kLuaMarker, true);
+    scan(root_ + "/wireplumber/wireplumber.conf.d", SessionText::kConfMarker, false);
     return out;
 }
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "files/WholeFile.h"
 #include "presets/ValueCheck.h"
 
 namespace veltra::presets {
@@ -313,13 +314,12 @@ bool PresetFile::parse(std::string_view text, const std::vector<int>& rates, Tun
 
 bool PresetFile::read(const std::string& path, const std::vector<int>& rates, Tuning& out,
                       PresetProblems& problems) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    if (!in || !(text << in.rdbuf())) {
+    const std::optional<std::string> text = files::WholeFile::read(path);
+    if (!text) {
         problems.push_back({0, 0, "cannot read the file"});
         return false;
     }
-    return parse(text.str(), rates, out, problems);
+    return parse(*text, rates, out, problems);
 }
 
 namespace {

@@ -10,7 +10,7 @@ git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 echo "clang-format: clean"
 
 cppcheck --quiet --library=googletest --enable=warning,performance,portability --std=c++20 \
-    --inline-suppr -I . -I tests --error-exitcode=1 apo engine chain effects presets pipewire measure fit text lv2 tools setup tests bench
+    --inline-suppr -I . -I tests --error-exitcode=1 apo engine chain effects files presets pipewire measure fit text lv2 tools setup tests bench
 echo "cppcheck: clean"
 
 # Our own sources in the compile database (not the build tree's generated ones).

@@ -4,7 +4,9 @@
 # "speakers" and "hdmi", created after the session starts as devices appear. Checked: the
 # VeltraDsp sink comes and goes with "speakers", is the default while it exists, processes what
 # is played to the default exactly as `veltradsp speaker --preset`, and nothing of it reaches
-# "hdmi"; detach leaves the configuration tree byte for byte as it was, twice over.
+# "hdmi"; twenty departures and returns leave one chain and no growth of WirePlumber;
+# without PipeWire attach and status refuse and detach works; detach leaves the configuration
+# tree byte for byte as it was, twice over.
 # Needs the native build in build/release.
 source "$(dirname "$0")/common.sh"
 install_missing pipewire pipewire-bin wireplumber dbus sox python3
@@ -143,6 +145,28 @@ echo -n "speakers back, default output -> speakers: "
 compare speakers-again.raw reference.wav || fail "the returned sink does not process correctly"
 silent hdmi-again.raw || fail "hdmi heard the default after the device came back"
 
+# Twenty departures and returns: never more than one chain, none while the device is away,
+# WirePlumber's memory after the last as after the fifth, and the path still exact.
+wireplumber_kib() { awk '/^VmRSS/ {print $2}' "/proc/$(pgrep -P "$manager" -x wireplumber)/status"; }
+chains() { pw-cli ls Node | grep -c 'node.name = "veltradsp_speaker' || true; }
+for round in $(seq 20); do
+    remove_device speakers
+    wait_for veltradsp_speaker absent || fail "round $round: the VeltraDsp sink outlived its device"
+    [[ "$(chains)" == 0 ]] || fail "round $round: a chain is left without the device"
+    add_device speakers "Laptop speakers"
+    wait_for veltradsp_speaker present || fail "round $round: the VeltraDsp sink did not come back"
+    sleep 0.5
+    [[ "$(chains)" == 2 ]] || fail "round $round: $(chains) VeltraDsp nodes, not one chain's two"
+    [[ $round == 5 ]] && fifth="$(wireplumber_kib)"
+done
+growth=$(($(wireplumber_kib) - fifth))
+echo "twenty departures and returns: one chain at a time; WirePlumber grew by $growth KiB after the fifth"
+((growth < 256)) || fail "WirePlumber grew by $growth KiB over fifteen arrivals"
+for _ in $(seq 50); do [[ "$(default_sink)" == veltradsp_speaker ]] && break; sleep 0.1; done
+play_and_record rounds
+echo -n "after twenty returns, default output -> speakers: "
+compare speakers-rounds.raw reference.wav || fail "the sink does not process correctly after twenty returns"
+
 "$TOOL" pipewire detach --sink speakers
 [[ "$(tree)" == "$before" ]] || { diff <(echo "$before") <(tree); fail "detach left a trace"; }
 for round in 1 2; do
@@ -155,3 +179,19 @@ set +e
 "$TOOL" pipewire detach --sink speakers >/dev/null 2>&1; [[ $? == 3 ]] || fail "detach of nothing: exit 3"
 set -e
 echo "detach: the configuration tree is as before, also after two more rounds"
+
+# Without PipeWire: attach and status say so and change nothing; detach still works.
+"$TOOL" pipewire attach --sink speakers --wireplumber 0.4 >/dev/null
+kill "$daemon"; wait "$daemon" 2>/dev/null || true; daemon=""
+stop_manager
+attached="$(tree)"
+set +e
+"$TOOL" pipewire attach --sink hdmi >/dev/null 2>err.txt; code=$?
+[[ $code == 7 ]] && grep -q "PipeWire cannot be reached" err.txt || fail "attach without PipeWire: exit $code"
+"$TOOL" pipewire status >/dev/null 2>err.txt; code=$?
+[[ $code == 7 ]] && grep -q "PipeWire cannot be reached" err.txt || fail "status without PipeWire: exit $code"
+set -e
+[[ "$(tree)" == "$attached" ]] || fail "a command without PipeWire changed the configuration"
+"$TOOL" pipewire detach --sink speakers >/dev/null
+[[ "$(tree)" == "$before" ]] || fail "detach without PipeWire left a trace"
+echo "without PipeWire: attach and status exit 7 and change nothing; detach works"

@@ -1,13 +1,13 @@
 #include "tools/AudioWriter.h"
 
-#include <unistd.h>
-
 #include <cstdio>
+
+#include "files/WholeFile.h"
 
 namespace veltra::tools {
 
 AudioWriter::AudioWriter(const std::string& path, int channels, int sampleRate, OutputFormat format)
-    : path_(path), temporary_(path + ".part" + std::to_string(::getpid())) {
+    : path_(path), temporary_(files::WholeFile::temporaryBeside(path)) {
     SF_INFO info{};
     info.channels = channels;
     info.samplerate = sampleRate;
@@ -55,10 +55,12 @@ void AudioWriter::commit() {
     if (file_ == nullptr) throw FileError{path_ + ": cannot write the output file"};
     SNDFILE* file = file_;
     file_ = nullptr;
-    if (sf_close(file) != 0 || std::rename(temporary_.c_str(), path_.c_str()) != 0) {
+    if (sf_close(file) != 0) {
         std::remove(temporary_.c_str());
         throw FileError{path_ + ": cannot write the output file"};
     }
+    if (files::WholeFile::commit(temporary_, path_))
+        throw FileError{path_ + ": cannot write the output file"};
 }
 
 }  // namespace veltra::tools

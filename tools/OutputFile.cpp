@@ -1,10 +1,9 @@
 #include "tools/OutputFile.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 
+#include "files/WholeFile.h"
 #include "tools/AudioFile.h"
 
 namespace veltra::tools {
@@ -20,19 +19,11 @@ bool writeAll(const std::string& path, const std::string& text) {
     return static_cast<bool>(out);
 }
 
-std::string temporaryBeside(const std::string& path) {
-    return path + ".part" + std::to_string(::getpid());
-}
-
 }  // namespace
 
 void writeTextFile(const std::string& path, const std::string& text) {
-    const std::string temporary = temporaryBeside(path);
-    std::error_code ec;
-    if (!writeAll(temporary, text) || (fs::rename(temporary, path, ec), ec)) {
-        fs::remove(temporary, ec);
+    if (files::WholeFile::write(path, text))
         throw FileError{path + ": cannot write the output file"};
-    }
 }
 
 void writeFolder(const std::string& path,
@@ -46,7 +37,7 @@ void writeFolder(const std::string& path,
             if (!ours) throw FileError{path + ": holds other files; choose a new or empty folder"};
         }
     }
-    const std::string temporary = temporaryBeside(path);
+    const std::string temporary = files::WholeFile::temporaryBeside(path);
     fs::remove_all(temporary, ec);
     bool ok = fs::create_directory(temporary, ec);
     for (const auto& file : files) ok = ok && writeAll(temporary + "/" + file.first, file.second);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "pipewire/FilterChainConfig.h"
 #include "pipewire/SessionFiles.h"
@@ -26,13 +27,22 @@ const char* const kExitCodes =
     "      (restart WirePlumber, or attach again with --now)\n"
     "  3   no output sink of that name (attach), or it is not attached (detach, status)\n"
     "  5   the configuration directory cannot be written; nothing was changed\n"
-    "  7   another system error; what had been written was removed\n"
+    "  7   PipeWire cannot be reached (list, attach, status: nothing was changed), or another\n"
+    "      system error (what had been written was removed)\n"
     "  64  the command line is wrong\n"
     "  65  the preset is not valid; nothing was written\n";
 
-SinkList currentSinks() {
-    auto sinks = SinkList::query();
-    return sinks ? *sinks : SinkList{};
+constexpr int kExitNoPipeWire = 7;
+
+// What PipeWire has now; without it, what the commands that need it answer. Nothing is changed
+// on the strength of a session that cannot be seen.
+std::optional<SinkList> reachPipeWire() {
+    std::optional<SinkList> sinks = SinkList::query();
+    if (!sinks)
+        std::fprintf(
+            stderr,
+            "veltradsp: PipeWire cannot be reached (pw-dump failed); nothing was changed\n");
+    return sinks;
 }
 
 // WirePlumber 0.5 and later read the conf form; 0.4 the Lua form.
@@ -106,11 +116,8 @@ int PipeWireCommands::run() const {
 }
 
 int PipeWireCommands::list() const {
-    const auto sinks = SinkList::query();
-    if (!sinks) {
-        std::fprintf(stderr, "veltradsp: PipeWire cannot be reached (pw-dump failed)\n");
-        return 7;
-    }
+    const auto sinks = reachPipeWire();
+    if (!sinks) return kExitNoPipeWire;
     const auto attached = SessionFiles(root()).attachments();
     std::printf("%-48s %-32s %s\n", "SINK", "DESCRIPTION", "ATTACHED");
     for (const auto& s : sinks->sinks()) {
@@ -135,7 +142,9 @@ void restartWirePlumber() {
 
 int PipeWireCommands::attach() const {
     const presets::Tuning tuning = loadPreset(preset_);
-    if (!SessionFiles::validSinkName(sink_) || !currentSinks().has(sink_)) {
+    const auto sinks = reachPipeWire();
+    if (!sinks) return kExitNoPipeWire;
+    if (!SessionFiles::validSinkName(sink_) || !sinks->has(sink_)) {
         std::fprintf(stderr, "veltradsp: no output sink named '%s' (veltradsp pipewire list)\n",
                      sink_.c_str());
         return kExitUnknownSink;
@@ -171,7 +180,9 @@ int PipeWireCommands::detach() const {
 }
 
 int PipeWireCommands::status() const {
-    const SinkList sinks = currentSinks();
+    const auto reached = reachPipeWire();
+    if (!reached) return kExitNoPipeWire;
+    const SinkList& sinks = *reached;
     int result = 0;
     bool found = false;
     for (const auto& a : SessionFiles(root()).attachments()) {

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "files/WholeFile.h"
 #include "pipewire/FilterChainConfig.h"
 #include "presets/FilterTextImport.h"
 #include "presets/PresetFile.h"
@@ -90,11 +91,10 @@ int PresetCommands::check() const {
 
 int PresetCommands::import() const {
     Tuning tuning = loadPreset(into_, {importRate_});
-    std::ifstream in(file_, std::ios::binary);
-    std::ostringstream text;
-    if (!in || !(text << in.rdbuf())) throw FileError{file_ + ": cannot read the file"};
+    const std::optional<std::string> text = files::WholeFile::read(file_);
+    if (!text) throw FileError{file_ + ": cannot read the file"};
     PresetProblems problems;
-    if (!FilterTextImport::apply(text.str(), stageIndex(stage_), importRate_, tuning, problems))
+    if (!FilterTextImport::apply(*text, stageIndex(stage_), importRate_, tuning, problems))
         throw PresetError{file_, std::move(problems)};
     writeTextFile(output_, PresetFile::write(tuning));
     return 0;

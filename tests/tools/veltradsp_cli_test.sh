@@ -89,6 +89,15 @@ check "response compare" 65 "$TOOL" response --preset imported.toml --compare ba
 check "response with a preset" 0 "$TOOL" response --stage PostEQ --preset imported.toml --compare "$SRC/presets/default.toml" --points 4
 [[ "$(head -1 "$WORK/stdout")" == "frequency_hz,PostEQ,default:PostEQ" ]] || { echo "FAIL: compare columns"; head -1 "$WORK/stdout"; fail=1; }
 
+# No PipeWire to be reached (an empty runtime folder): attach and status say so and write nothing.
+mkdir -p noruntime config
+XDG_RUNTIME_DIR="$WORK/noruntime" XDG_CONFIG_HOME="$WORK/config" check "attach without PipeWire" 7 \
+    "$TOOL" pipewire attach --sink speakers
+grep -q "PipeWire cannot be reached" "$WORK/stderr" || { echo "FAIL: attach without PipeWire: message"; fail=1; }
+XDG_RUNTIME_DIR="$WORK/noruntime" XDG_CONFIG_HOME="$WORK/config" check "status without PipeWire" 7 \
+    "$TOOL" pipewire status
+[[ -z "$(ls -A config)" ]] || { echo "FAIL: a command without PipeWire wrote $(ls -A config)"; fail=1; }
+
 leftovers=$(ls bad* x.wav ./*.part* 2>/dev/null | grep -v '^bad.toml$')
 [[ -z "$leftovers" ]] || { echo "FAIL: leftover files: $leftovers"; fail=1; }
 exit $fail
