@@ -3,6 +3,9 @@
 #include <bit>
 #include <initializer_list>
 
+#include "chain/BlockLayout.h"
+#include "effects/eq/SectionType.h"
+
 namespace veltra {
 
 namespace {
@@ -24,7 +27,10 @@ std::unique_ptr<ParameterBlock> makeBlock(const char* name, EffectType type) {
     for (float v : values) block.setFloat(first++, v);
 }
 
+// A band: frequency, gain, Q and the type's code, in the block's order.
 using Band = std::initializer_list<float>;
+[[maybe_unused]] constexpr float kHighPass = codeOf(SectionType::kHighPass2);
+[[maybe_unused]] constexpr float kPeak = codeOf(SectionType::kPeak);
 
 [[maybe_unused]] std::unique_ptr<ParameterBlock> eqBlock(const char* name,
                                                          std::initializer_list<Band> bands) {
@@ -32,7 +38,7 @@ using Band = std::initializer_list<float>;
     std::size_t word = 0;
     for (const Band& band : bands) {
         setFloats(*block, word, band);
-        word += 4;
+        word += block::kBandWords;
     }
     return block;
 }
@@ -40,7 +46,8 @@ using Band = std::initializer_list<float>;
 [[maybe_unused]] std::unique_ptr<ParameterBlock> limiterBlock(const char* name, float releaseMs) {
     auto block = makeBlock(name, kEffectTypeLimiter);
     // +7 dB into the detector and output, -3 dBFS threshold, 10 ms attack.
-    setFloats(*block, 0, {0.0f, 7.0f, -3.0f, kFloorOffset, 0.0f, 10.0f, releaseMs, 131.0f});
+    setFloats(*block, block::kLimiterPassThrough,
+              {0.0f, 7.0f, -3.0f, kFloorOffset, 0.0f, 10.0f, releaseMs, 131.0f});
     return block;
 }
 
@@ -87,38 +94,40 @@ ParameterList PlaybackAudioProcessChainProvider::defaultList() {
 #else
     ParameterList list;
     auto headroom = makeBlock("Headroom", kEffectTypeGain);
-    headroom->setFloat(0, -10.0f);
+    headroom->setFloat(block::kGainDb, -10.0f);
     list.push_back(std::move(headroom));
 
-    list.push_back(eqBlock("PreEQ", {{180.0f, -3.0f, 0.8f, 2},
-                                     {350.0f, -10.0f, 2.0f, 11},
-                                     {800.0f, -3.0f, 3.0f, 11},
-                                     {1500.0f, 3.0f, 2.0f, 11},
-                                     {3000.0f, 3.0f, 2.8f, 11},
-                                     {4000.0f, -9.0f, 8.0f, 11},
-                                     {5000.0f, 8.0f, 3.0f, 11},
-                                     {9000.0f, -5.0f, 6.0f, 11},
-                                     {250.0f, 10.0f, 2.5f, 11}}));
+    list.push_back(eqBlock("PreEQ", {{180.0f, -3.0f, 0.8f, kHighPass},
+                                     {350.0f, -10.0f, 2.0f, kPeak},
+                                     {800.0f, -3.0f, 3.0f, kPeak},
+                                     {1500.0f, 3.0f, 2.0f, kPeak},
+                                     {3000.0f, 3.0f, 2.8f, kPeak},
+                                     {4000.0f, -9.0f, 8.0f, kPeak},
+                                     {5000.0f, 8.0f, 3.0f, kPeak},
+                                     {9000.0f, -5.0f, 6.0f, kPeak},
+                                     {250.0f, 10.0f, 2.5f, kPeak}}));
     list.push_back(limiterBlock("Limiter", 200.0f));
-    list.push_back(eqBlock("PostEQ", {{200.0f, -3.0f, 0.8f, 2}}));
+    list.push_back(eqBlock("PostEQ", {{200.0f, -3.0f, 0.8f, kHighPass}}));
 
     auto surround = makeBlock("Halvorn_Surround", kEffectTypeSurround);
-    surround->payload[256] = static_cast<std::uint32_t>(-1);  // custom preset
-    surround->payload[257] = 80;                              // intensity, percent
-    setFloats(*surround, 258, {0.0f, 500.0f, -18.0f, -15.0f, 0.0f, -100.0f, 0.0f, -20.0f, -1.0f});
-    setFloats(*surround, 267, {0.0f, 0.0f, -20.0f, 10.0f, 200.0f, kFloorOffset, 0.0f, 131.0f});
+    surround->payload[block::kSurroundPreset] = static_cast<std::uint32_t>(-1);  // custom
+    surround->payload[block::kSurroundIntensity] = 80;                           // percent
+    setFloats(*surround, block::kSurroundCustomRow,
+              {0.0f, 500.0f, -18.0f, -15.0f, 0.0f, -100.0f, 0.0f, -20.0f, -1.0f});
+    setFloats(*surround, block::kSurroundLimiter,
+              {0.0f, 0.0f, -20.0f, 10.0f, 200.0f, kFloorOffset, 0.0f, 131.0f});
     list.push_back(std::move(surround));
 
-    list.push_back(eqBlock("PostEQ2", {{200.0f, -3.0f, 0.8f, 2},
-                                       {250.0f, 10.0f, 2.5f, 11},
-                                       {350.0f, -15.0f, 3.5f, 11},
-                                       {800.0f, -3.0f, 3.0f, 11},
-                                       {1500.0f, 3.0f, 2.0f, 11},
-                                       {3000.0f, 3.0f, 2.8f, 11},
-                                       {4000.0f, -9.0f, 8.0f, 11},
-                                       {5000.0f, 8.0f, 3.0f, 11},
-                                       {9000.0f, -5.0f, 6.0f, 11},
-                                       {450.0f, -5.0f, 4.5f, 11}}));
+    list.push_back(eqBlock("PostEQ2", {{200.0f, -3.0f, 0.8f, kHighPass},
+                                       {250.0f, 10.0f, 2.5f, kPeak},
+                                       {350.0f, -15.0f, 3.5f, kPeak},
+                                       {800.0f, -3.0f, 3.0f, kPeak},
+                                       {1500.0f, 3.0f, 2.0f, kPeak},
+                                       {3000.0f, 3.0f, 2.8f, kPeak},
+                                       {4000.0f, -9.0f, 8.0f, kPeak},
+                                       {5000.0f, 8.0f, 3.0f, kPeak},
+                                       {9000.0f, -5.0f, 6.0f, kPeak},
+                                       {450.0f, -5.0f, 4.5f, kPeak}}));
     list.push_back(limiterBlock("Limiter2", 10.0f));
     return list;
 #endif

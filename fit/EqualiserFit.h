@@ -3,11 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "effects/eq/SectionType.h"
+
 namespace veltra::fit {
 
 // One equaliser section as the module designs it (a type code of the filter table).
 struct Section {
-    int type = 11;
+    int type = codeOf(SectionType::kPeak);
     double hz = 1000.0, gainDb = 0.0, q = 1.0;
 };
 

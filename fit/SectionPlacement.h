@@ -3,13 +3,16 @@
 #include <cstddef>
 #include <vector>
 
+#include "effects/eq/SectionType.h"
 #include "fit/EqualiserFit.h"
 
 namespace veltra::fit {
 
 // The sections and bounds the fit works with.
 namespace placement {
-inline constexpr int kPeak = 11, kHighShelf = 16, kLowShelf = 17;
+inline constexpr int kPeak = codeOf(SectionType::kPeak);
+inline constexpr int kHighShelf = codeOf(SectionType::kHighShelf2);
+inline constexpr int kLowShelf = codeOf(SectionType::kLowShelf2);
 inline constexpr double kMaxCutDb = -20.0;
 // A cut's Q is narrowed by its linear gain in the equaliser's design, so the bound is wide.
 inline constexpr double kMinPeakQ = 0.2, kMaxPeakQ = 16.0, kMinShelfQ = 0.4, kMaxShelfQ = 1.0;

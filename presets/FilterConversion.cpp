@@ -32,42 +32,44 @@ enum class Shape {
 
 struct Kind {
     const char* name;
-    int code;
+    SectionType type;
     Shape shape;
     bool needsGain;
     bool takesQ;
 };
 
+using S = SectionType;
+
 constexpr Kind kKinds[] = {
-    {"PK", 11, Shape::Peak, true, true},
-    {"PEQ", 11, Shape::Peak, true, true},
-    {"MODAL", 11, Shape::Peak, true, true},
-    {"Modal", 11, Shape::Peak, true, true},
-    {"LSC", 17, Shape::LowShelf, true, true},
-    {"LS Q", 17, Shape::LowShelf, true, true},
-    {"HSC", 16, Shape::HighShelf, true, true},
-    {"HS Q", 16, Shape::HighShelf, true, true},
-    {"LS", 17, Shape::LowShelf, true, true},
-    {"HS", 16, Shape::HighShelf, true, true},
-    {"LS 6dB", 13, Shape::LowShelfSlopeHalf, true, false},
-    {"HS 6dB", 12, Shape::HighShelfSlopeHalf, true, false},
-    {"LS 12dB", 17, Shape::LowShelfCorner12, true, false},
-    {"HS 12dB", 16, Shape::HighShelfCorner12, true, false},
-    {"LP", 6, Shape::LowPass, false, false},
-    {"HP", 2, Shape::HighPass, false, false},
-    {"LPQ", 6, Shape::LowPass, false, true},
-    {"LP Q", 6, Shape::LowPass, false, true},
-    {"HPQ", 2, Shape::HighPass, false, true},
-    {"HP Q", 2, Shape::HighPass, false, true},
-    {"LP1", 5, Shape::LowPass1, false, false},
-    {"HP1", 1, Shape::HighPass1, false, false},
-    {"NO", 40, Shape::Notch, false, true},
-    {"Notch", 40, Shape::Notch, false, true},
-    {"Notch Q", 40, Shape::Notch, false, true},
-    {"AP", 10, Shape::AllPass, false, true},
-    {"All pass", 10, Shape::AllPass, false, true},
-    {"BP", 14, Shape::BandPass, false, true},
-    {"L-T", 11, Shape::Transform, false, true},
+    {"PK", S::kPeak, Shape::Peak, true, true},
+    {"PEQ", S::kPeak, Shape::Peak, true, true},
+    {"MODAL", S::kPeak, Shape::Peak, true, true},
+    {"Modal", S::kPeak, Shape::Peak, true, true},
+    {"LSC", S::kLowShelf2, Shape::LowShelf, true, true},
+    {"LS Q", S::kLowShelf2, Shape::LowShelf, true, true},
+    {"HSC", S::kHighShelf2, Shape::HighShelf, true, true},
+    {"HS Q", S::kHighShelf2, Shape::HighShelf, true, true},
+    {"LS", S::kLowShelf2, Shape::LowShelf, true, true},
+    {"HS", S::kHighShelf2, Shape::HighShelf, true, true},
+    {"LS 6dB", S::kLowShelf1, Shape::LowShelfSlopeHalf, true, false},
+    {"HS 6dB", S::kHighShelf1, Shape::HighShelfSlopeHalf, true, false},
+    {"LS 12dB", S::kLowShelf2, Shape::LowShelfCorner12, true, false},
+    {"HS 12dB", S::kHighShelf2, Shape::HighShelfCorner12, true, false},
+    {"LP", S::kLowPass2, Shape::LowPass, false, false},
+    {"HP", S::kHighPass2, Shape::HighPass, false, false},
+    {"LPQ", S::kLowPass2, Shape::LowPass, false, true},
+    {"LP Q", S::kLowPass2, Shape::LowPass, false, true},
+    {"HPQ", S::kHighPass2, Shape::HighPass, false, true},
+    {"HP Q", S::kHighPass2, Shape::HighPass, false, true},
+    {"LP1", S::kLowPass1, Shape::LowPass1, false, false},
+    {"HP1", S::kHighPass1, Shape::HighPass1, false, false},
+    {"NO", S::kNotch, Shape::Notch, false, true},
+    {"Notch", S::kNotch, Shape::Notch, false, true},
+    {"Notch Q", S::kNotch, Shape::Notch, false, true},
+    {"AP", S::kAllPass2, Shape::AllPass, false, true},
+    {"All pass", S::kAllPass2, Shape::AllPass, false, true},
+    {"BP", S::kBandPass, Shape::BandPass, false, true},
+    {"L-T", S::kPeak, Shape::Transform, false, true},
 };
 
 const Kind* find(const std::string& type) {
@@ -166,7 +168,7 @@ std::string FilterConversion::convert(const FilterSpec& f, int rate, ImportedSec
     double gain = f.gain.value_or(0.0);
     double f0 = *f.fc;
     double cookbookQ = q;
-    s.code = kind->code;
+    s.code = codeOf(kind->type);
     s.q = q;
     s.freq = f0;
     // The cookbook's A is 10^(gain/40), this equaliser's 10^(gain/20) (docs/filter-import.md):

@@ -301,7 +301,7 @@ bool FilterTextImport::apply(std::string_view raw, int stage, int rate, Tuning& 
             } else if (*spec.gain != 0.0) {
                 ImportedSection s;
                 s.line = w.line;
-                s.code = 15;
+                s.code = codeOf(SectionType::kGain);
                 s.freq = 1000.0;
                 s.gain = *spec.gain;
                 s.q = 0.70710678118654752;
@@ -356,7 +356,8 @@ bool FilterTextImport::apply(std::string_view raw, int stage, int rate, Tuning& 
     };
     const auto fit = std::make_unique<SectionFit>(rate);
     for (ImportedSection& s : sections)
-        if (s.code != 15) fit->refine(s.code, s.target, s.gain, s.freq, s.q, allowed);
+        if (s.code != codeOf(SectionType::kGain))
+            fit->refine(s.code, s.target, s.gain, s.freq, s.q, allowed);
     tuning.clearBands(stage);
     for (std::size_t b = 0; b < sections.size(); ++b) {
         const ImportedSection& s = sections[b];

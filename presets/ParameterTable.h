@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "effects/eq/SectionType.h"
+
 namespace veltra::presets {
 
 // How a value is written in a preset and stored in the stage's parameter block.
@@ -30,13 +32,8 @@ struct Field {
     const char* meaning;
 };
 
-struct FilterType {
-    const char* name;  // as written in a preset
-    int code;          // the equaliser's type code
-    const char* label;
-    bool usesGain;
-    bool usesQ;
-};
+// An equaliser section's type as the table names it: the equaliser's own list.
+using FilterType = SectionTypeInfo;
 
 // A word of a stage's block that is not a tuning value but has a fixed content.
 struct FixedWord {

@@ -54,11 +54,6 @@ void setBand(Tuning& tuning, int stage, int band, const Section& s) {
         tuning.set({stage, band, &f}, static_cast<float>(values[f.word]));
 }
 
-// High- and low-pass sections protect the speaker: a fit keeps them where they are.
-bool protects(int type) {
-    return type == 1 || type == 2 || type == 5 || type == 6;
-}
-
 const presets::Parameter& headroomGain() {
     static const presets::Parameter p{0, -1, &presets::stages()[0].fields[1]};
     return p;
@@ -131,7 +126,8 @@ int FitCommand::run() const {
     std::vector<Section> kept;
     for (int b = 0; b < presets::kMaxBands; ++b) {
         const Section s = bandOf(base, stage, b);
-        if (protects(s.type))
+        // High- and low-pass sections protect the speaker: a fit keeps them where they are.
+        if (sectionIsPassFilter(s.type))
             setBand(flat, stage, static_cast<int>(kept.size()), s), kept.push_back(s);
     }
     const auto whole =

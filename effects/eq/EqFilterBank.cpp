@@ -75,8 +75,10 @@ void EqFilterBank::recompute() {
         const float* p = &bandParameters[b * kParametersPerBand];
         // The type code travels as a float; truncation toward zero reads 11.9 as 11. Codes beyond
         // the int range are out of the table anyway and pass through.
-        const int type = (p[3] > -1000.0f && p[3] < 1000.0f) ? static_cast<int>(p[3]) : 0;
-        designBand(p[0], p[1], p[2], type, sampleRate, &coefficients[b * kCoefficientsPerBand]);
+        const float code = p[block::kBandType];
+        const int type = (code > -1000.0f && code < 1000.0f) ? static_cast<int>(code) : 0;
+        designBand(p[block::kBandFrequency], p[block::kBandGain], p[block::kBandQ], type,
+                   sampleRate, &coefficients[b * kCoefficientsPerBand]);
     }
     fold();
     clearState();

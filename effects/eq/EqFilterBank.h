@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "chain/BlockLayout.h"
 #include "effects/kernels/KernelTable.h"
 
 namespace veltra {
@@ -11,9 +12,9 @@ namespace veltra {
 // Coefficients and state of a 16-section biquad cascade per channel. Each section is transposed
 // direct form II with b0, b1, b2, -a1, -a2 stored already divided by a0.
 struct EqFilterBank {
-    static constexpr int kBands = 16;
+    static constexpr int kBands = static_cast<int>(block::kBands);
     static constexpr int kMaxChannels = 16;
-    static constexpr int kParametersPerBand = 4;  // frequency Hz, gain dB, Q, type code
+    static constexpr int kParametersPerBand = static_cast<int>(block::kBandWords);
     static constexpr int kCoefficientsPerBand = 5;
 
     EqFilterBank(int channels, int sampleRate);

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "effects/eq/SectionType.h"
+
 namespace veltra::eq {
 
 template <class T>
@@ -19,14 +21,6 @@ inline constexpr T kPi = T(3.1415927f);
 template <>
 inline constexpr double kPi<double> = std::numbers::pi;
 
-inline bool usesQ(int type) {
-    return type == 2 || type == 6 || type == 10 || type == 11 || type == 14 || type == 16 ||
-           type == 17 || type == 40;
-}
-inline bool usesFrequency(int type) {
-    return type != 15;
-}
-
 // One design for the float coefficients the equaliser runs and for the double ones a fit
 // differentiates: in float every step rounds exactly as it always has.
 template <class T>
@@ -34,8 +28,8 @@ void designSection(T f, T gain, T q, int type, int rate, T* out) {
     passThrough(out);
     const T fs = static_cast<T>(rate);
     if (!std::isfinite(f) || !std::isfinite(gain) || !std::isfinite(q) || rate <= 0) return;
-    if (usesFrequency(type) && !(f > T(0) && f < T(0.5) * fs)) return;
-    if (usesQ(type) && !(q > T(0))) return;
+    if (sectionUsesFrequency(type) && !(f > T(0) && f < T(0.5) * fs)) return;
+    if (sectionUsesQ(type) && !(q > T(0))) return;
 
     const T w = f * kPi<T> / fs;
     const T K = static_cast<T>(1.0 / std::tan(static_cast<double>(w)));
@@ -44,7 +38,7 @@ void designSection(T f, T gain, T q, int type, int rate, T* out) {
     // A boost puts A in the numerator, a cut puts 1/A in the denominator.
     const T G = A > T(1) ? A : T(1);
     const T H = A > T(1) ? T(1) : T(1) / A;
-    const T qb = (type == 11 && A < T(1)) ? q * A : q;
+    const T qb = (type == codeOf(SectionType::kPeak) && A < T(1)) ? q * A : q;
     const T twoOneMinusK2 = T(2) * (T(1) - K2);
 
     T b0 = T(1), b1 = T(0), b2 = T(0), a0 = T(1), a1 = T(0), a2 = T(0);
@@ -53,70 +47,71 @@ void designSection(T f, T gain, T q, int type, int rate, T* out) {
         a1 = twoOneMinusK2;
         a2 = T(1) - K / qq + K2;
     };
-    switch (type) {
-        case 1:
+    using S = SectionType;
+    switch (static_cast<SectionType>(type)) {
+        case S::kHighPass1:
             b0 = K;
             b1 = -K;
             a0 = K + T(1);
             a1 = T(1) - K;
             break;
-        case 2:
+        case S::kHighPass2:
             b0 = K2;
             b1 = -T(2) * K2;
             b2 = K2;
             secondOrderDenominator(q);
             break;
-        case 5:
+        case S::kLowPass1:
             b0 = T(1);
             b1 = T(1);
             a0 = K + T(1);
             a1 = T(1) - K;
             break;
-        case 6:
+        case S::kLowPass2:
             b0 = T(1);
             b1 = T(2);
             b2 = T(1);
             secondOrderDenominator(q);
             break;
-        case 9:
+        case S::kAllPass1:
             b0 = T(1) - K;
             b1 = T(1) + K;
             a0 = T(1) + K;
             a1 = T(1) - K;
             break;
-        case 10:
+        case S::kAllPass2:
             secondOrderDenominator(q);
             b0 = a2;
             b1 = twoOneMinusK2;
             b2 = a0;
             break;
-        case 11:
+        case S::kPeak:
             b0 = T(1) + A * K / qb + K2;
             b1 = twoOneMinusK2;
             b2 = T(1) - A * K / qb + K2;
             secondOrderDenominator(qb);
             break;
-        case 12:
+        case S::kHighShelf1:
             b0 = T(1) + G * K;
             b1 = T(1) - G * K;
             a0 = T(1) + H * K;
             a1 = T(1) - H * K;
             break;
-        case 13:
+        case S::kLowShelf1:
             b0 = G + K;
             b1 = G - K;
             a0 = H + K;
             a1 = H - K;
             break;
-        case 14:
+        case S::kBandPass:
             b0 = K / q;
             b2 = -K / q;
             secondOrderDenominator(q);
             break;
-        case 15:
+        case S::kGain:
             b0 = A;
             break;
-        case 16: {
+        case S::kHighShelf2: {
             const T sg = std::sqrt(G), sh = std::sqrt(H);
             b0 = T(1) + sg * K / q + G * K2;
             b1 = T(2) * (T(1) - G * K2);
@@ -126,7 +121,7 @@ void designSection(T f, T gain, T q, int type, int rate, T* out) {
             a2 = T(1) - sh * K / q + H * K2;
             break;
         }
-        case 17: {
+        case S::kLowShelf2: {
             const T sg = std::sqrt(G), sh = std::sqrt(H);
             b0 = G + sg * K / q + K2;
             b1 = T(2) * (G - K2);
@@ -136,7 +131,7 @@ void designSection(T f, T gain, T q, int type, int rate, T* out) {
             a2 = H - sh * K / q + K2;
             break;
         }
-        case 40:
+        case S::kNotch:
             b0 = T(1) + K2;
             b1 = twoOneMinusK2;
             b2 = T(1) + K2;

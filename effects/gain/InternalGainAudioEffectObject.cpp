@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "chain/BlockLayout.h"
 #include "chain/ParameterBlock.h"
 #include "effects/kernels/Scale.h"
 
@@ -14,7 +15,7 @@ bool InternalGainAudioEffectObject::init() {
 
 void InternalGainAudioEffectObject::setParameters(const ParameterBlock& block) {
     // Converted once per block application; the sample loop is a single multiply.
-    linearGain_ = std::pow(10.0f, block.floatAt(0) / 20.0f);
+    linearGain_ = std::pow(10.0f, block.floatAt(block::kGainDb) / 20.0f);
 }
 
 int InternalGainAudioEffectObject::process(float** input, float** output, int frames) {

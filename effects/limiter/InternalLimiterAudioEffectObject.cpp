@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "chain/BlockLayout.h"
 #include "chain/ParameterBlock.h"
 
 namespace veltra {
@@ -21,9 +22,10 @@ bool InternalLimiterAudioEffectObject::init() {
 
 void InternalLimiterAudioEffectObject::setParameters(const ParameterBlock& block) {
     if (!kernel_) return;
+    static_assert(LimiterKernel::kParameterCount == block::kLimiterWords);
     float values[LimiterKernel::kParameterCount];
     for (int i = 0; i < LimiterKernel::kParameterCount; ++i)
-        values[i] = block.floatAt(static_cast<std::size_t>(i));
+        values[i] = block.floatAt(block::kLimiterPassThrough + static_cast<std::size_t>(i));
     kernel_->setParameters(values);
 }
 

@@ -4,6 +4,7 @@
 #include <bit>
 #include <limits>
 
+#include "chain/BlockLayout.h"
 #include "chain/ParameterBlock.h"
 
 namespace veltra {
@@ -31,19 +32,23 @@ void HalvornSurroundAudioEffectObject::setParameters(const ParameterBlock& block
     k.bypass = block.enabled == 0 ? 1 : 0;
     if (block.enabled == 0) return;
 
-    const auto preset = static_cast<std::int32_t>(block.payload[kPresetWord]);
+    const auto preset = static_cast<std::int32_t>(block.payload[block::kSurroundPreset]);
     if (preset != k.presetNumber) k.loadPreset(std::min(preset & 15, 4));
-    const auto intensity = static_cast<std::int32_t>(block.payload[kIntensityWord]);
+    const auto intensity = static_cast<std::int32_t>(block.payload[block::kSurroundIntensity]);
     if (intensity != k.intensity) k.setIntensity(intensity);
     if (preset == -1) {
+        static_assert(block::kSurroundLimiter - block::kSurroundCustomRow ==
+                      SurroundKernel::kPresetRow);
         float row[SurroundKernel::kPresetRow];
         for (std::size_t i = 0; i < SurroundKernel::kPresetRow; ++i)
-            row[i] = block.floatAt(kCustomRowWord + i);
+            row[i] = block.floatAt(block::kSurroundCustomRow + i);
         k.loadCustom(row);
     }
+    static_assert(block::kSurroundEnd - block::kSurroundLimiter ==
+                  SurroundLimiter::kParameterCount);
     float limiter[SurroundLimiter::kParameterCount];
     for (std::size_t i = 0; i < SurroundLimiter::kParameterCount; ++i)
-        limiter[i] = block.floatAt(kLimiterWord + i);
+        limiter[i] = block.floatAt(block::kSurroundLimiter + i);
     k.limiter.setParameters(limiter);
 }
 

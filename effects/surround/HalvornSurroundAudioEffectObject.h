@@ -11,12 +11,6 @@ namespace veltra {
 // receives the left output; with more than two, channels beyond the second pass through.
 class HalvornSurroundAudioEffectObject final : public DspAudioEffectObject {
   public:
-    // Payload words of the surround block.
-    static constexpr std::size_t kPresetWord = 256;
-    static constexpr std::size_t kIntensityWord = 257;
-    static constexpr std::size_t kCustomRowWord = 258;
-    static constexpr std::size_t kLimiterWord = 267;
-
     explicit HalvornSurroundAudioEffectObject(std::uint32_t sampleRate, int channels = 2);
     ~HalvornSurroundAudioEffectObject() override = default;
 

@@ -15,15 +15,15 @@ using Effect = HalvornSurroundAudioEffectObject;
 
 ParameterBlock surroundBlock(std::int32_t preset, std::int32_t intensity,
                              std::vector<float> limiter, std::vector<float> custom = {}) {
+    // The block's documented positions, written out: the preset, the intensity, the custom row
+    // and the limiter's eight words.
     ParameterBlock block;
     block.effectType = kEffectTypeSurround;
     block.enabled = 1;
-    block.payload[Effect::kPresetWord] = static_cast<std::uint32_t>(preset);
-    block.payload[Effect::kIntensityWord] = static_cast<std::uint32_t>(intensity);
-    for (std::size_t i = 0; i < custom.size(); ++i)
-        block.setFloat(Effect::kCustomRowWord + i, custom[i]);
-    for (std::size_t i = 0; i < limiter.size(); ++i)
-        block.setFloat(Effect::kLimiterWord + i, limiter[i]);
+    block.payload[256] = static_cast<std::uint32_t>(preset);
+    block.payload[257] = static_cast<std::uint32_t>(intensity);
+    for (std::size_t i = 0; i < custom.size(); ++i) block.setFloat(258 + i, custom[i]);
+    for (std::size_t i = 0; i < limiter.size(); ++i) block.setFloat(267 + i, limiter[i]);
     return block;
 }
 
