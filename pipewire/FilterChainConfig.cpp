@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "presets/NumberText.h"
 #include "presets/ValueCheck.h"
 
 namespace veltra::pipewire {
@@ -35,9 +36,11 @@ std::string FilterChainConfig::arguments(const std::string& in) const {
         << in << "                plugin  = \"urn:veltradsp:speaker\"\n"
         << in << "                control = {\n"
         << in << "                    \"enhancement\" = 1.0\n";
-    for (const presets::Parameter& p : presets::allParameters())
+    for (const presets::Parameter& p : presets::allParameters()) {
+        if (!tuningControls) break;
         out << in << "                    \"" << p.symbol()
-            << "\" = " << presets::formatNumber(tuning.value(p)) << "\n";
+            << "\" = " << presets::NumberText::floatLiteral(tuning.value(p)) << "\n";
+    }
     out << in << "                }\n"
         << in << "            }\n"
         << in << "        ]\n"
@@ -80,6 +83,26 @@ std::string FilterChainConfig::configurationFile(const std::string& source) cons
         << "context.modules = [\n"
         << "    {   name = libpipewire-module-filter-chain\n"
         << "        args = " << arguments("        ") << "    }\n"
+        << "]\n";
+    return out.str();
+}
+
+std::string FilterChainConfig::shippedFile() {
+    const presets::Tuning builtIn = presets::Tuning::builtIn();
+    const FilterChainConfig config{builtIn, {}, false};
+    std::ostringstream out;
+    out << "# VeltraDsp Speaker: a virtual stereo sink that runs the speaker path (the LV2 plugin\n"
+        << "# urn:veltradsp:speaker) with its built-in tuning and plays into the default output.\n"
+        << "#\n"
+        << "# For a user: copy to ~/.config/pipewire/pipewire.conf.d/ and restart PipeWire\n"
+        << "# (systemctl --user restart pipewire). To bind it to one device instead, use\n"
+        << "# veltradsp pipewire attach. Written by veltradsp; a test keeps it so.\n"
+        << "# Switch the enhancement live (1.0 on, 0.0 off):\n"
+        << "#   pw-cli set-param <id of veltradsp_speaker> Props "
+           "'{ params = [ \"speaker:enhancement\" 0.0 ] }'\n"
+        << "context.modules = [\n"
+        << "    {   name = libpipewire-module-filter-chain\n"
+        << "        args = " << config.arguments("        ") << "    }\n"
         << "]\n";
     return out.str();
 }

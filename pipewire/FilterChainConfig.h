@@ -13,11 +13,17 @@ namespace veltra::pipewire {
 struct FilterChainConfig {
     const presets::Tuning& tuning;
     std::string targetSink;  // empty: play into the default output
+    // False: only the enhancement switch is set, every other control keeps the plugin's own
+    // default (the built-in tuning).
+    bool tuningControls = true;
 
     // The argument object; lines after the first are indented by `indent`.
     std::string arguments(const std::string& indent) const;
     // A whole pipewire.conf fragment that loads the module with those arguments.
     std::string configurationFile(const std::string& source) const;
+    // The configuration shipped with the plugin (lv2/pipewire/veltradsp-speaker.conf): the
+    // built-in tuning by the plugin's defaults, into the default output.
+    static std::string shippedFile();
 };
 
 }  // namespace veltra::pipewire

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "presets/NumberText.h"
 #include "presets/ValueCheck.h"
 
 namespace veltra::presets {
@@ -158,13 +159,13 @@ std::string FilterConversion::convert(const FilterSpec& f, int rate, ImportedSec
     if (!f.fc) return t + " needs a frequency (Fc ... Hz)";
     if (kind->needsGain && !f.gain) return t + " needs a gain (Gain ... dB)";
     if (*f.fc <= 0.0 || *f.fc >= rate / 2.0)
-        return "Fc " + formatNumber(static_cast<float>(*f.fc)) + " Hz is at or above half of " +
-               std::to_string(rate) + " Hz (or not above 0); allowed: 0 < Fc < " +
-               std::to_string(rate / 2) + " Hz";
+        return "Fc " + NumberText::shortest(static_cast<float>(*f.fc)) +
+               " Hz is at or above half of " + std::to_string(rate) +
+               " Hz (or not above 0); allowed: 0 < Fc < " + std::to_string(rate / 2) + " Hz";
     if (kind->shape != Shape::Transform && (f.fp || f.qp))
         return t + " takes no Fp or Qp (those are a Linkwitz transform's, L-T)";
     const double q = kind->takesQ && f.q ? *f.q : kButterworthQ;
-    if (q <= 0.0) return "Q " + formatNumber(static_cast<float>(q)) + " must be above 0";
+    if (q <= 0.0) return "Q " + NumberText::shortest(static_cast<float>(q)) + " must be above 0";
     double gain = f.gain.value_or(0.0);
     double f0 = *f.fc;
     double cookbookQ = q;
@@ -182,10 +183,10 @@ std::string FilterConversion::convert(const FilterSpec& f, int rate, ImportedSec
             // Q ratio is its gain.
             if (!f.q || !f.fp || !f.qp) return "L-T needs Fc, Q, Fp and Qp";
             if (*f.qp <= 0.0)
-                return "Qp " + formatNumber(static_cast<float>(*f.qp)) + " must be above 0";
+                return "Qp " + NumberText::shortest(static_cast<float>(*f.qp)) + " must be above 0";
             if (std::fabs(*f.fp / *f.fc - 1.0) > 1e-9)
-                return "L-T from " + formatNumber(static_cast<float>(*f.fc)) + " Hz to " +
-                       formatNumber(static_cast<float>(*f.fp)) +
+                return "L-T from " + NumberText::shortest(static_cast<float>(*f.fc)) + " Hz to " +
+                       NumberText::shortest(static_cast<float>(*f.fp)) +
                        " Hz cannot be made of this equaliser's sections (only a transform that "
                        "keeps its frequency can)";
             if (std::fabs(*f.qp / q - 1.0) < 1e-12) {

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 
+#include "presets/NumberText.h"
 #include "presets/ParameterTable.h"
 #include "presets/Tuning.h"
 
@@ -13,10 +14,7 @@ namespace {
 using namespace veltra::presets;
 
 std::string number(float v) {
-    std::ostringstream s;
-    s.precision(9);
-    s << v;
-    return s.str();
+    return NumberText::shortest(v);
 }
 
 const char* unitUri(const Field& f) {

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "files/WholeFile.h"
+#include "presets/NumberText.h"
 #include "presets/ValueCheck.h"
 
 namespace veltra::presets {
@@ -217,8 +218,8 @@ class Reader {
             case ValueKind::WholeInt32:
                 if (!node.is_integer()) {
                     report(node.source(), name + ": must be a whole number; allowed: " +
-                                              formatNumber(field.minimum) + " to " +
-                                              formatNumber(field.maximum));
+                                              NumberText::shortest(field.minimum) + " to " +
+                                              NumberText::shortest(field.maximum));
                     return false;
                 }
                 break;
@@ -341,7 +342,7 @@ void putValue(toml::table& table, const Field& field, float v) {
         case ValueKind::Number:
             // Through the shortest decimal text of the float, so the file shows 0.8, not
             // 0.800000011920929, and reads back as the same float.
-            table.insert(field.key, std::stod(formatNumber(v)));
+            table.insert(field.key, std::stod(NumberText::shortest(v)));
             break;
     }
 }

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "presets/NumberText.h"
 #include "presets/PresetProblem.h"
 
 namespace veltra::presets {
@@ -21,19 +22,10 @@ const std::vector<int>& defaultCheckRates() {
     return rates;
 }
 
-std::string formatNumber(float value) {
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-    std::string s(text, end);
-    // TOML wants a float to look like one.
-    if (s.find_first_of(".eEn") == std::string::npos) s += ".0";
-    return s;
-}
-
 namespace {
 
 std::string withUnit(double v, const Field& field) {
-    std::string s = formatNumber(static_cast<float>(v));
+    std::string s = NumberText::shortest(static_cast<float>(v));
     if (field.unit[0] != '\0') s += std::string(" ") + field.unit;
     return s;
 }
@@ -54,7 +46,7 @@ std::string checkValue(const std::string& name, const Field& field, double value
     }
     const bool positive = field.minimum > 0.0f;
     if (positive && value <= 0.0)
-        return name + ": " + formatNumber(static_cast<float>(value)) +
+        return name + ": " + NumberText::shortest(static_cast<float>(value)) +
                " must be above 0; allowed: " + withUnit(field.minimum, field) + " to " +
                withUnit(field.maximum, field);
     if (value < field.minimum || value > field.maximum)

@@ -15,7 +15,4 @@ const std::vector<int>& defaultCheckRates();
 std::string checkValue(const std::string& name, const Field& field, double value,
                        const std::vector<int>& rates);
 
-// A number as a preset writes it: the shortest text that reads back as the same float.
-std::string formatNumber(float value);
-
 }  // namespace veltra::presets

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "presets/NumberText.h"
 #include "presets/ValueCheck.h"
 
 namespace veltra::tools {
@@ -44,7 +45,7 @@ std::vector<std::pair<std::string, std::string>> lv2PresetBundle(const Tuning& t
     const auto controls = controlValues(tuning);
     for (std::size_t i = 0; i < controls.size(); ++i) {
         preset << (i ? " , " : " ") << "[\n        lv2:symbol \"" << controls[i].first
-               << "\" ;\n        pset:value " << formatNumber(controls[i].second) << "\n    ]";
+               << "\" ;\n        pset:value " << presets::NumberText::floatLiteral(controls[i].second) << "\n    ]";
     }
     preset << " .\n";
     return {{"manifest.ttl", manifest}, {"preset.ttl", preset.str()}};

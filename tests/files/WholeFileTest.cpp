@@ -1,27 +1,23 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "files/WholeFile.h"
+#include "support/Files.h"
 
 namespace veltra::files {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Scratch {
-    Scratch() : dir(fs::temp_directory_path() / ("wholefile-" + std::to_string(::getpid()))) {
-        fs::create_directories(dir);
-    }
-    ~Scratch() { fs::remove_all(dir); }
-    std::string at(const std::string& name) const { return (dir / name).string(); }
+struct Scratch : testing::ScratchDirectory {
+    Scratch() : ScratchDirectory("wholefile") {}
+    std::string at(const std::string& name) const { return (path / name).string(); }
     std::size_t entries() const {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), {}));
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(path), {}));
     }
-    fs::path dir;
 };
 
 TEST(WholeFile, ReadsEveryByteAndTellsAMissingFileOrAFolderFromAnEmptyFile) {
@@ -32,7 +28,7 @@ TEST(WholeFile, ReadsEveryByteAndTellsAMissingFileOrAFolderFromAnEmptyFile) {
     EXPECT_EQ(WholeFile::read(s.at("bytes")), bytes);
     EXPECT_EQ(WholeFile::read(s.at("empty")), std::string());
     EXPECT_EQ(WholeFile::read(s.at("missing")), std::nullopt);
-    EXPECT_EQ(WholeFile::read(s.dir.string()), std::nullopt);
+    EXPECT_EQ(WholeFile::read(s.path.string()), std::nullopt);
 }
 
 TEST(WholeFile, ReplacesAFileWholeAndLeavesNothingWhenItCannot) {

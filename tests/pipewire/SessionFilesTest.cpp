@@ -4,6 +4,7 @@
 #include <fstream>
 #include <map>
 
+#include "pipewire/FilterChainConfig.h"
 #include "pipewire/SessionFiles.h"
 #include "pipewire/SinkList.h"
 #include "support/Files.h"
@@ -137,6 +138,19 @@ TEST(SinkList, ReadsSinksAndRunningChains) {
     EXPECT_FALSE(list->running("hdmi"));
     EXPECT_FALSE(SinkList::parse("{ not json").has_value());
     EXPECT_FALSE(SinkList::parse("{}").has_value());
+}
+
+// The configuration shipped with the plugin is what the generator writes, byte for byte: a
+// change of the generator cannot leave it behind.
+TEST(FilterChainConfig, TheShippedConfigurationIsTheGeneratorsOwn) {
+    const fs::path shipped = fs::path(VELTRA_SOURCE_DIR) / "lv2/pipewire/veltradsp-speaker.conf";
+    const std::string generated = FilterChainConfig::shippedFile();
+    if (testing::fileBytes(shipped) != generated) {
+        std::ofstream(fs::path(::testing::TempDir()) / "veltradsp-speaker.conf") << generated;
+        ADD_FAILURE() << shipped
+                      << " differs from FilterChainConfig::shippedFile(); its text is in "
+                      << ::testing::TempDir() << "veltradsp-speaker.conf";
+    }
 }
 
 }  // namespace

@@ -204,7 +204,7 @@ TEST(FilterForms, ImportsDeepCutsAndRefusesBeyondTheSection) {
     const Imported deeper = import("Filter 1: ON PK Fc 1000 Hz Gain -101 dB Q 0.5\n");
     ASSERT_FALSE(deeper.ok);
     EXPECT_NE(deeper.problems[0].message.find(
-                  "gain: -101.0 dB is out of range; allowed: -100.0 dB to 40.0 dB"),
+                  "gain: -101 dB is out of range; allowed: -100 dB to 40 dB"),
               std::string::npos)
         << deeper.problems[0].message;
 }

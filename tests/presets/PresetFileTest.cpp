@@ -71,12 +71,12 @@ TEST(PresetFile, ReportsEveryProblemWhereItIs) {
         const char* says;
     };
     const Want wants[] = {
-        {3, 38, "23000.0 Hz is at or above half of 44100 Hz; allowed: below 22050.0 Hz"},
-        {3, 66, "q: 0.0 must be above 0; allowed: 0.01 to 100.0"},
+        {3, 38, "23000 Hz is at or above half of 44100 Hz; allowed: below 22050 Hz"},
+        {3, 66, "q: 0 must be above 0; allowed: 0.01 to 100"},
         {4, 12, "unknown type 'wobble'; allowed: none, high_pass_1"},
         {4, 41, "no freq_hz"},
         {4, 68, "gain_db: not a finite number"},
-        {6, 13, "attack_ms: 0.0 must be above 0; allowed: 0.1 ms to 20.0 ms"},
+        {6, 13, "attack_ms: 0 must be above 0; allowed: 0.1 ms to 20 ms"},
         {7, 1, "unknown key 'colour'; allowed: enabled, pass_through"},
         {8, 2, "unknown stage 'Nope'; allowed: Headroom, PreEQ"},
     };
