@@ -29,7 +29,7 @@ SessionError failure(const std::string& what, const std::error_code& ec) {
     const bool denied = ec == std::errc::permission_denied ||
                         ec == std::errc::read_only_file_system ||
                         ec == std::errc::operation_not_permitted;
-    return {denied ? 5 : 7, what + ": " + ec.message()};
+    return {denied, what + ": " + ec.message()};
 }
 
 // Writes the files in order, creating the directories they need; on any failure removes what it

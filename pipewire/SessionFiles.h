@@ -7,7 +7,7 @@ namespace veltra::pipewire {
 
 // Why a change of the session configuration could not be made; nothing was left half-written.
 struct SessionError {
-    int code;  // the tool's exit code: 5 no permission, 7 another system error
+    bool denied;  // no permission (or a read-only file system), else another system error
     std::string message;
 };
 

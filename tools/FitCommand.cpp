@@ -8,6 +8,7 @@
 #include "presets/PresetFile.h"
 #include "tools/AudioFile.h"
 #include "tools/DeviceResponse.h"
+#include "tools/ExitCodes.h"
 #include "tools/MeasureCommands.h"
 #include "tools/OutputFile.h"
 #include "tools/PresetCommands.h"
@@ -85,9 +86,12 @@ FitCommand::FitCommand(CLI::App& app) {
     fit_->add_option("-o,--output", output_, "the preset to write")->required();
     fit_->add_option("--csv", csv_, "write measured, target, before, after and the stage (CSV)");
     fit_->add_option("--png", png_, "plot them to this PNG file");
-    fit_->footer(
-        "Exit codes: 0 done, 2 a file cannot be written, 64 the command line is wrong, "
-        "65 a file is ill-formed or the range does not fit the measurement");
+    fit_->footer(ExitCodes::help(
+        {{Exit::kDone, nullptr},
+         {Exit::kFile, nullptr},
+         {Exit::kUsage, nullptr},
+         {Exit::kBadData,
+          "a file is ill-formed or the range does not fit the measurement; nothing was written"}}));
 }
 
 bool FitCommand::parsed() const {

@@ -10,6 +10,7 @@
 #include "pipewire/SinkList.h"
 #include "tools/AudioReader.h"
 #include "tools/AudioWriter.h"
+#include "tools/ExitCodes.h"
 #include "tools/OutputFile.h"
 #include "tools/Printed.h"
 #include "tools/SweepPlayer.h"
@@ -128,9 +129,13 @@ int parseSmoothing(const std::string& text) {
 MeasureCommands::MeasureCommands(CLI::App& app) {
     measure_ = app.add_subcommand("measure", "measure a speaker with a sine sweep");
     measure_->require_subcommand(1);
-    measure_->footer(
-        "Exit codes: 0 done, 2 a file cannot be read or written, 64 the command line "
-        "is wrong, 65 the data cannot be measured (nothing was written)");
+    measure_->footer(ExitCodes::help(
+        {{Exit::kDone, nullptr},
+         {Exit::kFile, nullptr},
+         {Exit::kUsage, nullptr},
+         {Exit::kBadData,
+          "the recording or a file cannot be measured, or a device does not exist (it says "
+          "why); nothing was written"}}));
     sweep_ = measure_->add_subcommand("sweep", "write a logarithmic sine sweep to play");
     sweep_->add_option("OUT", output_, "the sweep, a stereo WAV file")->required();
     addSweepOptions(sweep_, spec_);
@@ -166,14 +171,14 @@ int MeasureCommands::run() const {
         return live();
     } catch (const DataError& e) {
         std::fprintf(stderr, "veltradsp: %s\n", e.message.c_str());
-        return kExitBadData;
+        return codeOf(Exit::kBadData);
     } catch (const measure::AnalysisError& e) {
         std::fprintf(stderr, "veltradsp: %s: %s\n",
                      analyse_->parsed() ? recording_.c_str() : "measure run", e.message.c_str());
-        return kExitBadData;
+        return codeOf(Exit::kBadData);
     } catch (const ResponseCurve::ReadError& e) {
         std::fprintf(stderr, "veltradsp: %s\n", e.message.c_str());
-        return kExitBadData;
+        return codeOf(Exit::kBadData);
     }
 }
 

@@ -12,7 +12,6 @@ namespace veltra::tools {
 struct DataError {
     std::string message;
 };
-constexpr int kExitBadData = 65;
 
 // `veltradsp measure sweep|analyse|run`.
 class MeasureCommands {

@@ -7,6 +7,7 @@
 #include "pipewire/FilterChainConfig.h"
 #include "pipewire/SessionFiles.h"
 #include "pipewire/SinkList.h"
+#include "tools/ExitCodes.h"
 #include "tools/PresetCommands.h"
 
 namespace veltra::tools {
@@ -17,22 +18,22 @@ using pipewire::SinkList;
 
 namespace {
 
-constexpr int kExitNotIntact = 1;
-constexpr int kExitUnknownSink = 3;
-
-const char* const kExitCodes =
-    "Exit codes:\n"
-    "  0   done (status: every attached device that is present runs the VeltraDsp sink)\n"
-    "  1   status: an attached device is present but its VeltraDsp sink is not running\n"
-    "      (restart WirePlumber, or attach again with --now)\n"
-    "  3   no output sink of that name (attach), or it is not attached (detach, status)\n"
-    "  5   the configuration directory cannot be written; nothing was changed\n"
-    "  7   PipeWire cannot be reached (list, attach, status: nothing was changed), or another\n"
-    "      system error (what had been written was removed)\n"
-    "  64  the command line is wrong\n"
-    "  65  the preset is not valid; nothing was written\n";
-
-constexpr int kExitNoPipeWire = 7;
+std::string exitCodes() {
+    return ExitCodes::help(
+        {{Exit::kDone,
+          "done (status: every attached device that is present runs the VeltraDsp sink)"},
+         {Exit::kNotIntact,
+          "status: an attached device is present but its VeltraDsp sink is not running\n"
+          "      (restart WirePlumber, or attach again with --now)"},
+         {Exit::kUnknownSink,
+          "no output sink of that name (attach), or it is not attached (detach, status)"},
+         {Exit::kNotWritable, nullptr},
+         {Exit::kSystem,
+          "PipeWire cannot be reached (list, attach, status: nothing was changed), or another\n"
+          "      system error (what had been written was removed)"},
+         {Exit::kUsage, nullptr},
+         {Exit::kBadData, "the preset is not valid; nothing was written"}});
+}
 
 // What PipeWire has now; without it, what the commands that need it answer. Nothing is changed
 // on the strength of a session that cannot be seen.
@@ -67,7 +68,7 @@ PipeWireCommands::PipeWireCommands(CLI::App& app) {
     pipewire_ = app.add_subcommand(
         "pipewire", "bind the speaker path to one output device through the session manager");
     pipewire_->require_subcommand(1);
-    pipewire_->footer(kExitCodes);
+    pipewire_->footer(exitCodes());
     list_ = pipewire_->add_subcommand("list", "the output sinks, and which are attached");
     attach_ = pipewire_->add_subcommand(
         "attach", "create the VeltraDsp sink for this device whenever it is present");
@@ -111,13 +112,13 @@ int PipeWireCommands::run() const {
         return status();
     } catch (const SessionError& e) {
         std::fprintf(stderr, "veltradsp: %s\n", e.message.c_str());
-        return e.code;
+        return codeOf(e.denied ? Exit::kNotWritable : Exit::kSystem);
     }
 }
 
 int PipeWireCommands::list() const {
     const auto sinks = reachPipeWire();
-    if (!sinks) return kExitNoPipeWire;
+    if (!sinks) return codeOf(Exit::kSystem);
     const auto attached = SessionFiles(root()).attachments();
     std::printf("%-48s %-32s %s\n", "SINK", "DESCRIPTION", "ATTACHED");
     for (const auto& s : sinks->sinks()) {
@@ -143,11 +144,11 @@ void restartWirePlumber() {
 int PipeWireCommands::attach() const {
     const presets::Tuning tuning = loadPreset(preset_);
     const auto sinks = reachPipeWire();
-    if (!sinks) return kExitNoPipeWire;
+    if (!sinks) return codeOf(Exit::kSystem);
     if (!SessionFiles::validSinkName(sink_) || !sinks->has(sink_)) {
         std::fprintf(stderr, "veltradsp: no output sink named '%s' (veltradsp pipewire list)\n",
                      sink_.c_str());
-        return kExitUnknownSink;
+        return codeOf(Exit::kUnknownSink);
     }
     const auto form = form_ == "0.5"   ? SessionFiles::Form::WirePlumber05
                       : form_ == "0.4" ? SessionFiles::Form::WirePlumber04
@@ -171,7 +172,7 @@ int PipeWireCommands::detach() const {
     for (const auto& sink : sinks) {
         if (!files.detach(sink)) {
             std::fprintf(stderr, "veltradsp: %s is not attached\n", sink.c_str());
-            return kExitUnknownSink;
+            return codeOf(Exit::kUnknownSink);
         }
         std::printf("detached %s\n", sink.c_str());
     }
@@ -181,7 +182,7 @@ int PipeWireCommands::detach() const {
 
 int PipeWireCommands::status() const {
     const auto reached = reachPipeWire();
-    if (!reached) return kExitNoPipeWire;
+    if (!reached) return codeOf(Exit::kSystem);
     const SinkList& sinks = *reached;
     int result = 0;
     bool found = false;
@@ -192,11 +193,11 @@ int PipeWireCommands::status() const {
         std::printf("%s: attached, preset %s, device %s, %s\n", a.sink.c_str(), a.preset.c_str(),
                     present ? "present" : "absent",
                     running ? "running" : (present ? "not running" : "waiting for the device"));
-        if (present && !running) result = kExitNotIntact;
+        if (present && !running) result = codeOf(Exit::kNotIntact);
     }
     if (!found && !sink_.empty()) {
         std::fprintf(stderr, "veltradsp: %s is not attached\n", sink_.c_str());
-        return kExitUnknownSink;
+        return codeOf(Exit::kUnknownSink);
     }
     if (!found) std::printf("nothing attached\n");
     return result;

@@ -11,6 +11,7 @@
 #include "presets/PresetFile.h"
 #include "presets/ValueCheck.h"
 #include "tools/AudioFile.h"
+#include "tools/ExitCodes.h"
 #include "tools/OutputFile.h"
 #include "tools/PresetExport.h"
 
@@ -29,6 +30,13 @@ presets::Tuning loadPreset(const std::string& path, const std::vector<int>& rate
 
 PresetCommands::PresetCommands(CLI::App& app) {
     preset_ = app.add_subcommand("preset", "show, check, import and export speaker presets");
+    preset_->footer(ExitCodes::help(
+        {{Exit::kDone, nullptr},
+         {Exit::kFile, nullptr},
+         {Exit::kUsage, nullptr},
+         {Exit::kBadData,
+          "a preset or filter text is not valid (each problem with its line); nothing was "
+          "written"}}));
     preset_->require_subcommand(1);
     const auto rateCheck = CLI::Range(8000, 384000);
 

@@ -16,8 +16,6 @@ struct PresetError {
     presets::PresetProblems problems;
 };
 
-constexpr int kExitInvalidPreset = 65;
-
 // Reads and checks a preset against the given rates (the common ones when empty); throws
 // PresetError. An empty path gives the built-in tuning.
 presets::Tuning loadPreset(const std::string& path, const std::vector<int>& rates = {});

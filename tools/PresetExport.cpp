@@ -45,7 +45,8 @@ std::vector<std::pair<std::string, std::string>> lv2PresetBundle(const Tuning& t
     const auto controls = controlValues(tuning);
     for (std::size_t i = 0; i < controls.size(); ++i) {
         preset << (i ? " , " : " ") << "[\n        lv2:symbol \"" << controls[i].first
-               << "\" ;\n        pset:value " << presets::NumberText::floatLiteral(controls[i].second) << "\n    ]";
+               << "\" ;\n        pset:value "
+               << presets::NumberText::floatLiteral(controls[i].second) << "\n    ]";
     }
     preset << " .\n";
     return {{"manifest.ttl", manifest}, {"preset.ttl", preset.str()}};

@@ -13,6 +13,7 @@
 #include "tools/AudioReader.h"
 #include "tools/AudioWriter.h"
 #include "tools/DeviceResponse.h"
+#include "tools/ExitCodes.h"
 #include "tools/FitCommand.h"
 #include "tools/MeasureCommands.h"
 #include "tools/OfflineRunner.h"
@@ -25,8 +26,9 @@ namespace {
 
 using namespace veltra::tools;
 
-constexpr int kExitFailure = 2;
-constexpr int kExitUsage = 64;
+constexpr int kExitFailure = codeOf(Exit::kFile);
+constexpr int kExitUsage = codeOf(Exit::kUsage);
+constexpr int kExitBadData = codeOf(Exit::kBadData);
 
 struct Options {
     std::string input, output, format = "float", enhancement = "on", stage = "all", csv, png;
@@ -207,11 +209,20 @@ int runTool(int argc, char** argv) {
             ->check(CLI::IsMember({"float", "pcm16", "pcm24"}));
         sub->add_flag("--quiet", o.quiet, "no progress or summary");
     }
+    const std::string fileCodes = ExitCodes::help(
+        {{Exit::kDone, nullptr},
+         {Exit::kFile, nullptr},
+         {Exit::kUsage, nullptr},
+         {Exit::kBadData,
+          "the preset or the input file's data is not valid; nothing was written"}});
+    speaker->footer(fileCodes);
+    mic->footer(fileCodes);
     speaker->add_option("--enhancement", o.enhancement, "state of the enhancement switch")
         ->check(CLI::IsMember({"on", "off"}));
     speaker->add_option("--preset", o.preset, "tuning to run instead of the built-in one");
 
     auto* response = app.add_subcommand("response", "magnitude response of a tuning's equalisers");
+    response->footer(fileCodes);
     response->add_option("--stage", o.stage, "PreEQ, PostEQ, PostEQ2 or all");
     response->add_option("--rate", o.rate, "sample rate in Hz")->check(CLI::Range(8000, 384000));
     response->add_option("--points", o.points, "number of frequencies")
@@ -258,7 +269,7 @@ int runTool(int argc, char** argv) {
     } catch (const PresetError& e) {
         for (const auto& problem : e.problems)
             std::fprintf(stderr, "%s\n", veltra::presets::describe(e.file, problem).c_str());
-        return kExitInvalidPreset;
+        return kExitBadData;
     } catch (const FileError& e) {
         std::fprintf(stderr, "veltradsp: %s\n", e.message.c_str());
         return kExitFailure;

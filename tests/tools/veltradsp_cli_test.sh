@@ -89,6 +89,15 @@ check "response compare" 65 "$TOOL" response --preset imported.toml --compare ba
 check "response with a preset" 0 "$TOOL" response --stage PostEQ --preset imported.toml --compare "$SRC/presets/default.toml" --points 4
 [[ "$(head -1 "$WORK/stdout")" == "frequency_hz,PostEQ,default:PostEQ" ]] || { echo "FAIL: compare columns"; head -1 "$WORK/stdout"; fail=1; }
 
+# Every command lists the statuses it ends with, from one table; a wrong command line ends with
+# the one listed for it.
+for command in speaker mic response preset pipewire measure fit; do
+    "$TOOL" $command --help >help.txt 2>&1
+    grep -q "^Exit codes:" help.txt && grep -q "^  64  the command line is wrong" help.txt ||
+        { echo "FAIL: $command --help lists no exit codes"; fail=1; }
+    check "$command with an unknown option" 64 "$TOOL" $command --no-such-option
+done
+
 # No PipeWire to be reached (an empty runtime folder): attach and status say so and write nothing.
 mkdir -p noruntime config
 XDG_RUNTIME_DIR="$WORK/noruntime" XDG_CONFIG_HOME="$WORK/config" check "attach without PipeWire" 7 \
