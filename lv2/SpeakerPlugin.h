@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "lv2/FixedPorts.h"
 #include "presets/Tuning.h"
 
 namespace veltra {
@@ -18,15 +19,16 @@ namespace lv2 {
 // computes.
 class SpeakerPlugin {
   public:
+    // As the port list names them; then one port per parameter, in the parameter table's order.
     enum Port : std::uint32_t {
-        kInLeft,
-        kInRight,
-        kOutLeft,
-        kOutRight,
-        kEnhancement,
-        kEnabled,
-        kLatency,
-        kFirstParameter  // then one port per parameter, in the parameter table's order
+        kInLeft = kFixedPorts[0].index,
+        kInRight = kFixedPorts[1].index,
+        kOutLeft = kFixedPorts[2].index,
+        kOutRight = kFixedPorts[3].index,
+        kEnhancement = kFixedPorts[4].index,
+        kEnabled = kFixedPorts[5].index,
+        kLatency = kFixedPorts[6].index,
+        kFirstParameter = kFixedPortCount
     };
 
     // Null (with a line on stderr) for a rate the engine does not run at.

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 
+#include "lv2/FixedPorts.h"
 #include "presets/NumberText.h"
 #include "presets/ParameterTable.h"
 #include "presets/Tuning.h"
@@ -28,7 +29,8 @@ const char* unitUri(const Field& f) {
 }
 
 std::string fixedPorts() {
-    return R"(@prefix doap: <http://usefulinc.com/ns/doap#> .
+    std::ostringstream out;
+    out << R"(@prefix doap: <http://usefulinc.com/ns/doap#> .
 @prefix lv2: <http://lv2plug.in/ns/lv2core#> .
 @prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .
 @prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .
@@ -38,60 +40,31 @@ std::string fixedPorts() {
 <urn:veltradsp:speaker>
     a lv2:Plugin, lv2:SpatialPlugin ;
     doap:name "VeltraDsp Speaker" ;
-    rdfs:comment "The VeltraDsp speaker path: headroom, equalisers, look-ahead limiters, a stereo widener and the enhancement switch with its fade. Every value of the tuning is a control; a change fades out, applies and fades in." ;
+    rdfs:comment "The VeltraDsp speaker path: headroom, equalisers, look-ahead limiters, a stereo widener and the enhancement switch with its fade. Every value of the tuning is a control; a change glides in while the sound plays on." ;
     lv2:optionalFeature lv2:hardRTCapable ;
-    lv2:port [
-        a lv2:AudioPort, lv2:InputPort ;
-        lv2:index 0 ;
-        lv2:symbol "in_l" ;
-        lv2:name "Left in"
-    ] , [
-        a lv2:AudioPort, lv2:InputPort ;
-        lv2:index 1 ;
-        lv2:symbol "in_r" ;
-        lv2:name "Right in"
-    ] , [
-        a lv2:AudioPort, lv2:OutputPort ;
-        lv2:index 2 ;
-        lv2:symbol "out_l" ;
-        lv2:name "Left out"
-    ] , [
-        a lv2:AudioPort, lv2:OutputPort ;
-        lv2:index 3 ;
-        lv2:symbol "out_r" ;
-        lv2:name "Right out"
-    ] , [
-        a lv2:ControlPort, lv2:InputPort ;
-        lv2:index 4 ;
-        lv2:symbol "enhancement" ;
-        lv2:name "Enhancement" ;
-        rdfs:comment "The endpoint's enhancement switch: a change fades the output out, switches the surround stages and fades back in." ;
-        lv2:default 1 ;
-        lv2:minimum 0 ;
-        lv2:maximum 1 ;
-        lv2:portProperty lv2:toggled
-    ] , [
-        a lv2:ControlPort, lv2:InputPort ;
-        lv2:index 5 ;
-        lv2:symbol "enabled" ;
-        lv2:name "Enabled" ;
-        rdfs:comment "Off passes the input through, delayed by the path's latency, after a 20 ms cross-fade." ;
-        lv2:designation lv2:enabled ;
-        lv2:default 1 ;
-        lv2:minimum 0 ;
-        lv2:maximum 1 ;
-        lv2:portProperty lv2:toggled
-    ] , [
-        a lv2:ControlPort, lv2:OutputPort ;
-        lv2:index 6 ;
-        lv2:symbol "latency" ;
-        lv2:name "Latency" ;
-        lv2:designation lv2:latency ;
-        lv2:minimum 0 ;
-        lv2:maximum 1000000 ;
-        units:unit units:frame ;
-        lv2:portProperty lv2:reportsLatency, lv2:integer
-    ])";
+    lv2:port )";
+    using veltra::lv2::PortKind;
+    for (const veltra::lv2::FixedPort& p : veltra::lv2::kFixedPorts) {
+        const bool audio = p.kind == PortKind::kAudioIn || p.kind == PortKind::kAudioOut;
+        const bool input = p.kind == PortKind::kAudioIn || p.kind == PortKind::kControlIn;
+        out << (p.index == 0 ? "[\n" : " , [\n") << "        a "
+            << (audio ? "lv2:AudioPort" : "lv2:ControlPort") << ", "
+            << (input ? "lv2:InputPort" : "lv2:OutputPort") << " ;\n"
+            << "        lv2:index " << p.index << " ;\n"
+            << "        lv2:symbol \"" << p.symbol << "\" ;\n"
+            << "        lv2:name \"" << p.name << "\"";
+        if (p.comment != nullptr) out << " ;\n        rdfs:comment \"" << p.comment << "\"";
+        if (p.designation != nullptr) out << " ;\n        lv2:designation " << p.designation;
+        if (!audio) {
+            if (input) out << " ;\n        lv2:default " << number(p.defaultValue);
+            out << " ;\n        lv2:minimum " << number(p.minimum) << " ;\n        lv2:maximum "
+                << number(p.maximum);
+        }
+        if (p.unit != nullptr) out << " ;\n        units:unit " << p.unit;
+        if (p.properties != nullptr) out << " ;\n        lv2:portProperty " << p.properties;
+        out << "\n    ]";
+    }
+    return out.str();
 }
 
 std::string turtle() {
