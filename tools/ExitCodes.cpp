@@ -36,4 +36,11 @@ std::string ExitCodes::help(std::initializer_list<std::pair<Exit, const char*>> 
     return out;
 }
 
+std::string ExitCodes::forFiles(const char* invalidInput) {
+    return help({{Exit::kDone, nullptr},
+                 {Exit::kFile, nullptr},
+                 {Exit::kUsage, nullptr},
+                 {Exit::kBadData, invalidInput}});
+}
+
 }  // namespace veltra::tools

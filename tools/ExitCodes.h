@@ -29,6 +29,9 @@ struct ExitCodes {
     // "Exit codes:" and one line per status a command can end with; a text given beside a status
     // replaces its general meaning for that command.
     static std::string help(std::initializer_list<std::pair<Exit, const char*>> statuses);
+    // The statuses of a command that reads and writes files: done, a file, the command line and
+    // invalid input, described as given.
+    static std::string forFiles(const char* invalidInput);
 };
 
 }  // namespace veltra::tools

@@ -86,12 +86,8 @@ FitCommand::FitCommand(CLI::App& app) {
     fit_->add_option("-o,--output", output_, "the preset to write")->required();
     fit_->add_option("--csv", csv_, "write measured, target, before, after and the stage (CSV)");
     fit_->add_option("--png", png_, "plot them to this PNG file");
-    fit_->footer(ExitCodes::help(
-        {{Exit::kDone, nullptr},
-         {Exit::kFile, nullptr},
-         {Exit::kUsage, nullptr},
-         {Exit::kBadData,
-          "a file is ill-formed or the range does not fit the measurement; nothing was written"}}));
+    fit_->footer(ExitCodes::forFiles(
+        "a file is ill-formed or the range does not fit the measurement; nothing was written"));
 }
 
 bool FitCommand::parsed() const {

@@ -129,13 +129,9 @@ int parseSmoothing(const std::string& text) {
 MeasureCommands::MeasureCommands(CLI::App& app) {
     measure_ = app.add_subcommand("measure", "measure a speaker with a sine sweep");
     measure_->require_subcommand(1);
-    measure_->footer(ExitCodes::help(
-        {{Exit::kDone, nullptr},
-         {Exit::kFile, nullptr},
-         {Exit::kUsage, nullptr},
-         {Exit::kBadData,
-          "the recording or a file cannot be measured, or a device does not exist (it says "
-          "why); nothing was written"}}));
+    measure_->footer(ExitCodes::forFiles(
+        "the recording or a file cannot be measured, or a device does not exist (it says "
+        "why); nothing was written"));
     sweep_ = measure_->add_subcommand("sweep", "write a logarithmic sine sweep to play");
     sweep_->add_option("OUT", output_, "the sweep, a stereo WAV file")->required();
     addSweepOptions(sweep_, spec_);

@@ -30,13 +30,9 @@ presets::Tuning loadPreset(const std::string& path, const std::vector<int>& rate
 
 PresetCommands::PresetCommands(CLI::App& app) {
     preset_ = app.add_subcommand("preset", "show, check, import and export speaker presets");
-    preset_->footer(ExitCodes::help(
-        {{Exit::kDone, nullptr},
-         {Exit::kFile, nullptr},
-         {Exit::kUsage, nullptr},
-         {Exit::kBadData,
-          "a preset or filter text is not valid (each problem with its line); nothing was "
-          "written"}}));
+    preset_->footer(ExitCodes::forFiles(
+        "a preset or filter text is not valid (each problem with its line); nothing was "
+        "written"));
     preset_->require_subcommand(1);
     const auto rateCheck = CLI::Range(8000, 384000);
 

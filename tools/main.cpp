@@ -209,12 +209,8 @@ int runTool(int argc, char** argv) {
             ->check(CLI::IsMember({"float", "pcm16", "pcm24"}));
         sub->add_flag("--quiet", o.quiet, "no progress or summary");
     }
-    const std::string fileCodes = ExitCodes::help(
-        {{Exit::kDone, nullptr},
-         {Exit::kFile, nullptr},
-         {Exit::kUsage, nullptr},
-         {Exit::kBadData,
-          "the preset or the input file's data is not valid; nothing was written"}});
+    const std::string fileCodes = ExitCodes::forFiles(
+        "the preset or the input file's data is not valid; nothing was written");
     speaker->footer(fileCodes);
     mic->footer(fileCodes);
     speaker->add_option("--enhancement", o.enhancement, "state of the enhancement switch")
