@@ -203,9 +203,9 @@ TEST(FilterForms, ImportsDeepCutsAndRefusesBeyondTheSection) {
     EXPECT_LT(worst(deep.tuning, 1, {{"PK", 16679, -46.6, 0.33}}, 48000), 0.01);
     const Imported deeper = import("Filter 1: ON PK Fc 1000 Hz Gain -101 dB Q 0.5\n");
     ASSERT_FALSE(deeper.ok);
-    EXPECT_NE(deeper.problems[0].message.find(
-                  "gain: -101 dB is out of range; allowed: -100 dB to 40 dB"),
-              std::string::npos)
+    EXPECT_NE(
+        deeper.problems[0].message.find("gain: -101 dB is out of range; allowed: -100 dB to 40 dB"),
+        std::string::npos)
         << deeper.problems[0].message;
 }
 

@@ -88,8 +88,7 @@ TEST(FilterTextImport, RefusesWhatItCannotRepresent) {
     };
     const Case cases[] = {
         {many, 17, "17 sections with the preamp; allowed: at most 16"},
-        {"x\nFilter 1: ON L-T Fc 40 Hz Q 0.9 Fp 30 Qp 0.5\n", 2,
-         "L-T from 40 Hz to 30 Hz cannot"},
+        {"x\nFilter 1: ON L-T Fc 40 Hz Q 0.9 Fp 30 Qp 0.5\n", 2, "L-T from 40 Hz to 30 Hz cannot"},
         {"Filter 1: ON XY Fc 100 Hz\n", 1, "unknown filter type 'XY'"},
         {"\n\nFilter 3: ON PK Fc 24000 Hz Gain 1 dB Q 1\n", 3, "at or above half of 48000 Hz"},
         {"Filter 1: ON PK Fc 100 Hz Q 1\n", 1, "PK needs a gain"},
