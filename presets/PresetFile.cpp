@@ -3,7 +3,6 @@
 #include <toml++/toml.h>
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 
 #include "files/WholeFile.h"

@@ -2,8 +2,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "files/WholeFile.h"
 #include "pipewire/FilterChainConfig.h"
