@@ -54,6 +54,11 @@ class EqualiserFit {
     static void rollOffs(const std::vector<double>& hz, const std::vector<double>& device,
                          const std::vector<double>& target, double from, double to, double& low,
                          double& high);
+    // Where the float designs break a limit the double ones keep (a low section's coefficients
+    // nearly cancel, and below a roll-off a hundredth of a dB is a boost), lowers the limit
+    // there by what they add and moves the sections again from where they are, a few times.
+    // Sections come out rounded to float.
+    static void keepFloatLimits(const FitProblem& problem, std::vector<Section>& sections);
     // Root mean square and largest absolute deviation of a - b - offset, the offset chosen to
     // minimise it (the mean difference), which is returned too.
     static void deviation(const std::vector<double>& a, const std::vector<double>& b,
