@@ -132,12 +132,11 @@ double StageModel::objectiveOf(unsigned /*n*/, const double* x, double* gradient
 }
 
 double StageModel::evaluate(const double* x, double* gradient) const {
-    const StageModel& m = *this;
-    const FitProblem& p = *m.problem_;
+    const FitProblem& p = *problem_;
     const std::size_t n = types_.size() * kParameters;
     const std::size_t points = p.hz.size();
     std::vector<double> stage(points), slope(gradient ? points * n : 0);
-    m.level(x, m.fitPhi_, m.fixedFit_, stage.data(), gradient ? slope.data() : nullptr);
+    level(x, fitPhi_, fixedFit_, stage.data(), gradient ? slope.data() : nullptr);
     std::vector<double> e(points);
     double mean = 0.0;
     for (std::size_t i = 0; i < points; ++i) {
@@ -145,13 +144,13 @@ double StageModel::evaluate(const double* x, double* gradient) const {
         mean += e[i];
     }
     mean /= double(points);
-    double sum = 0.0, level = 0.0;
+    double sum = 0.0, meanLevel = 0.0;
     for (std::size_t i = 0; i < points; ++i) {
         e[i] -= mean;
         sum += e[i] * e[i];
-        level += stage[i];
+        meanLevel += stage[i];
     }
-    level /= double(points);
+    meanLevel /= double(points);
     if (gradient != nullptr) {
         // The offset's own derivative drops out: the deviations sum to zero.
         for (std::size_t j = 0; j < n; ++j) {
@@ -161,16 +160,16 @@ double StageModel::evaluate(const double* x, double* gradient) const {
                 l += slope[i * n + j];
             }
             gradient[j] =
-                2.0 * g / double(points) + 2.0 * kLevelWeight * level * l / double(points);
+                2.0 * g / double(points) + 2.0 * kLevelWeight * meanLevel * l / double(points);
         }
     }
     double gains = 0.0;
-    for (std::size_t s = 0; s < m.types_.size(); ++s) {
+    for (std::size_t s = 0; s < types_.size(); ++s) {
         const double g = x[s * kParameters + 1];
         gains += g * g;
         if (gradient != nullptr) gradient[s * kParameters + 1] += 2.0 * kGainWeight * g;
     }
-    return sum / double(points) + kLevelWeight * level * level + kGainWeight * gains;
+    return sum / double(points) + kLevelWeight * meanLevel * meanLevel + kGainWeight * gains;
 }
 
 double StageModel::objective(const std::vector<double>& x) const {
