@@ -34,6 +34,15 @@ double playedDb(const std::vector<Section>& sections, double hz) {
     return db;
 }
 
+// RMS of v about its mean, and the mean: a deviation from the target at its best level.
+double rmsAboutMean(const std::vector<double>& v, double* mean = nullptr) {
+    double m = 0, sum = 0;
+    for (double x : v) m += x / double(v.size());
+    for (double x : v) sum += (x - m) * (x - m) / double(v.size());
+    if (mean != nullptr) *mean = m;
+    return std::sqrt(sum);
+}
+
 struct Speaker {
     const char* name;
     std::vector<Cookbook> sections;
@@ -83,20 +92,13 @@ TEST_P(SimulatedSpeakers, FitWithinTheLimitsAndCloseToTheTarget) {
     EXPECT_NEAR(r.largestBoostDb, std::max(largest, 0.0), 0.05);
 
     // The deviation from the target at its best level, on a denser grid than the fit's.
-    double before = 0, after = 0, meanBefore = 0, meanAfter = 0;
-    const auto dense = logGrid(p.hz.front(), 16000, 96);
     std::vector<double> b, a;
-    for (double f : dense) {
+    for (double f : logGrid(p.hz.front(), 16000, 96)) {
         b.push_back(75 + testing::cookbookDb(speaker.sections, f, 48000));
         a.push_back(b.back() + playedDb(r.sections, f));
-        meanBefore += b.back() / double(dense.size());
-        meanAfter += a.back() / double(dense.size());
     }
-    for (std::size_t i = 0; i < dense.size(); ++i) {
-        before += (b[i] - meanBefore) * (b[i] - meanBefore) / double(dense.size());
-        after += (a[i] - meanAfter) * (a[i] - meanAfter) / double(dense.size());
-    }
-    before = std::sqrt(before), after = std::sqrt(after);
+    double meanAfter = 0;
+    const double before = rmsAboutMean(b), after = rmsAboutMean(a, &meanAfter);
     EXPECT_NEAR(r.rmsBeforeDb, before, 0.05) << speaker.name;
     EXPECT_NEAR(r.rmsAfterDb, after, 0.05) << speaker.name;
     EXPECT_NEAR(r.offsetDb, meanAfter, 0.05) << speaker.name;
@@ -186,8 +188,8 @@ TEST(EqualiserFit, AFloatExcessBelowTheRollOffScalesOnlyTheBoostThatCausesIt) {
 // Sections a fit of a bookshelf speaker once reached: the double designs keep 0 dB below its
 // roll-off, the float ones rise 0.013 dB above at 10 Hz from the two boosts at 60 Hz. Mended
 // either by scaling those boosts or by moving the sections again under a lowered limit, whichever
-// plays closer: never farther than scaling alone.
-TEST(EqualiserFit, AFloatExcessIsMendedByMovingTheSectionsAgain) {
+// plays closer: never farther than scaling alone (here moving plays 0.0095 dB, scaling 0.0067).
+TEST(EqualiserFit, AFloatExcessIsMendedTheWayThatPlaysCloser) {
     const Speaker bookshelf{"bookshelf",
                             {{"HP", 45, 0, 0.7},
                              {"PK", 120, 4, 1.5},
@@ -203,13 +205,10 @@ TEST(EqualiserFit, AFloatExcessIsMendedByMovingTheSectionsAgain) {
         {11, 60.00, 0.2205, 16.000},   {11, 60.00, 0.9928, 2.535},   {11, 107.74, -0.2998, 2.419},
         {11, 75.47, 0.0322, 5.277},    {11, 93.90, -0.0297, 4.857},  {11, 1817.26, 0.0337, 4.812}};
     const auto rms = [&](const std::vector<Section>& sections) {
-        double mean = 0, sum = 0;
+        std::vector<double> level;
         for (std::size_t i = 0; i < p.hz.size(); ++i)
-            mean += p.device[i] + playedDb(sections, p.hz[i]);
-        mean /= double(p.hz.size());
-        for (std::size_t i = 0; i < p.hz.size(); ++i)
-            sum += std::pow(p.device[i] + playedDb(sections, p.hz[i]) - mean, 2);
-        return std::sqrt(sum / double(p.hz.size()));
+            level.push_back(p.device[i] + playedDb(sections, p.hz[i]));
+        return rmsAboutMean(level);
     };
     double excess = -1;  // the premise
     for (double f : logGrid(10, 35.6, 96)) excess = std::max(excess, playedDb(reached, f));
