@@ -121,10 +121,8 @@ void roundToFloat(std::vector<Section>& sections) {
     }
 }
 
-}  // namespace
-
-namespace {
-
+// Whether the float designs break a limit on the guard grid; `lowered` keeps, at each point, the
+// most the float designs have added to the double ones so far.
 bool breaksFloatLimits(const FitProblem& p, const std::vector<Section>& sections,
                        std::vector<double>& lowered) {
     const std::vector<double> ran = EqualiserFit::stageDb(sections, p.rate, p.guardHz);
