@@ -129,9 +129,7 @@ bool breaksFloatLimits(const FitProblem& p, const std::vector<Section>& sections
     const std::vector<double> exact = StageModel::levelDb(sections, p.rate, p.guardHz);
     bool broken = false;
     for (std::size_t i = 0; i < ran.size(); ++i) {
-        const double f = p.guardHz[i];
-        const double limit = f >= p.lowRollOffHz && f <= p.highRollOffHz ? p.maxBoostDb : 0.0;
-        broken = broken || ran[i] > limit + kFloatSlackDb;
+        broken = broken || ran[i] > limitDb(p, p.guardHz[i]) + kFloatSlackDb;
         lowered[i] = std::max(lowered[i], ran[i] - exact[i]);
     }
     return broken;

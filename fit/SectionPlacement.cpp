@@ -23,10 +23,8 @@ Excess worstExcess(const FitProblem& p, const std::vector<Section>& sections) {
     const std::vector<double> level = EqualiserFit::stageDb(sections, p.rate, hz);
     Excess worst;
     for (std::size_t i = 0; i < level.size(); ++i) {
-        const double f = hz[i];
-        const double limit = f >= p.lowRollOffHz && f <= p.highRollOffHz ? p.maxBoostDb : 0.0;
-        const double excess = level[i] - (limit + kFloatSlackDb);
-        if (excess > worst.db) worst = {f, excess};
+        const double excess = level[i] - (limitDb(p, hz[i]) + kFloatSlackDb);
+        if (excess > worst.db) worst = {hz[i], excess};
     }
     return worst;
 }
@@ -60,9 +58,7 @@ void SectionPlacement::keepLimits(const FitProblem& p, std::vector<Section>& sec
         // Only the excess at this frequency decides: another one is the next round's.
         const auto mended = [&](const std::vector<Section>& trial) {
             const double level = EqualiserFit::stageDb(trial, p.rate, {excess.hz})[0];
-            const double f = excess.hz;
-            const double limit = f >= p.lowRollOffHz && f <= p.highRollOffHz ? p.maxBoostDb : 0.0;
-            return level <= limit + kFloatSlackDb;
+            return level <= limitDb(p, excess.hz) + kFloatSlackDb;
         };
         double low = 0.0, high = 1.0;
         for (int i = 0; i < 30; ++i) {

@@ -22,6 +22,11 @@ inline constexpr std::size_t kRunsTried = 3;
 // too: the limits hold to within that.
 inline constexpr double kFloatSlackDb = 0.005;
 inline constexpr int kLimitRounds = 16;
+// The most the stage may raise the level at a frequency: the boost limit between the roll-offs,
+// nothing beyond them.
+inline double limitDb(const FitProblem& p, double hz) {
+    return hz >= p.lowRollOffHz && hz <= p.highRollOffHz ? p.maxBoostDb : 0.0;
+}
 }  // namespace placement
 
 // Where the fit puts a new section, and the limits its result is held to exactly.

@@ -44,11 +44,8 @@ StageModel::StageModel(const FitProblem& p, std::vector<int> types)
       guardPhi_(PowerCurve::phiOf(p.guardHz, p.rate)),
       fixedFit_(p.hz.size(), 0.0),
       fixedGuard_(p.guardHz.size(), 0.0) {
-    for (double f : p.guardHz) {
-        const bool inside = f >= p.lowRollOffHz && f <= p.highRollOffHz;
-        // Far from every section the stage is 0 dB, so no margin can be kept below 0 dB.
-        guardLimit_.push_back(inside ? std::max(p.maxBoostDb - kMargin, 0.0) : 0.0);
-    }
+    // Far from every section the stage is 0 dB, so no margin can be kept below 0 dB.
+    for (double f : p.guardHz) guardLimit_.push_back(std::max(limitDb(p, f) - kMargin, 0.0));
 }
 
 Section StageModel::fromParameters(int type, const double* x) {
